@@ -1,0 +1,3 @@
+#include "errors/error_context.h"
+
+ErrorContextRecord ErrorContext;

@@ -1,0 +1,4 @@
+// Console input: the operator's keys.
+#include "platform/posix/posix_layer.h"
+
+void RestoreTerminal() {}

@@ -1,0 +1,43 @@
+// What the files of the POSIX layer share: handles, the last error, and charset
+// conversion through iconv(3).
+#pragma once
+
+#include <stddef.h>
+
+#include "platform/platform.h"
+
+/// Handles are file descriptors plus one, so that descriptor 0 is not a null handle.
+inline HANDLE HandleFromFd(int fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1); }
+inline int FdFromHandle(HANDLE handle) {
+  const intptr_t value = reinterpret_cast<intptr_t>(handle);
+  return value >= 1 && value <= 0x7FFFFFFF ? static_cast<int>(value - 1) : -1;
+}
+
+/// Records errno (or the given value) as the last error and returns FALSE.
+BOOL FailWithErrno();
+BOOL FailWith(DWORD error);
+
+/// The charsets the layer converts between.
+enum Charset {
+  kCharsetUser,     // the user's charset, from LC_ALL, LC_CTYPE or LANG; UTF-8 by default
+  kCharsetMessages, // the charset of the C library's messages (the locale's codeset)
+  kCharsetAnsi,     // code page 1251
+  kCharsetOem,      // code page 866
+  kCharsetUtf16,    // UTF-16, little-endian
+  kCharsetCount
+};
+
+/// The iconv name of the user's charset, as the environment gives it.
+const char* UserCharsetName();
+
+/// Converts inBytes bytes from one charset to another into out (outBytes at most).
+/// A character that cannot be converted, or an invalid input sequence, is replaced by
+/// the bytes of substitute (in the target charset) and counted in *replaced. Returns the
+/// bytes written; output that does not fit is cut at a character boundary.
+size_t ConvertCharset(Charset to, Charset from, const char* in, size_t inBytes, char* out,
+                      size_t outBytes, const char* substitute, size_t substituteBytes,
+                      size_t* replaced);
+
+/// Restores the terminal's settings if the console input changed them; safe to call at
+/// any time, also from a signal handler.
+void RestoreTerminal();

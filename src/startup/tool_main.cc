@@ -1,0 +1,56 @@
+#include "startup/tool_main.h"
+
+#include "codepage/cp866_literal.h"
+#include "errors/console_output.h"
+#include "startup/command_tail.h"
+#include "startup/language.h"
+#include "text/strings.h"
+
+namespace {
+
+constexpr Cp866Literal kRussianBanner =
+    u8"Утилита перекодировки текста Windows/DOS ver. 1.1 Автор Quorvendil";
+constexpr Cp866Literal kRussianUsageLabel = u8"Использование :";
+constexpr Cp866Literal kRussianUsageLine = u8"\tPelcor <файл> [/866 | /1251]";
+
+}  // namespace
+
+const char* const kStartupTexts[6] = {
+    kRussianBanner,
+    kRussianUsageLabel,
+    kRussianUsageLine,
+    "Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil",
+    "Usage :",
+    "\tPelcor <file> [/866 | /1251]",
+};
+
+namespace {
+
+const char* StartupText(StartupTextIndex which) {
+  return kStartupTexts[MessageLanguage.startupText + which];
+}
+
+}  // namespace
+
+int ToolMain() {
+  char tail[kTailLimit + 1];
+  GetCommandTail(tail);
+  StrTrimChar(tail, ' ');
+  SelectLanguage();
+
+  WriteText(StartupText(kBanner));
+  WriteText("\n\r");  // the banner's own line end, LF before CR
+
+  // The usage test looks at the whole tail, before the switch is cut off.
+  if (tail[0] == 0 || StrHasControl(tail)) {
+    WriteText(StartupText(kUsageLabel));
+    WriteLineEnd();
+    WriteText(StartupText(kUsageLine));
+    WriteLineEnd();
+    return 0;
+  }
+
+  ParseSwitch(tail);
+  StrTrimRightChar(tail, ' ');
+  return 0;
+}

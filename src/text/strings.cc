@@ -1,0 +1,93 @@
+#include "text/strings.h"
+
+uint32_t StrLength(const char* s) {
+  uint32_t n = 0;
+  while (s[n] != 0) ++n;
+  return n;
+}
+
+char* StrCopy(char* dst, const char* src) {
+  uint32_t i = 0;
+  do {
+    dst[i] = src[i];
+  } while (src[i++] != 0);
+  return dst;
+}
+
+char* StrCopyMax(char* dst, const char* src, uint16_t limit) {
+  // The scan stops at the limit, so a source of any length is cut exactly there.
+  uint16_t n = 0;
+  while (n < limit && src[n] != 0) {
+    dst[n] = src[n];
+    ++n;
+  }
+  dst[n] = 0;
+  return dst;
+}
+
+char* StrFind(char* s, const char* pattern) {
+  char* start = s;
+  for (;;) {
+    char* p = start;
+    const char* q = pattern;
+    while (*q != 0 && *p == *q) {
+      ++p;
+      ++q;
+    }
+    if (*q == 0) return start;
+    if (*p == 0) return nullptr;
+    // Resume after the string byte that broke the match.
+    start = p + 1;
+  }
+}
+
+char* StrTrimLeftChar(char* s, char c) {
+  uint32_t skip = 0;
+  while (s[skip] == c && c != 0) ++skip;
+  if (skip != 0) StrCopy(s, s + skip);
+  return s;
+}
+
+char* StrTrimRightChar(char* s, char c) {
+  uint32_t n = StrLength(s);
+  while (n > 0 && s[n - 1] == c) --n;
+  s[n] = 0;
+  return s;
+}
+
+char* StrTrimChar(char* s, char c) {
+  StrTrimRightChar(s, c);
+  return StrTrimLeftChar(s, c);
+}
+
+int StrHasControl(const char* s) {
+  for (; *s != 0; ++s) {
+    if (static_cast<unsigned char>(*s) < 32) return 1;
+  }
+  return 0;
+}
+
+char* StrStripLastChar(char* s, char c) {
+  uint32_t n = StrLength(s);
+  if (n > 0 && s[n - 1] == c) s[n - 1] = 0;
+  return s;
+}
+
+char* StrTrimLeftBelow(char* s, uint8_t limit) {
+  uint32_t skip = 0;
+  while (s[skip] != 0 && static_cast<unsigned char>(s[skip]) <= limit) ++skip;
+  if (skip != 0) StrCopy(s, s + skip);
+  return s;
+}
+
+char* StrTrimRightBelow(char* s, uint8_t limit) {
+  uint32_t n = StrLength(s);
+  while (n > 0 && static_cast<unsigned char>(s[n - 1]) <= limit) --n;
+  s[n] = 0;
+  return s;
+}
+
+char* StrTrimBelow(char* s, uint8_t limit) {
+  StrTrimLeftBelow(s, limit);
+  return StrTrimRightBelow(s, limit);
+}

@@ -1,0 +1,39 @@
+// String primitives on terminated byte strings: a run of bytes ended by a zero byte, in a
+// buffer that the caller owns. Nothing here allocates; bytes compare as unsigned values.
+#pragma once
+
+#include <stdint.h>
+
+/// Number of bytes before the terminator.
+uint32_t StrLength(const char* s);
+
+/// Copies src with its terminator, byte by byte from the first byte, so a later part of a
+/// buffer may be copied onto its own start. Returns dst.
+char* StrCopy(char* dst, const char* src);
+
+/// Copies the first min(length of src, limit) bytes of src and a terminator. Returns dst.
+/// dst needs limit + 1 bytes.
+char* StrCopyMax(char* dst, const char* src, uint16_t limit);
+
+/// First occurrence of pattern in s, or nullptr. A failed partial match resumes after the
+/// byte that broke it, not one byte after the attempt's start: "//866" does not contain
+/// "/866", "x/866" does. An empty pattern is found at the start.
+char* StrFind(char* s, const char* pattern);
+
+/// Remove the run of bytes equal to c at the start (moving the rest down), at the end,
+/// or at both ends. Each returns s.
+char* StrTrimLeftChar(char* s, char c);
+char* StrTrimRightChar(char* s, char c);
+char* StrTrimChar(char* s, char c);
+
+/// 1 if any byte of s lies from 1 to 31, else 0.
+int StrHasControl(const char* s);
+
+/// Removes the last byte of s if it equals c (one byte at most). Returns s.
+char* StrStripLastChar(char* s, char c);
+
+/// Remove leading, trailing, or both leading and trailing bytes whose unsigned value is
+/// at most limit. With limit 32 that is spaces and control bytes; bytes from 0x80 stay.
+char* StrTrimLeftBelow(char* s, uint8_t limit);
+char* StrTrimRightBelow(char* s, uint8_t limit);
+char* StrTrimBelow(char* s, uint8_t limit);
