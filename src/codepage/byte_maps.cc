@@ -29,7 +29,9 @@ namespace {
 // these vectors give 0xFF in the lanes where they hold.
 typedef uint8_t Lanes __attribute__((vector_size(16)));
 
-inline Lanes Select(Lanes mask, Lanes yes, Lanes no) { return (mask & yes) | (~mask & no); }
+inline Lanes Select(Lanes mask, Lanes yes, Lanes no) {
+  return (mask & yes) | (~mask & no);
+}
 
 inline Lanes Map866To1251Lanes(Lanes b) {
   Lanes out = b;
@@ -58,7 +60,8 @@ void ConvertWith(uint8_t* buffer, uint16_t count) {
     block = MapLanes(block);
     __builtin_memcpy(buffer + i, &block, sizeof block);
   }
-  for (; i < count; ++i) buffer[i] = MapByte(buffer[i]);
+  for (; i < count; ++i)
+    buffer[i] = MapByte(buffer[i]);
 }
 
 }  // namespace
@@ -69,6 +72,7 @@ void ConvertBuffer(uint8_t* buffer, uint16_t count) {
   } else if (ByteConverter == MapCp1251ToCp866) {
     ConvertWith<Map1251To866Lanes, MapCp1251ToCp866>(buffer, count);
   } else {
-    for (uint16_t i = 0; i < count; ++i) buffer[i] = ByteConverter(buffer[i]);
+    for (uint16_t i = 0; i < count; ++i)
+      buffer[i] = ByteConverter(buffer[i]);
   }
 }

@@ -2,8 +2,12 @@
 
 namespace {
 
-constexpr int32_t Truth(bool value) { return value ? kCharTrue : kCharFalse; }
-constexpr bool InRange(uint8_t c, uint8_t low, uint8_t high) { return c >= low && c <= high; }
+constexpr int32_t Truth(bool value) {
+  return value ? kCharTrue : kCharFalse;
+}
+constexpr bool InRange(uint8_t c, uint8_t low, uint8_t high) {
+  return c >= low && c <= high;
+}
 
 bool InList(uint8_t c, const uint8_t* list, int count) {
   for (int i = 0; i < count; ++i) {
@@ -37,19 +41,24 @@ int32_t PlainCompareChars(uint8_t first, uint8_t second) {
 }
 
 int32_t Cp1251IsLetter(uint8_t c) {
-  return Truth(InRange(c, 'A', 'Z') || InRange(c, 'a', 'z') || c >= 0xC0 || c == 0xA8 ||
-               c == 0xB8);
+  return Truth(InRange(c, 'A', 'Z') || InRange(c, 'a', 'z') || c >= 0xC0 || c == 0xA8 || c == 0xB8);
 }
 
 int32_t Cp1251IsUpper(uint8_t c) {
   return Truth(InRange(c, 'A', 'Z') || InRange(c, 0xC0, 0xDF) || c == 0xA8);
 }
 
-int32_t Cp1251IsLower(uint8_t c) { return Truth(InRange(c, 'a', 'z') || c >= 0xE0 || c == 0xB8); }
+int32_t Cp1251IsLower(uint8_t c) {
+  return Truth(InRange(c, 'a', 'z') || c >= 0xE0 || c == 0xB8);
+}
 
-int32_t Cp1251IsCyrLetter(uint8_t c) { return Truth(c >= 0xC0 || c == 0xA8 || c == 0xB8); }
+int32_t Cp1251IsCyrLetter(uint8_t c) {
+  return Truth(c >= 0xC0 || c == 0xA8 || c == 0xB8);
+}
 
-int32_t LatinIsVowel(uint8_t c) { return Truth(InList(CharServices.toUpper(c), LatinVowels, 5)); }
+int32_t LatinIsVowel(uint8_t c) {
+  return Truth(InList(CharServices.toUpper(c), LatinVowels, 5));
+}
 
 int32_t Cp1251IsVowel(uint8_t c) {
   const uint8_t upper = CharServices.toUpper(c);
@@ -58,13 +67,25 @@ int32_t Cp1251IsVowel(uint8_t c) {
 }
 
 const CharServicesTable CharServices = {
-    Cp1251ToUpper,  Cp1251ToLower,  PlainCompareChars, Cp1251IsLetter,
-    Cp1251IsUpper,  Cp1251IsLower,  Cp1251IsVowel,
+    Cp1251ToUpper, Cp1251ToLower, PlainCompareChars, Cp1251IsLetter,
+    Cp1251IsUpper, Cp1251IsLower, Cp1251IsVowel,
 };
 
-uint8_t CharToUpper(uint32_t c) { return CharServices.toUpper(static_cast<uint8_t>(c)); }
-uint8_t CharToLower(uint32_t c) { return CharServices.toLower(static_cast<uint8_t>(c)); }
-int32_t CharIsLetter(uint32_t c) { return CharServices.isLetter(static_cast<uint8_t>(c)); }
-int32_t CharIsUpper(uint32_t c) { return CharServices.isUpper(static_cast<uint8_t>(c)); }
-int32_t CharIsLower(uint32_t c) { return CharServices.isLower(static_cast<uint8_t>(c)); }
-int32_t CharIsVowel(uint32_t c) { return CharServices.isVowel(static_cast<uint8_t>(c)); }
+uint8_t CharToUpper(uint32_t c) {
+  return CharServices.toUpper(static_cast<uint8_t>(c));
+}
+uint8_t CharToLower(uint32_t c) {
+  return CharServices.toLower(static_cast<uint8_t>(c));
+}
+int32_t CharIsLetter(uint32_t c) {
+  return CharServices.isLetter(static_cast<uint8_t>(c));
+}
+int32_t CharIsUpper(uint32_t c) {
+  return CharServices.isUpper(static_cast<uint8_t>(c));
+}
+int32_t CharIsLower(uint32_t c) {
+  return CharServices.isLower(static_cast<uint8_t>(c));
+}
+int32_t CharIsVowel(uint32_t c) {
+  return CharServices.isVowel(static_cast<uint8_t>(c));
+}

@@ -14,13 +14,13 @@ typedef int32_t (*CharTestFn)(uint8_t c);
 
 /// The seven slots, in the table's order.
 struct CharServicesTable {
-  CharMapFn toUpper;            // slot 0
-  CharMapFn toLower;            // slot 1
-  CharCompareFn compareChars;   // slot 2
-  CharTestFn isLetter;          // slot 3
-  CharTestFn isUpper;           // slot 4
-  CharTestFn isLower;           // slot 5
-  CharTestFn isVowel;           // slot 6
+  CharMapFn toUpper;           // slot 0
+  CharMapFn toLower;           // slot 1
+  CharCompareFn compareChars;  // slot 2
+  CharTestFn isLetter;         // slot 3
+  CharTestFn isUpper;          // slot 4
+  CharTestFn isLower;          // slot 5
+  CharTestFn isVowel;          // slot 6
 };
 
 /// The table in force: the code page 1251 set, from before the first instruction on.

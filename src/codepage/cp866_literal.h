@@ -16,7 +16,8 @@ struct Cp866Literal {
       uint32_t c = utf8[i];
       size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
       if (length > 1) c &= 0x3Fu >> (length - 1);
-      for (size_t k = 1; k < length; ++k) c = (c << 6) | (utf8[i + k] & 0x3Fu);
+      for (size_t k = 1; k < length; ++k)
+        c = (c << 6) | (utf8[i + k] & 0x3Fu);
       bytes[out++] = static_cast<char>(ToCp866(c));
       i += length;
     }

@@ -9,4 +9,6 @@ void WriteText(const char* text) {
   WriteConsoleA(StdHandles.output, text, StrLength(text), nullptr, nullptr);
 }
 
-void WriteLineEnd() { WriteText("\r\n"); }
+void WriteLineEnd() {
+  WriteText("\r\n");
+}

@@ -28,11 +28,11 @@ struct ErrorContextRecord {
   uint16_t errorNumber;
   uint8_t cause;
   uint8_t recommendation;
-  uint16_t answer;  // an AnswerCode
-  uint16_t action;  // an ActionCode
+  uint16_t answer;              // an AnswerCode
+  uint16_t action;              // an ActionCode
   const FormatSlot* arguments;  // the caller's list, kept alive by the caller
-  int16_t causeOffset;   // language offset of the cause table
-  int16_t actionOffset;  // language offset of the action table
+  int16_t causeOffset;          // language offset of the cause table
+  int16_t actionOffset;         // language offset of the action table
 };
 extern ErrorContextRecord ErrorContext;
 

@@ -144,8 +144,8 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceByt
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars, LPSTR dest,
                         int destBytes, LPCSTR defaultChar, LPBOOL usedDefault);
 BOOL CharToOemA(LPCSTR source, LPSTR dest);
-DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
-                     LPWSTR buffer, DWORD size, void* arguments);
+DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
+                     DWORD size, void* arguments);
 
 // Registry
 LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);

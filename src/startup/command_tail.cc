@@ -26,8 +26,10 @@ char* ExtractCommandTail(const char* commandLine, char* destination) {
     }
   }
   // An unquoted program name: letters and full stops only, so "C:\..." stops at the colon.
-  while (IsNameByte(static_cast<unsigned char>(*p))) ++p;
-  while (*p == ' ' || *p == '\t') ++p;
+  while (IsNameByte(static_cast<unsigned char>(*p)))
+    ++p;
+  while (*p == ' ' || *p == '\t')
+    ++p;
   return StrCopyMax(destination, p, kTailLimit);
 }
 

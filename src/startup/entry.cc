@@ -10,4 +10,6 @@ void ProcessEntry() {
   ExitProgram(0);
 }
 
-void ExitProgram(uint8_t code) { ExitProcess(code); }
+void ExitProgram(uint8_t code) {
+  ExitProcess(code);
+}

@@ -7,8 +7,8 @@ MessageLanguageRecord MessageLanguage;
 
 uint16_t ReadCountryCode() {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\International", 0, KEY_QUERY_VALUE,
-                    &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\International", 0, KEY_QUERY_VALUE, &key) !=
+      ERROR_SUCCESS) {
     return 0;
   }
   BYTE data[34] = {};

@@ -16,12 +16,9 @@ constexpr Cp866Literal kRussianUsageLine = u8"\tPelcor <файл> [/866 | /1251]
 }  // namespace
 
 const char* const kStartupTexts[6] = {
-    kRussianBanner,
-    kRussianUsageLabel,
-    kRussianUsageLine,
-    "Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil",
-    "Usage :",
-    "\tPelcor <file> [/866 | /1251]",
+    kRussianBanner,    kRussianUsageLabel,
+    kRussianUsageLine, "Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil",
+    "Usage :",         "\tPelcor <file> [/866 | /1251]",
 };
 
 namespace {

@@ -15,7 +15,8 @@ char* IntToText(uint32_t value, uint8_t radix, uint8_t isSigned, char* destinati
     magnitude /= radix;
   }
   digits[count++] = static_cast<char>(0x30 | magnitude);
-  while (count > 0) *out++ = digits[--count];
+  while (count > 0)
+    *out++ = digits[--count];
   *out = 0;
   return out;
 }
@@ -32,7 +33,8 @@ struct BoundedOutput {
     if (length < room) start[length++] = c;
   }
   void PutText(const char* text) {
-    while (*text != 0 && length < room) start[length++] = *text++;
+    while (*text != 0 && length < room)
+      start[length++] = *text++;
   }
 };
 

@@ -2,7 +2,8 @@
 
 uint32_t StrLength(const char* s) {
   uint32_t n = 0;
-  while (s[n] != 0) ++n;
+  while (s[n] != 0)
+    ++n;
   return n;
 }
 
@@ -43,14 +44,16 @@ char* StrFind(char* s, const char* pattern) {
 
 char* StrTrimLeftChar(char* s, char c) {
   uint32_t skip = 0;
-  while (s[skip] == c && c != 0) ++skip;
+  while (s[skip] == c && c != 0)
+    ++skip;
   if (skip != 0) StrCopy(s, s + skip);
   return s;
 }
 
 char* StrTrimRightChar(char* s, char c) {
   uint32_t n = StrLength(s);
-  while (n > 0 && s[n - 1] == c) --n;
+  while (n > 0 && s[n - 1] == c)
+    --n;
   s[n] = 0;
   return s;
 }
@@ -75,14 +78,16 @@ char* StrStripLastChar(char* s, char c) {
 
 char* StrTrimLeftBelow(char* s, uint8_t limit) {
   uint32_t skip = 0;
-  while (s[skip] != 0 && static_cast<unsigned char>(s[skip]) <= limit) ++skip;
+  while (s[skip] != 0 && static_cast<unsigned char>(s[skip]) <= limit)
+    ++skip;
   if (skip != 0) StrCopy(s, s + skip);
   return s;
 }
 
 char* StrTrimRightBelow(char* s, uint8_t limit) {
   uint32_t n = StrLength(s);
-  while (n > 0 && static_cast<unsigned char>(s[n - 1]) <= limit) --n;
+  while (n > 0 && static_cast<unsigned char>(s[n - 1]) <= limit)
+    --n;
   s[n] = 0;
   return s;
 }

@@ -17,7 +17,8 @@ bool CharsetOfLocaleName(const char* locale, char* name, size_t size) {
   const char* dot = strchr(locale, '.');
   if (dot == nullptr) return false;
   size_t n = 0;
-  for (const char* p = dot + 1; *p != 0 && *p != '@' && n + 1 < size; ++p) name[n++] = *p;
+  for (const char* p = dot + 1; *p != 0 && *p != '@' && n + 1 < size; ++p)
+    name[n++] = *p;
   name[n] = 0;
   return n != 0;
 }

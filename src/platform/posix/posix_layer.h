@@ -7,7 +7,9 @@
 #include "platform/platform.h"
 
 /// Handles are file descriptors plus one, so that descriptor 0 is not a null handle.
-inline HANDLE HandleFromFd(int fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1); }
+inline HANDLE HandleFromFd(int fd) {
+  return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1);
+}
 inline int FdFromHandle(HANDLE handle) {
   const intptr_t value = reinterpret_cast<intptr_t>(handle);
   return value >= 1 && value <= 0x7FFFFFFF ? static_cast<int>(value - 1) : -1;
@@ -19,11 +21,11 @@ BOOL FailWith(DWORD error);
 
 /// The charsets the layer converts between.
 enum Charset {
-  kCharsetUser,     // the user's charset, from LC_ALL, LC_CTYPE or LANG; UTF-8 by default
-  kCharsetMessages, // the charset of the C library's messages (the locale's codeset)
-  kCharsetAnsi,     // code page 1251
-  kCharsetOem,      // code page 866
-  kCharsetUtf16,    // UTF-16, little-endian
+  kCharsetUser,      // the user's charset, from LC_ALL, LC_CTYPE or LANG; UTF-8 by default
+  kCharsetMessages,  // the charset of the C library's messages (the locale's codeset)
+  kCharsetAnsi,      // code page 1251
+  kCharsetOem,       // code page 866
+  kCharsetUtf16,     // UTF-16, little-endian
   kCharsetCount
 };
 

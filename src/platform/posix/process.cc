@@ -23,10 +23,16 @@ BOOL FailWith(DWORD error) {
   return FALSE;
 }
 
-BOOL FailWithErrno() { return FailWith(static_cast<DWORD>(errno)); }
+BOOL FailWithErrno() {
+  return FailWith(static_cast<DWORD>(errno));
+}
 
-DWORD GetLastError() { return lastError; }
-void SetLastError(DWORD error) { lastError = error; }
+DWORD GetLastError() {
+  return lastError;
+}
+void SetLastError(DWORD error) {
+  lastError = error;
+}
 
 void PlatformStart(int argc, char** argv) {
   // The C library's messages in the user's language, where it has them.
@@ -35,7 +41,8 @@ void PlatformStart(int argc, char** argv) {
   // The command line as Windows gives it: the program name in double quotes, then each
   // argument after one space, in code page 1251.
   size_t length = 2;
-  for (int i = 0; i < argc; ++i) length += strlen(argv[i]) + 1;
+  for (int i = 0; i < argc; ++i)
+    length += strlen(argv[i]) + 1;
   char* utf = static_cast<char*>(malloc(length + 1));
   commandLine = static_cast<char*>(malloc(length + 1));
   if (utf == nullptr || commandLine == nullptr) abort();

@@ -4,9 +4,22 @@
 
 #include "platform/platform.h"
 
+/// The file services whose failures a test can plan.
+enum FaultedCall { kFaultOpen, kFaultRead, kFaultWrite, kFaultSeek, kFaultedCallCount };
+
+/// Makes calls failFrom to failFrom + failCount - 1 (counting from 1) of one service
+/// fail with error, without reaching the system. failFrom 0 plans nothing.
+struct FileFault {
+  uint32_t calls;  // calls made so far, counted by the layer
+  uint32_t failFrom;
+  uint32_t failCount;
+  DWORD error;
+};
+
 struct PlatformSeamsRecord {
   /// When set, receives the bytes handed to WriteConsoleA (code page 866, unconverted)
   /// instead of the console.
   void (*consoleOutput)(const char* bytes, DWORD count);
+  FileFault fileFaults[kFaultedCallCount];
 };
 extern PlatformSeamsRecord PlatformSeams;

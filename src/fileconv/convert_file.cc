@@ -1,0 +1,72 @@
+#include "fileconv/convert_file.h"
+
+#include "codepage/byte_maps.h"
+#include "errors/error_context.h"
+#include "fileconv/file_primitives.h"
+
+namespace {
+
+// The one block buffer, reused for every block.
+uint8_t BlockBuffer[kBlockSize];
+
+// Runs one guarded call: tries it, and while it fails reports and tries again as long as
+// the operator answers Repeat. The answer stays in the error context.
+template <typename Call>
+void Guarded(Call call) {
+  do {
+    ClearAnswer();
+  } while (!call() && ReportSystemError() == kAnswerRepeat);
+}
+
+bool Aborted() {
+  return ErrorContext.answer == kAnswerAbort;
+}
+
+// Each block is read and written at its own offset: the position is set right before
+// every transfer, so a seek that fails fails the transfer with it, and no block can ever
+// land anywhere but where it was read.
+bool ReadBlockAt(HANDLE file, uint64_t offset, DWORD* count) {
+  *count = 0;
+  if (SeekFile(file, offset, FILE_BEGIN) == kSeekFailed) return false;
+  return ReadFileBlock(file, BlockBuffer, kBlockSize, count) != 0;
+}
+
+bool WriteBlockAt(HANDLE file, uint64_t offset, DWORD count) {
+  if (SeekFile(file, offset, FILE_BEGIN) == kSeekFailed) return false;
+  return WriteFileBlock(file, BlockBuffer, count) != 0;
+}
+
+}  // namespace
+
+void ConvertFileInPlace(const char* name) {
+  // The action texts show the name through this list for as long as the call lasts.
+  FormatSlot arguments[1];
+  arguments[0].text = name;
+
+  SetErrorAction(kActionOpenFile, arguments);
+  HANDLE file = INVALID_HANDLE_VALUE;
+  Guarded([&] {
+    file = OpenFileForUpdate(name);
+    return file != INVALID_HANDLE_VALUE;
+  });
+  if (Aborted()) return;  // no handle was obtained, nothing to close
+
+  uint64_t offset = 0;
+  DWORD count = kBlockSize;
+  // A read shorter than a block is the last; it is still converted and written.
+  while (count == kBlockSize) {
+    SetErrorAction(kActionReadFile, arguments);
+    Guarded([&] { return ReadBlockAt(file, offset, &count); });
+    if (Aborted()) break;
+
+    // The whole buffer is converted, whatever the count; only count bytes go back.
+    ConvertBuffer(BlockBuffer, kBlockSize);
+
+    SetErrorAction(kActionWriteFile, arguments);
+    Guarded([&] { return WriteBlockAt(file, offset, count); });
+    if (Aborted()) break;
+
+    offset += count;  // also after an ignored failed write
+  }
+  CloseFile(file);
+}

@@ -1,0 +1,183 @@
+// Files: existing files opened for update, locked for the whole run, with whole
+// transfers and 64-bit positions.
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/posix/posix_layer.h"
+#include "platform/posix/seams.h"
+
+namespace {
+
+// A fault that a test has planned for this call, if any: the call then fails with the
+// planned error without reaching the system.
+bool InjectedFault(FaultedCall call) {
+  FileFault& fault = PlatformSeams.fileFaults[call];
+  const uint32_t number = ++fault.calls;
+  if (fault.failFrom == 0 || number < fault.failFrom ||
+      number - fault.failFrom >= fault.failCount) {
+    return false;
+  }
+  FailWith(fault.error);
+  return true;
+}
+
+size_t WideLength(LPCWSTR text) {
+  size_t n = 0;
+  while (text[n] != 0)
+    ++n;
+  return n;
+}
+
+// The name in the user's charset, or the error that stops the open. A character that
+// the charset cannot hold, or one that stood for an unconvertible character on the
+// command line (U+FFFD), fails it: a name is never bent into the name of another file.
+int NativeName(LPCWSTR name, char* out, size_t size) {
+  const size_t length = WideLength(name);
+  for (size_t i = 0; i < length; ++i) {
+    if (name[i] == 0xFFFD) return EILSEQ;
+  }
+  size_t replaced = 0;
+  const size_t n = ConvertCharset(kCharsetUser, kCharsetUtf16, reinterpret_cast<const char*>(name),
+                                  length * sizeof(WCHAR), out, size - 1, "?", 1, &replaced);
+  out[n] = 0;
+  if (replaced != 0) return EILSEQ;
+  // A name cut by the buffer would name another file too.
+  return n < size - 1 ? 0 : ENAMETOOLONG;
+}
+
+int OpenFlags(DWORD access) {
+  const bool reads = (access & GENERIC_READ) != 0;
+  const bool writes = (access & GENERIC_WRITE) != 0;
+  return reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
+}
+
+}  // namespace
+
+HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flags, HANDLE templateFile) {
+  (void)security;
+  (void)flags;
+  (void)templateFile;
+  if (InjectedFault(kFaultOpen)) return INVALID_HANDLE_VALUE;
+  char path[4096];
+  const int nameError = NativeName(name, path, sizeof path);
+  if (nameError != 0) {
+    FailWith(static_cast<DWORD>(nameError));
+    return INVALID_HANDLE_VALUE;
+  }
+  if (disposition != OPEN_EXISTING) {
+    FailWith(EINVAL);
+    return INVALID_HANDLE_VALUE;
+  }
+  // Without O_NONBLOCK a FIFO would wait here for a peer; it is refused below anyway.
+  const int fd = open(path, OpenFlags(access) | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    FailWithErrno();
+    return INVALID_HANDLE_VALUE;
+  }
+  struct stat status;
+  int error = 0;
+  if (fstat(fd, &status) != 0) {
+    error = errno;
+  } else if (S_ISDIR(status.st_mode)) {
+    error = EISDIR;
+  } else if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)) {
+    error = ESPIPE;  // a stream cannot be rewritten in place
+  } else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    error = errno;
+  } else if ((access & GENERIC_WRITE) != 0 && (shareMode & 0x2u) == 0 &&
+             flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // Sharing only for reading: a second writer, such as another run on the same
+    // file, is refused for as long as this handle is open.
+    error = errno == EWOULDBLOCK ? EBUSY : errno;
+  }
+  if (error != 0) {
+    close(fd);
+    FailWith(static_cast<DWORD>(error));
+    return INVALID_HANDLE_VALUE;
+  }
+  return HandleFromFd(fd);
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
+  (void)overlapped;
+  if (read != nullptr) *read = 0;
+  if (InjectedFault(kFaultRead)) return FALSE;
+  const int fd = FdFromHandle(file);
+  if (fd < 0) return FailWith(EBADF);
+  char* bytes = static_cast<char*>(buffer);
+  DWORD done = 0;
+  while (done < toRead) {
+    const ssize_t n = ::read(fd, bytes + done, toRead - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return FailWithErrno();
+    }
+    if (n == 0) break;  // end of file
+    done += static_cast<DWORD>(n);
+  }
+  if (read != nullptr) *read = done;
+  return TRUE;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+               LPOVERLAPPED overlapped) {
+  (void)overlapped;
+  if (written != nullptr) *written = 0;
+  if (InjectedFault(kFaultWrite)) return FALSE;
+  const int fd = FdFromHandle(file);
+  if (fd < 0) return FailWith(EBADF);
+  const char* bytes = static_cast<const char*>(buffer);
+  DWORD done = 0;
+  while (done < toWrite) {
+    const ssize_t n = ::write(fd, bytes + done, toWrite - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (written != nullptr) *written = done;
+      return FailWithErrno();
+    }
+    done += static_cast<DWORD>(n);
+  }
+  if (written != nullptr) *written = done;
+  return TRUE;
+}
+
+DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method) {
+  if (InjectedFault(kFaultSeek)) return INVALID_SET_FILE_POINTER;
+  const int fd = FdFromHandle(file);
+  if (fd < 0) {
+    FailWith(EBADF);
+    return INVALID_SET_FILE_POINTER;
+  }
+  // Without a high part the distance is a signed 32-bit number, as on Windows.
+  const int64_t offset =
+      distanceHigh != nullptr
+          ? static_cast<int64_t>(
+                (static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
+                static_cast<uint32_t>(distance))
+          : distance;
+  const int whence = method == FILE_BEGIN ? SEEK_SET : method == FILE_CURRENT ? SEEK_CUR : SEEK_END;
+  const off_t position = lseek(fd, static_cast<off_t>(offset), whence);
+  if (position < 0) {
+    FailWithErrno();
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (distanceHigh != nullptr) {
+    *distanceHigh = static_cast<LONG>(static_cast<uint64_t>(position) >> 32);
+  } else if (static_cast<uint64_t>(position) > 0xFFFFFFFFu) {
+    FailWith(EOVERFLOW);  // the position does not fit the result alone
+    return INVALID_SET_FILE_POINTER;
+  }
+  SetLastError(NO_ERROR);
+  return static_cast<DWORD>(position);
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  const int fd = FdFromHandle(handle);
+  if (fd < 0) return FailWith(EBADF);
+  // The lock goes with the descriptor.
+  return close(fd) == 0 ? TRUE : FailWithErrno();
+}
