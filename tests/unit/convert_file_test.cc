@@ -19,7 +19,9 @@ namespace {
 
 std::string consoleText;
 
-void Capture(const char* bytes, DWORD count) { consoleText.append(bytes, count); }
+void Capture(const char* bytes, DWORD count) {
+  consoleText.append(bytes, count);
+}
 
 // The cp1251 to cp866 map as published: what every converted byte must become.
 uint8_t Expected1251To866(uint8_t b) {
@@ -32,7 +34,8 @@ uint8_t Expected1251To866(uint8_t b) {
 }
 
 std::vector<uint8_t> Converted(std::vector<uint8_t> data, size_t from, size_t to) {
-  for (size_t i = from; i < to && i < data.size(); ++i) data[i] = Expected1251To866(data[i]);
+  for (size_t i = from; i < to && i < data.size(); ++i)
+    data[i] = Expected1251To866(data[i]);
   return data;
 }
 
@@ -49,7 +52,8 @@ class ConvertFileTest : public ::testing::Test {
     ASSERT_GE(fd, 0);
     close(fd);
     path_ = pattern;
-    for (size_t i = 0; i < 2500; ++i) original_.push_back(static_cast<uint8_t>(0xC0 + i % 64));
+    for (size_t i = 0; i < 2500; ++i)
+      original_.push_back(static_cast<uint8_t>(0xC0 + i % 64));
     WriteFileBytes(original_);
   }
 
@@ -118,7 +122,7 @@ TEST_F(ConvertFileTest, ConvertsEveryBlockOnceWithoutFaults) {
   ConvertFileInPlace(path_.c_str());
   EXPECT_EQ(FileBytes(), Converted(original_, 0, 2500));
   EXPECT_EQ(consoleText, "");
-  EXPECT_EQ(Calls(kFaultRead), 3u);   // 1024, 1024, 452
+  EXPECT_EQ(Calls(kFaultRead), 3u);  // 1024, 1024, 452
   EXPECT_EQ(Calls(kFaultWrite), 3u);
 }
 
