@@ -158,11 +158,11 @@ TEST_F(HardErrorTest, OffsetWrapsAsASixteenBitWord) {
   frame_ = {0, 0, 0, 1, 0, 0xFFFE, 0x1B, 0};
   ErrorContext.answer = kAnswerIgnore;
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
-  high[0xFFFA] = 0x8B;
-  high[0xFFFB] = 0x06;
-  frame_.instructionOffset = 0xFFFA;
+  high[0xFFFC] = 0x8B;
+  high[0xFFFD] = 0x06;
+  frame_.instructionOffset = 0xFFFC;
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
-  EXPECT_EQ(frame_.instructionOffset, 0xFFFE);
+  EXPECT_EQ(frame_.instructionOffset, 0);
 }
 
 TEST_F(HardErrorTest, EntryEndsTheProgramOnAbort) {
