@@ -1,0 +1,177 @@
+"""Shared helpers of the Wine tests: prefixes, runs of Pelcor.exe, and the byte maps.
+
+scripts/test-windows makes the two prefixes once and names them in PELCOR_WINEPREFIX_EN
+and PELCOR_WINEPREFIX_RU; a test module run on its own makes any it lacks, once, in a
+temporary folder removed at exit.
+"""
+
+import atexit
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+
+import pexpect
+
+_ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+PELCOR_EXE = os.environ.get("PELCOR_EXE", os.path.join(_ROOT, "build-windows", "Pelcor.exe"))
+WINE = os.environ.get("PELCOR_WINE", "wine")
+
+# Wine takes a new prefix's code pages from the locale: C gives OEM 437 and ANSI 1252,
+# ru_RU.UTF-8 gives OEM 866 and ANSI 1251.
+_LOCALES = {"en": "C.UTF-8", "ru": "ru_RU.UTF-8"}
+_prefixes = {}
+_made_here = []
+
+# Under an emulated processor every Wine process takes many seconds to start.
+TIMEOUT = int(os.environ.get("PELCOR_WINE_TIMEOUT", "300"))
+
+
+def environment(kind):
+    """The environment of a Wine process in the prefix of the given kind ("en", "ru")."""
+    env = {k: v for k, v in os.environ.items()
+           if not k.startswith("LC_") and k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    env.update(LANG=_LOCALES[kind], WINEPREFIX=prefix(kind), WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=")
+    return env
+
+
+def prefix(kind):
+    """The prefix of the given kind, made on first use unless the environment names one."""
+    if kind not in _prefixes:
+        named = os.environ.get("PELCOR_WINEPREFIX_" + kind.upper())
+        _prefixes[kind] = named or _make_prefix(kind)
+    return _prefixes[kind]
+
+
+def _make_prefix(kind):
+    path = os.path.join(tempfile.mkdtemp(prefix="pelcor-wine-"), kind)
+    _made_here.append(path)
+    _prefixes[kind] = path
+    subprocess.run([WINE, "wineboot", "-i"], env=environment(kind), check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20 * TIMEOUT)
+    subprocess.run(["wineserver", "-w"], env=environment(kind), timeout=TIMEOUT)
+    return path
+
+
+@atexit.register
+def _remove_prefixes():
+    for path in _made_here:
+        subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=path))
+        shutil.rmtree(os.path.dirname(path), ignore_errors=True)
+
+
+def set_country(kind, value):
+    """Sets "iCountry" of the current user in the prefix, or deletes it when value is None."""
+    key = r"HKCU\Control Panel\International"
+    if value is None:
+        args = ["reg", "delete", key, "/v", "iCountry", "/f"]
+    else:
+        args = ["reg", "add", key, "/v", "iCountry", "/t", "REG_SZ", "/d", value, "/f"]
+    subprocess.run([WINE] + args, env=environment(kind), check=value is not None,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=TIMEOUT)
+
+
+# Wine's console draws on the terminal with escape sequences of its own: control
+# sequences, operating-system commands (the window title) and single-character escapes.
+_ESCAPES = re.compile(r"\x1b\[[0-?]*[ -/]*[@-~]|\x1b\][^\x07\x1b]*(?:\x07|\x1b\\)|\x1b[@-_]")
+
+
+def screen_lines(output):
+    """The visible lines of a console's terminal output, without escape sequences,
+    carriage returns or trailing blanks; empty lines dropped."""
+    text = _ESCAPES.sub("", output).replace("\r", "")
+    return [line.rstrip() for line in text.split("\n") if line.strip()]
+
+
+_KEY_SETTLE = 0.5
+_KEY_WAIT = max(10, TIMEOUT // 10)
+_KEY_ATTEMPTS = 3
+
+
+class Console:
+    """Pelcor.exe running in a pseudo-terminal, through Wine's console."""
+
+    def __init__(self, kind, args, cwd=None):
+        self.child = pexpect.spawn(WINE, [PELCOR_EXE] + list(args), env=environment(kind),
+                                   cwd=cwd, encoding="utf-8", codec_errors="replace",
+                                   timeout=TIMEOUT, dimensions=(25, 200))
+        self.output = ""
+        self.ended = False
+
+    def _wait_for_end(self, timeout):
+        self.child.expect(pexpect.EOF, timeout=timeout)
+        self.output += self.child.before
+        self.ended = True
+
+    def expect(self, text):
+        """Waits until text has been shown; raises if the program ends or times out first."""
+        self.child.expect_exact(text)
+        self.output += self.child.before + self.child.after
+
+    def answer(self, key, reaction):
+        """Presses key at the prompt on screen and waits for reaction: a text, or None for
+        the end of the program. The prompt discards input that comes before it is ready
+        to read, so a key that brings no reaction is pressed again."""
+        for attempt in range(_KEY_ATTEMPTS):
+            time.sleep(_KEY_SETTLE)
+            self.child.send(key)
+            last = attempt == _KEY_ATTEMPTS - 1
+            try:
+                timeout = -1 if last else _KEY_WAIT
+                if reaction is None:
+                    self._wait_for_end(timeout)
+                else:
+                    self.child.expect_exact(reaction, timeout=timeout)
+                    self.output += self.child.before + self.child.after
+                return
+            except pexpect.TIMEOUT:
+                if last:
+                    raise
+
+    def finish(self):
+        """Waits for the end of the program; returns (visible lines, exit code)."""
+        if not self.ended:
+            self._wait_for_end(-1)
+        self.child.close()
+        return screen_lines(self.output), self.child.exitstatus
+
+
+def run_console(kind, args, cwd=None):
+    """Runs Pelcor.exe to its end in a pseudo-terminal; returns (visible lines, exit code)."""
+    return Console(kind, args, cwd).finish()
+
+
+def run_redirected(kind, args, cwd=None):
+    """Runs Pelcor.exe with its standard handles on pipes; returns the CompletedProcess."""
+    return subprocess.run([WINE, PELCOR_EXE] + list(args), env=environment(kind), cwd=cwd,
+                          stdin=subprocess.DEVNULL, capture_output=True, timeout=TIMEOUT)
+
+
+# The byte maps, from the code-page tables: the ranges of cp866 letters with the cp1251
+# byte of their first letter, and the bytes that move on their own.
+_LETTER_RANGES_866 = [(0x80, 0xAF, 0xC0), (0xE0, 0xEF, 0xF0)]
+_SINGLES_866 = {0xF0: 0xA8, 0xF1: 0xB8, 0xFC: 0xA9}
+
+
+def _maps():
+    to1251 = bytearray(range(256))
+    for first, last, target in _LETTER_RANGES_866:
+        to1251[first:last + 1] = range(target, target + last - first + 1)
+    for byte, target in _SINGLES_866.items():
+        to1251[byte] = target
+    to866 = bytearray(range(256))
+    for byte in range(256):
+        if to1251[byte] != byte:
+            to866[to1251[byte]] = byte
+    return bytes(to1251), bytes(to866)
+
+
+MAP_866_TO_1251, MAP_1251_TO_866 = _maps()
+
+
+def converted(data, switch):
+    """What the file holding data must hold after a run with the given switch."""
+    return data.translate(MAP_866_TO_1251 if switch == "/866" else MAP_1251_TO_866)
