@@ -40,6 +40,15 @@ size_t ConvertCharset(Charset to, Charset from, const char* in, size_t inBytes, 
                       size_t outBytes, const char* substitute, size_t substituteBytes,
                       size_t* replaced);
 
+/// Decodes the first character of in (inBytes bytes, at least 1) to its Unicode value.
+/// Returns the bytes it takes, or 0 when in holds only the beginning of a character. An
+/// invalid sequence takes one byte and gives U+FFFD.
+size_t DecodeCharacter(Charset from, const char* in, size_t inBytes, uint32_t* character);
+
+/// Switches the terminal fd to one key at a time without echo, keeping Ctrl+C, unless
+/// it is switched already. Returns false when fd is no terminal.
+bool EnterKeyMode(int fd);
+
 /// Restores the terminal's settings if the console input changed them; safe to call at
 /// any time, also from a signal handler.
 void RestoreTerminal();

@@ -21,5 +21,8 @@ struct PlatformSeamsRecord {
   /// instead of the console.
   void (*consoleOutput)(const char* bytes, DWORD count);
   FileFault fileFaults[kFaultedCallCount];
+  /// When set, FormatMessageW takes the system's text for a number from here instead of
+  /// the C library; nullptr means the system has no text for it.
+  const WCHAR* (*systemMessage)(DWORD number);
 };
 extern PlatformSeamsRecord PlatformSeams;
