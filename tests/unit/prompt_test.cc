@@ -91,3 +91,61 @@ TEST(Prompt, WaitKeyReleaseGivesTheCharacter) {
 }
 
 }  // namespace
+
+namespace {
+
+INPUT_RECORD KeyRecord(BOOL down, WCHAR character) {
+  INPUT_RECORD record = {};
+  record.EventType = KEY_EVENT;
+  record.Event.KeyEvent.bKeyDown = down;
+  record.Event.KeyEvent.wRepeatCount = 1;
+  record.Event.KeyEvent.uChar.UnicodeChar = character;
+  return record;
+}
+
+INPUT_RECORD OtherRecord() {
+  INPUT_RECORD record = {};
+  record.EventType = 0x0010;  // a focus event
+  return record;
+}
+
+// Serves the given records as the console input while it lives.
+class PlannedRecords {
+ public:
+  explicit PlannedRecords(std::vector<INPUT_RECORD> records) : records_(std::move(records)) {
+    PlatformSeams.plannedInput = {records_.data(), static_cast<DWORD>(records_.size()), 0, 0};
+  }
+  ~PlannedRecords() { PlatformSeams.plannedInput = {}; }
+  DWORD served() const { return PlatformSeams.plannedInput.next; }
+  DWORD flushes() const { return PlatformSeams.plannedInput.flushes; }
+
+ private:
+  std::vector<INPUT_RECORD> records_;
+};
+
+TEST(Prompt, OnlyAReleaseCounts) {
+  // Presses, repeats and other events are passed over; a key held before the prompt
+  // counts when it is let go.
+  PlannedRecords planned({KeyRecord(TRUE, 'a'), KeyRecord(TRUE, 'a'), OtherRecord(),
+                          KeyRecord(TRUE, 'x'), KeyRecord(FALSE, 'r'), KeyRecord(FALSE, 'a')});
+  ErrorContext.answer = kAnswerNone;
+  EXPECT_EQ(AskOperator(), kAnswerRepeat);
+  EXPECT_EQ(planned.served(), 5u);
+  EXPECT_EQ(planned.flushes(), 1u);
+}
+
+TEST(Prompt, InputIsFlushedBeforeEveryWait) {
+  PlannedRecords planned({KeyRecord(FALSE, 'x'), KeyRecord(FALSE, 0), KeyRecord(FALSE, 0x0439),
+                          KeyRecord(FALSE, 0x041E)});
+  ErrorContext.answer = kAnswerNone;
+  EXPECT_EQ(AskOperator(), kAnswerAbort);
+  EXPECT_EQ(planned.flushes(), 4u);
+}
+
+TEST(Prompt, PressesAloneNeverAnswer) {
+  PlannedRecords planned({KeyRecord(TRUE, 'r'), KeyRecord(TRUE, 'i'), OtherRecord()});
+  EXPECT_EQ(WaitKeyRelease(), kNoMoreKeys);
+  EXPECT_EQ(planned.served(), 3u);
+}
+
+}  // namespace

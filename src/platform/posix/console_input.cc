@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/posix/posix_layer.h"
+#include "platform/posix/seams.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ constexpr int kRestWaitMs = 300;
 constexpr DWORD kEndOfInput = ENODATA;
 
 struct ConsoleInputState {
-  int fd = -1;        // the descriptor the state belongs to, -1 for none yet
+  int fd = -1;   // the descriptor the state belongs to, -1 for none yet
   dev_t device;  // with inode, tells a reused descriptor number from the same file
   ino_t inode;
   bool terminal;
@@ -163,17 +164,36 @@ DWORD WaitForEvents(DWORD milliseconds) {
   }
 }
 
+// The records a test planned, when it planned any.
+PlannedInput* Planned() {
+  PlannedInput& planned = PlatformSeams.plannedInput;
+  return planned.records != nullptr ? &planned : nullptr;
+}
+
+DWORD PlannedLeft(const PlannedInput& planned) {
+  return planned.next < planned.count ? planned.count - planned.next : 0;
+}
+
 }  // namespace
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  if (PlannedInput* planned = Planned()) {
+    if (PlannedLeft(*planned) > 0) return WAIT_OBJECT_0;
+    FailWith(kEndOfInput);
+    return WAIT_FAILED;
+  }
   if (!Bind(handle)) return WAIT_FAILED;
   return WaitForEvents(milliseconds);
 }
 
 BOOL GetNumberOfConsoleInputEvents(HANDLE input, LPDWORD count) {
-  if (!Bind(input)) return FALSE;
   if (count == nullptr) return FailWith(EINVAL);
   *count = 0;
+  if (PlannedInput* planned = Planned()) {
+    *count = PlannedLeft(*planned);
+    return *count > 0 ? TRUE : FailWith(kEndOfInput);
+  }
+  if (!Bind(input)) return FALSE;
   // Without waiting: what has already arrived, or the news that nothing more will.
   if (Input.count == 0 && !Input.ended && Input.pendingCount < kPendingSize) ReadBytes(0);
   DecodePending(Input.ended);
@@ -183,10 +203,16 @@ BOOL GetNumberOfConsoleInputEvents(HANDLE input, LPDWORD count) {
 }
 
 BOOL ReadConsoleInputW(HANDLE input, PINPUT_RECORD records, DWORD length, LPDWORD read) {
-  if (!Bind(input)) return FALSE;
   if (records == nullptr || read == nullptr) return FailWith(EINVAL);
   *read = 0;
   if (length == 0) return TRUE;
+  if (PlannedInput* planned = Planned()) {
+    if (PlannedLeft(*planned) == 0) return FailWith(kEndOfInput);
+    records[0] = planned->records[planned->next++];
+    *read = 1;
+    return TRUE;
+  }
+  if (!Bind(input)) return FALSE;
   if (WaitForEvents(INFINITE) != WAIT_OBJECT_0) return FALSE;
   while (*read < length && Input.count > 0) {
     records[(*read)++] = Input.queue[Input.head];
@@ -199,6 +225,10 @@ BOOL ReadConsoleInputW(HANDLE input, PINPUT_RECORD records, DWORD length, LPDWOR
 }
 
 BOOL FlushConsoleInputBuffer(HANDLE input) {
+  if (PlannedInput* planned = Planned()) {
+    ++planned->flushes;
+    return TRUE;
+  }
   if (!Bind(input)) return FALSE;
   // Answers given by a script through a pipe or a file stay: they were typed on purpose.
   if (!Input.terminal) return TRUE;
