@@ -1,0 +1,73 @@
+#include "errors/hard_error.h"
+
+#include "errors/error_context.h"
+
+uint16_t HardErrorInstructionLength(const uint8_t* code) {
+  // Operand-form lengths by the mod field; the entry for mod 2 depends on the address
+  // size: a 0x67 prefix makes its displacement four bytes wide.
+  uint8_t lengths[4] = {2, 3, 4, 2};
+  uint16_t at = 0;
+  if (code[at] == 0x67) {
+    ++at;
+    lengths[2] = 6;
+  }
+  if (code[at] == 0x66) ++at;
+  const uint8_t form = code[at + 1] & 0xC7;
+  if ((form & 0x07) == 4) ++at;  // a scale-index byte follows
+  at = static_cast<uint16_t>(at + (form == 6 || form == 7 ? 4 : lengths[form >> 6]));
+  return at;
+}
+
+namespace {
+
+// Steps the frame over the interrupted instruction; false when its bytes cannot be read.
+bool StepOverInstruction(HardErrorFrame* frame) {
+  uint8_t code[4];
+  if (PlatformReadCode(frame->instructionSegment, frame->instructionOffset, code, sizeof code) !=
+      sizeof code) {
+    return false;
+  }
+  // The offset is a 16-bit word and wraps as one.
+  frame->instructionOffset =
+      static_cast<uint16_t>(frame->instructionOffset + HardErrorInstructionLength(code));
+  return true;
+}
+
+uint16_t Report(uint16_t code) {
+  return ReportError(code, kHardErrorCause, kHardErrorRecommendation);
+}
+
+uint16_t ResumeOnlyOnRepeat(uint16_t answer) {
+  return answer == kAnswerRepeat ? kHardErrorResume : kHardErrorEnd;
+}
+
+}  // namespace
+
+uint16_t DecideHardError(HardErrorFrame* frame) {
+  switch (frame->kind) {
+    case 1:
+    case 4: {
+      if (Report(kHardErrorCodeStep) == kAnswerAbort) return kHardErrorEnd;
+      // Ignore and Repeat both go on after the instruction. Code that cannot be read
+      // cannot be stepped over: resuming anywhere else would run the wrong bytes.
+      return StepOverInstruction(frame) ? kHardErrorResume : kHardErrorEnd;
+    }
+    case 2:
+      return ResumeOnlyOnRepeat(Report(kHardErrorCodeKind2));
+    case 3:
+      return ResumeOnlyOnRepeat(Report(kHardErrorCodeKind3));
+    case 6:
+      return kHardErrorResume;
+    case 36:
+      return ResumeOnlyOnRepeat(ReportSystemError());
+    default:
+      return ResumeOnlyOnRepeat(Report(kHardErrorCodeOther));
+  }
+}
+
+uint16_t winHardErrorHandle(HardErrorFrame* frame) {
+  // The machine context needs no saving here: the compiler keeps the caller's registers.
+  const uint16_t decision = DecideHardError(frame);
+  if (decision == kHardErrorEnd) PlatformEndTask(0, 1);
+  return decision == kHardErrorResume ? kHardErrorResume : kHardErrorPassOn;
+}

@@ -1,0 +1,50 @@
+// The critical-error handler entry: a system-level fault event becomes the usual report,
+// and the operator's answer resumes the interrupted code or ends the program. Nothing
+// in the program installs it; it is exported for the platform that delivers the event.
+#pragma once
+
+#include <stdint.h>
+
+#include "platform/platform.h"
+
+/// The event frame found above the caller's return point, eight 16-bit words in order.
+struct HardErrorFrame {
+  uint16_t returnOffset;
+  uint16_t returnSegment;
+  uint16_t savedAccumulator;
+  uint16_t kind;
+  uint16_t handle;
+  uint16_t instructionOffset;
+  uint16_t instructionSegment;
+  uint16_t flags;
+};
+
+/// Results of the decision routine, and the entry's ways out.
+enum HardErrorDecision : uint16_t {
+  kHardErrorEnd = 0,     // end the program
+  kHardErrorResume = 1,  // resume at the frame's (possibly advanced) instruction
+  kHardErrorPassOn = 2,  // return to the caller, passing the event on
+};
+
+/// Error codes the report shows for each kind of event.
+inline constexpr uint16_t kHardErrorCodeStep = 38;  // kinds 1 and 4
+inline constexpr uint16_t kHardErrorCodeKind2 = 22;
+inline constexpr uint16_t kHardErrorCodeKind3 = 40;
+inline constexpr uint16_t kHardErrorCodeOther = 31;
+inline constexpr uint8_t kHardErrorCause = 6;           // "system failure"
+inline constexpr uint8_t kHardErrorRecommendation = 4;  // "end application"
+
+/// The bytes an instruction at code takes, as far as stepping over it needs: an
+/// optional 0x67 and 0x66 prefix, the operation byte and the operand form. code holds at
+/// least four bytes.
+uint16_t HardErrorInstructionLength(const uint8_t* code);
+
+/// Reports the event by its kind, asks the operator (unless an answer is recorded) and
+/// decides; advances frame->instructionOffset when the interrupted instruction is to be
+/// stepped over.
+uint16_t DecideHardError(HardErrorFrame* frame);
+
+/// The exported entry. Resumes by returning kHardErrorResume with the frame updated,
+/// passes the event on by returning kHardErrorPassOn, and ends the program through the
+/// platform's termination service without returning.
+PLATFORM_EXPORT uint16_t winHardErrorHandle(HardErrorFrame* frame);

@@ -1,0 +1,257 @@
+"""The real tool on real files: conversion, the report on real faults, the answers."""
+
+import os
+import random
+import resource
+import shutil
+import signal
+import subprocess
+import time
+import unittest
+
+import pexpect
+
+from pelcor_run import (PELCOR, TempDir, environment, expected, read_file, run,
+                        write_file)
+
+BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n\r"
+PROMPT = b"? Ignore /I/ Repeat /R/ Abort /A/ ?"
+
+
+def report(action, error):
+    return (b"\r\nAction : " + action + b"\r\nError : " + error +
+            b"\r\nCause : cause unknown\r\nRecommendations : no reccomendations\r\n" + PROMPT)
+
+
+def os_text(errno_value):
+    """The C library's text for an error, as the report shows it."""
+    text = os.strerror(errno_value).encode()
+    return text[:1].lower() + text[1:]
+
+
+class Conversion(unittest.TestCase):
+    def convert(self, data, switch):
+        with TempDir() as d:
+            path = write_file(os.path.join(d, "f.txt"), data)
+            args = [path] if switch is None else [path, switch]
+            result = run(args)
+            self.assertEqual(result.returncode, 0)
+            self.assertEqual(result.stdout, BANNER)
+            return read_file(path)
+
+    def test_every_size_around_the_block_in_both_directions(self):
+        rng = random.Random(866)
+        for size in (0, 1, 1023, 1024, 1025, 2047, 2048, 2500, 3 * 1024 * 1024 + 17):
+            data = bytes(rng.randrange(256) for _ in range(size))
+            for switch in ("/866", "/1251", None):
+                with self.subTest(size=size, switch=switch):
+                    got = self.convert(data, switch)
+                    self.assertEqual(len(got), size)
+                    self.assertEqual(got, expected(data, switch or "/1251"))
+
+    def test_all_byte_values_and_back(self):
+        data = bytes(range(256)) * 5
+        there = self.convert(data, "/866")
+        self.assertEqual(there, expected(data, "/866"))
+        # The 67 moved bytes come back; so does everything that did not move.
+        moved = {b for b in range(256) if expected(bytes([b]), "/866")[0] != b}
+        self.assertEqual(len(moved), 67)
+        back = self.convert(there, "/1251")
+        for i, b in enumerate(data):
+            if b in moved or expected(bytes([b]), "/1251")[0] == b:
+                self.assertEqual(back[i], b)
+
+    def test_agrees_with_iconv_but_for_the_numero_sign(self):
+        text = ("Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n"
+                "ЁЛКА ёлка Ёж\tTab, ASCII 123 !?\n\n  spaces  \r\n")
+        cp866 = text.encode("cp866")
+        cp1251 = text.encode("cp1251")
+        iconv_1251 = subprocess.run(["iconv", "-f", "CP866", "-t", "CP1251"], input=cp866,
+                                    capture_output=True, check=True).stdout
+        iconv_866 = subprocess.run(["iconv", "-f", "CP1251", "-t", "CP866"], input=cp1251,
+                                   capture_output=True, check=True).stdout
+        self.assertEqual(self.convert(cp866, "/866"), iconv_1251)
+        self.assertEqual(self.convert(cp1251, "/1251"), iconv_866)
+        # The numero sign travels as 0xFC <-> 0xA9 both ways, where iconv says 0xB9.
+        self.assertEqual(self.convert(b"\xfc", "/866"), b"\xa9")
+        self.assertEqual(self.convert(b"\xa9", "/1251"), b"\xfc")
+        self.assertEqual(self.convert(b"\xb9", "/1251"), b"\xb9")
+
+    def test_name_with_spaces_and_cyrillic_letters(self):
+        with TempDir() as d:
+            path = write_file(os.path.join(d, "мой файл.txt"), "Ёж".encode("cp1251"))
+            result = run([path], lang="ru_RU.UTF-8")
+            self.assertEqual(result.returncode, 0)
+            self.assertEqual(read_file(path), "Ёж".encode("cp866"))
+
+    def test_name_the_code_page_cannot_hold_opens_nothing_else(self):
+        with TempDir() as d:
+            # Both names would read "a?.txt" if the unknown letter were replaced.
+            decoy = write_file(os.path.join(d, "a?.txt"), b"\xc0")
+            result = run([os.path.join(d, "a\u4e2d.txt")], answers=b"a")
+            self.assertIn(b"Action : opening file", result.stdout)
+            self.assertEqual(read_file(decoy), b"\xc0")
+
+
+class PipedAnswers(unittest.TestCase):
+    def test_missing_file_abort_leaves_nothing(self):
+        with TempDir() as d:
+            path = os.path.join(d, "missing.txt")
+            result = run([path], answers=b"a")
+            self.assertEqual(result.returncode, 0)
+            self.assertEqual(result.stdout,
+                             BANNER + report(b"opening file " + path.encode(), os_text(2)))
+            self.assertFalse(os.path.exists(path))
+
+    def test_ended_input_answers_abort_at_once(self):
+        with TempDir() as d:
+            path = os.path.join(d, "missing.txt")
+            start = time.monotonic()
+            result = run([path], answers=b"", timeout=20)
+            self.assertLess(time.monotonic() - start, 10)
+            self.assertEqual(result.returncode, 0)
+            self.assertTrue(result.stdout.endswith(PROMPT))
+            self.assertEqual(result.stdout.count(PROMPT), 1)
+
+    def test_ignore_after_failed_open_reports_the_read(self):
+        with TempDir() as d:
+            path = os.path.join(d, "missing.txt")
+            result = run([path], answers=b"x i a")
+            out = result.stdout
+            self.assertIn(b"Action : opening file " + path.encode(), out)
+            self.assertIn(b"Action : read from file " + path.encode(), out)
+            self.assertEqual(out.count(PROMPT), 2)
+
+    def test_directory(self):
+        with TempDir() as d:
+            result = run([d], answers=b"a")
+            self.assertEqual(result.stdout, BANNER + report(b"opening file " + d.encode(),
+                                                            os_text(21)))
+
+    def test_dev_full_write_fails_with_no_space(self):
+        result = run(["/dev/full"], answers=b"a")
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(result.stdout,
+                         BANNER + report(b"write to file /dev/full", os_text(28)))
+
+    def test_read_only_file_as_an_unprivileged_user(self):
+        if shutil.which("setpriv") is None or os.geteuid() != 0:
+            self.skipTest("needs root and setpriv to drop privileges")
+        with TempDir() as d:
+            path = write_file(os.path.join(d, "ro.txt"), b"\xc0\xc1")
+            os.chmod(path, 0o444)
+            result = subprocess.run(
+                ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", PELCOR,
+                 path], input=b"a", capture_output=True, env=environment(), timeout=60)
+            self.assertEqual(result.stdout,
+                             BANNER + report(b"opening file " + path.encode(), os_text(13)))
+            self.assertEqual(read_file(path), b"\xc0\xc1")
+
+    def test_russian_report(self):
+        with TempDir() as d:
+            path = os.path.join(d, "missing.txt")
+            result = run([path], answers=b"a", lang="ru_RU.UTF-8")
+            out = result.stdout.decode("utf-8")
+            self.assertIn("\r\nПри выполнении операции : открытие файла " + path + "\r\n", out)
+            self.assertIn("\r\nПо причине : причина неизвестнa\r\n", out)
+            self.assertIn("\r\nРекомендации : рекомендации  отсутствуют\r\n", out)
+            self.assertTrue(out.endswith("Отменить /A,a,О,о/ ?"))
+
+
+def hold_at_write_prompt(path):
+    """Starts a run that converts the first block of path and then stops on a failed
+    write of the second one (the file size limit), holding the file open."""
+
+    def limit():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (1024, 1024))
+
+    child = pexpect.spawn(PELCOR, [path], env=environment(), preexec_fn=limit, timeout=20)
+    child.expect_exact(b"Action : write to file")
+    child.expect_exact(PROMPT)
+    return child
+
+
+class Terminal(unittest.TestCase):
+    def spawn(self, args, lang="C.UTF-8"):
+        return pexpect.spawn(PELCOR, args, env=environment(lang), timeout=20)
+
+    def test_missing_file_repeat_until_it_exists(self):
+        with TempDir() as d:
+            path = os.path.join(d, "later.txt")
+            child = self.spawn([path, "/866"])
+            child.expect_exact(PROMPT)
+            child.send("r")  # still missing: the same report again
+            child.expect_exact(b"Action : opening file " + path.encode())
+            child.expect_exact(PROMPT)
+            write_file(path, b"\x80\xa0\xf0")
+            child.send("R")
+            child.expect(pexpect.EOF)
+            child.close()
+            self.assertEqual(child.exitstatus, 0)
+            self.assertEqual(read_file(path), b"\xc0\xe0\xa8")
+
+    def test_abort_key_ends_the_run(self):
+        with TempDir() as d:
+            child = self.spawn([os.path.join(d, "none.txt")])
+            child.expect_exact(PROMPT)
+            child.send("\x1b[D")  # an arrow key is no answer
+            child.send("x\r")
+            time.sleep(0.3)
+            self.assertTrue(child.isalive())
+            child.send("a")
+            child.expect(pexpect.EOF)
+            child.close()
+            self.assertEqual(child.exitstatus, 0)
+            self.assertEqual(os.listdir(d), [])
+
+    def test_file_held_by_another_run(self):
+        with TempDir() as d:
+            data = bytes(range(256)) * 16
+            path = write_file(os.path.join(d, "held.txt"), data)
+            holder = hold_at_write_prompt(path)
+            try:
+                second = run([path], answers=b"a")
+                self.assertEqual(second.stdout,
+                                 BANNER + report(b"opening file " + path.encode(), os_text(16)))
+            finally:
+                holder.send("a")
+                holder.expect(pexpect.EOF)
+                holder.close()
+            # The holder converted its first block only; the second run touched nothing.
+            self.assertEqual(read_file(path), expected(data[:1024], "/1251") + data[1024:])
+
+
+@unittest.skipIf(os.environ.get("PELCOR_SKIP_LONG"), "long test skipped on request")
+class LargeFile(unittest.TestCase):
+    MARK = bytes(range(0x80, 0x100)) * 4  # one block of moving bytes
+
+    def test_sparse_file_past_4_gib(self):
+        size = 4 * 1024**3 + 5 * 1024 + 300
+        offsets = [0, 2 * 1024**3 - 1024, 2 * 1024**3, 4 * 1024**3 - 1024, 4 * 1024**3,
+                   4 * 1024**3 + 4096]
+        with TempDir() as d:
+            path = os.path.join(d, "big.bin")
+            if shutil.disk_usage(d).free < size + 1024**3:
+                self.skipTest("not enough free disk for a 4 GiB file")
+            with open(path, "wb") as f:
+                f.truncate(size)
+                for offset in offsets:
+                    f.seek(offset)
+                    f.write(self.MARK)
+            result = run([path], timeout=1800)
+            self.assertEqual(result.returncode, 0)
+            self.assertEqual(result.stdout, BANNER)
+            self.assertEqual(os.path.getsize(path), size)
+            converted = expected(self.MARK, "/1251")
+            with open(path, "rb") as f:
+                for offset in offsets:
+                    f.seek(offset)
+                    self.assertEqual(f.read(len(self.MARK)), converted, offset)
+                # Blocks between the marks stay zeros: nothing was written off its place.
+                for offset in (1024**3, 3 * 1024**3, size - 300):
+                    f.seek(offset)
+                    self.assertEqual(f.read(300), bytes(300), offset)
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,176 @@
+// The critical-error entry: the decision for every kind and answer, and the step over
+// the interrupted instruction.
+#include "errors/hard_error.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "errors/console_output.h"
+#include "errors/error_context.h"
+#include "errors/report_texts.h"
+#include "platform/posix/posix_layer.h"
+#include "platform/posix/seams.h"
+
+namespace {
+
+std::string consoleText;
+void Capture(const char* bytes, DWORD count) {
+  consoleText.append(bytes, count);
+}
+
+TEST(HardErrorInstruction, LengthByPrefixAndOperandForm) {
+  struct Case {
+    uint8_t code[4];
+    uint16_t length;
+  };
+  const Case cases[] = {
+      {{0x67, 0x8B, 0x80, 0}, 7},     // address-size prefix, mod 2: four-byte displacement
+      {{0x8B, 0x80, 0, 0}, 4},        // mod 2 without the prefix
+      {{0x8B, 0x06, 0, 0}, 4},        // mod 0, r/m 6: a direct address
+      {{0x8B, 0x07, 0, 0}, 4},        // r/m 7 with mod 0 takes the same four
+      {{0x8B, 0xC4, 0, 0}, 3},        // mod 3, r/m 4: the scale-index byte counts
+      {{0x8B, 0x00, 0, 0}, 2},        // mod 0
+      {{0x8B, 0x40, 0, 0}, 3},        // mod 1
+      {{0x66, 0x8B, 0x40, 0}, 4},     // operand-size prefix
+      {{0x67, 0x66, 0x8B, 0x84}, 9},  // both prefixes, mod 2, scale-index byte
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(HardErrorInstructionLength(c.code), c.length)
+        << std::hex << int(c.code[0]) << " " << int(c.code[1]);
+  }
+}
+
+class HardErrorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    PlatformSeams = {};
+    PlatformSeams.consoleOutput = Capture;
+    consoleText.clear();
+    SetReportLanguage(false);
+    ErrorContext.answer = kAnswerNone;
+    PlatformMapCode(0x1B, code_, sizeof code_);
+    frame_ = {0x100, 0x2B, 0, 0, 0, 0x10, 0x1B, 0x202};
+  }
+  void TearDown() override {
+    if (keys_ >= 0) close(keys_);
+    keys_ = -1;
+    PlatformMapCode(0, nullptr, 0);
+  }
+
+  void Answer(char key) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    ASSERT_EQ(write(fds[1], &key, 1), 1);
+    close(fds[1]);
+    if (keys_ >= 0) close(keys_);
+    keys_ = fds[0];
+    StdHandles.input = HandleFromFd(fds[0]);
+  }
+
+  uint8_t code_[32] = {0};
+  HardErrorFrame frame_;
+  int keys_ = -1;
+};
+
+TEST_F(HardErrorTest, DecisionForEveryKindAndAnswer) {
+  code_[0x10] = 0x8B;  // an instruction of 4 bytes at the interrupted offset
+  code_[0x11] = 0x06;
+  struct Case {
+    uint16_t kind;
+    uint16_t code;
+    char key;
+    uint16_t decision;
+    uint16_t offset;
+  };
+  const Case cases[] = {
+      {1, 38, 'i', kHardErrorResume, 0x14},   {1, 38, 'r', kHardErrorResume, 0x14},
+      {1, 38, 'a', kHardErrorEnd, 0x10},      {4, 38, 'i', kHardErrorResume, 0x14},
+      {4, 38, 'a', kHardErrorEnd, 0x10},      {2, 22, 'r', kHardErrorResume, 0x10},
+      {2, 22, 'i', kHardErrorEnd, 0x10},      {2, 22, 'a', kHardErrorEnd, 0x10},
+      {3, 40, 'r', kHardErrorResume, 0x10},   {3, 40, 'i', kHardErrorEnd, 0x10},
+      {0, 31, 'r', kHardErrorResume, 0x10},   {5, 31, 'i', kHardErrorEnd, 0x10},
+      {35, 31, 'a', kHardErrorEnd, 0x10},     {37, 31, 'r', kHardErrorResume, 0x10},
+      {0xFFFF, 31, 'i', kHardErrorEnd, 0x10},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    frame_.kind = c.kind;
+    Answer(c.key);
+    EXPECT_EQ(DecideHardError(&frame_), c.decision) << c.kind << c.key;
+    EXPECT_EQ(frame_.instructionOffset, c.offset) << c.kind << c.key;
+    EXPECT_EQ(ErrorContext.errorNumber, c.code) << c.kind;
+    EXPECT_EQ(ErrorContext.cause, 6) << c.kind;
+    EXPECT_EQ(ErrorContext.recommendation, 4) << c.kind;
+    EXPECT_NE(consoleText.find("Cause : system failure"), std::string::npos) << c.kind;
+    EXPECT_NE(consoleText.find("Recommendations : end application"), std::string::npos);
+    TearDown();
+  }
+}
+
+TEST_F(HardErrorTest, Kind36ReportsTheSystemsLastError) {
+  frame_.kind = 36;
+  ErrorContext.answer = kAnswerIgnore;  // cleared: this report always asks
+  SetLastError(13);
+  Answer('r');
+  EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
+  EXPECT_EQ(ErrorContext.errorNumber, 13);
+  EXPECT_EQ(ErrorContext.cause, 0);
+  EXPECT_NE(consoleText.find("Cause : cause unknown"), std::string::npos);
+}
+
+TEST_F(HardErrorTest, Kind6ResumesWithoutAReport) {
+  frame_.kind = 6;
+  EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
+  EXPECT_EQ(frame_.instructionOffset, 0x10);
+  EXPECT_EQ(consoleText, "");
+}
+
+TEST_F(HardErrorTest, RecordedAnswerIsActedOnWithoutAsking) {
+  code_[0x11] = 0xC4;
+  frame_.kind = 4;
+  ErrorContext.answer = kAnswerIgnore;
+  EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
+  EXPECT_EQ(frame_.instructionOffset, 0x13);
+  frame_.kind = 2;  // Ignore on any other kind ends the program
+  EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
+  EXPECT_EQ(consoleText, "");
+}
+
+TEST_F(HardErrorTest, CodeThatCannotBeReadIsNotSteppedOver) {
+  frame_.kind = 1;
+  frame_.instructionOffset = 30;  // the operand form would lie past the mapped bytes
+  ErrorContext.answer = kAnswerRepeat;
+  EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
+  frame_.instructionSegment = 0x77;
+  frame_.instructionOffset = 0;
+  EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
+}
+
+TEST_F(HardErrorTest, OffsetWrapsAsASixteenBitWord) {
+  PlatformMapCode(0x1B, nullptr, 0);
+  static uint8_t high[0x10000];
+  high[0xFFFE] = 0x8B;
+  high[0xFFFF] = 0x06;
+  PlatformMapCode(0x1B, high, 0x10000);
+  // Too close to the end to read four bytes: refused rather than read past the segment.
+  frame_ = {0, 0, 0, 1, 0, 0xFFFE, 0x1B, 0};
+  ErrorContext.answer = kAnswerIgnore;
+  EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
+  high[0xFFFC] = 0x8B;
+  high[0xFFFD] = 0x06;
+  frame_.instructionOffset = 0xFFFC;
+  EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
+  EXPECT_EQ(frame_.instructionOffset, 0);
+}
+
+TEST_F(HardErrorTest, EntryEndsTheProgramOnAbort) {
+  frame_.kind = 2;
+  ErrorContext.answer = kAnswerAbort;
+  EXPECT_EXIT(winHardErrorHandle(&frame_), ::testing::ExitedWithCode(0), "");
+  ErrorContext.answer = kAnswerRepeat;
+  EXPECT_EQ(winHardErrorHandle(&frame_), kHardErrorResume);
+}
+
+}  // namespace
