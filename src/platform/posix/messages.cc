@@ -80,7 +80,7 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
   if ((flags & FORMAT_MESSAGE_FROM_SYSTEM) == 0 || buffer == nullptr) return FailWith(EINVAL);
   WCHAR text[512];
   const long length = SystemText(messageId, text, sizeof text / sizeof text[0]);
-  if (length < 0) return FailWith(ERROR_MR_MID_NOT_FOUND);
+  if (length <= 0) return FailWith(ERROR_MR_MID_NOT_FOUND);  // an empty text is none
   const size_t units = static_cast<size_t>(length) + 1;
   WCHAR* out = buffer;
   if ((flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) != 0) {
