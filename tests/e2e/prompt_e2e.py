@@ -33,20 +33,28 @@ def key_mode(fd):
     return not (lflag & termios.ICANON) and not (lflag & termios.ECHO)
 
 
+def settle(child):
+    """Waits until the driver waits for a key: it has switched the terminal to keys."""
+    deadline = time.monotonic() + 10
+    time.sleep(SETTLE)
+    while not key_mode(child.child_fd) and time.monotonic() < deadline:
+        time.sleep(0.05)
+
+
 @unittest.skipUnless(DRIVER, "PROMPT_DRIVER is not set")
 class TerminalPromptTest(unittest.TestCase):
     def start(self, lang=None, action="2", name="a.txt", prompt=ENGLISH_PROMPT):
         child = pexpect.spawn(DRIVER, [action, "2", name], env=environment(lang), timeout=10)
         self.addCleanup(child.close, force=True)
         child.expect_exact(prompt)
-        time.sleep(SETTLE)
+        settle(child)
         return child
 
     def type_keys(self, child, *keys):
         """Types each key on its own; all of them must leave the prompt waiting."""
         for key in keys:
             child.send(key)
-            time.sleep(SETTLE)
+            settle(child)
             self.assertTrue(child.isalive(), f"{key!r} answered the prompt")
 
     def answer_of(self, child):
@@ -82,7 +90,7 @@ class TerminalPromptTest(unittest.TestCase):
         child.send("\x1b[")
         time.sleep(0.05)
         child.send("A")
-        time.sleep(SETTLE)
+        settle(child)
         self.assertTrue(child.isalive(), "the end of an arrow key answered Abort")
         child.send("r")
         self.assertEqual(self.answer_of(child)[0], 5)
