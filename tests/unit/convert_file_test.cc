@@ -11,6 +11,7 @@
 
 #include "codepage/byte_maps.h"
 #include "errors/console_output.h"
+#include "errors/error_context.h"
 #include "errors/report_texts.h"
 #include "platform/posix/posix_layer.h"
 #include "platform/posix/seams.h"
@@ -52,6 +53,7 @@ class ConvertFileTest : public ::testing::Test {
     ASSERT_GE(fd, 0);
     close(fd);
     path_ = pattern;
+    original_.clear();
     for (size_t i = 0; i < 2500; ++i)
       original_.push_back(static_cast<uint8_t>(0xC0 + i % 64));
     WriteFileBytes(original_);
@@ -124,6 +126,8 @@ TEST_F(ConvertFileTest, ConvertsEveryBlockOnceWithoutFaults) {
   EXPECT_EQ(consoleText, "");
   EXPECT_EQ(Calls(kFaultRead), 3u);  // 1024, 1024, 452
   EXPECT_EQ(Calls(kFaultWrite), 3u);
+  // The argument list lived on the converter's stack: no later report may read it.
+  EXPECT_EQ(ErrorContext.arguments, nullptr);
 }
 
 TEST_F(ConvertFileTest, FailedOpen) {
