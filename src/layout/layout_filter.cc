@@ -129,7 +129,8 @@ uint16_t LayoutFilter(const char* source, uint16_t sourceLength, char* destinati
   uint8_t previous = forced | Membership(sets, ' ');
   do {
     uint8_t c;
-    if (f.pending != 0) {
+    const bool inserted = f.pending != 0;
+    if (inserted) {
       c = f.pending;
       f.pending = 0;
     } else {
@@ -137,7 +138,10 @@ uint16_t LayoutFilter(const char* source, uint16_t sourceLength, char* destinati
       if (c == 0) break;
     }
     ApplyHandlers(f, c, previous, 6, 7);
-    const uint8_t mask = forced | Membership(sets, c);
+    uint8_t mask = forced | Membership(sets, c);
+    // An inserted tab brings no further tab, or a forced TabAfter would fill the whole
+    // destination with tabs and never come back to the source.
+    if (inserted) mask &= static_cast<uint8_t>(~TabAfter);
     ApplyHandlers(f, c, mask, 0, 5);
     previous = mask;
     // The handlers have acted even when c itself no longer fits.

@@ -113,7 +113,7 @@ char* LayoutEnclosed(const char* text, char* destination, uint16_t size, char de
       return out.Finish();
     }
     if (out.Full()) return out.Finish();
-    if (out.end[-1] != ' ') out.Append(' ');
+    if (out.end == begun || out.end[-1] != ' ') out.Append(' ');
     if (out.Full()) return out.Finish();
   }
   if (outerOptions & EncloseMiddle) out.Append(delimiter);

@@ -57,6 +57,12 @@ TEST(LayoutFilter, CaseOptions) {
   EXPECT_EQ(Filter("ab", 64, kNoSets, 0xFF00), "ab");  // the high bits are not the filter's
 }
 
+TEST(LayoutFilter, ForcedTabAfterInsertsOneTabPerCharacter) {
+  EXPECT_EQ(Filter("ab", 64, kNoSets, TabAfter), "a\tb");
+  EXPECT_EQ(Filter("a\tb", 64, kNoSets, TabAfter), "a\t\t\tb");
+  EXPECT_EQ(Filter("a, b", 64, PhraseSets, TabAfter), "A\t,\t \tb");
+}
+
 TEST(LayoutFilter, FullDestinationEndsAfterTheHandlersActed) {
   EXPECT_EQ(Filter("abc", 2, kNoSets, UpperPrevious), "AB");
   EXPECT_EQ(Filter("a!", 1, PhraseSets, 0), "A");
