@@ -60,7 +60,8 @@ char* LayoutPhrase(const char* text, char* destination, uint16_t size, uint16_t 
 /// part with middleOptions, its first letter upper-cased, between two delimiters when
 /// outerOptions has EncloseMiddle, then a space and the last part with outerOptions. A text
 /// without a delimiter, or whose first delimiter is its last character, is filtered whole
-/// with middleOptions in place of outerOptions. Output that does not fit is cut. Returns
+/// with middleOptions in place of outerOptions, EncloseMiddle included. Output that does
+/// not fit is cut; a middle part that fills the destination keeps what fitted. Returns
 /// destination; a size of 0 writes nothing.
 char* LayoutEnclosed(const char* text, char* destination, uint16_t size, char delimiter,
                      uint16_t middleOptions, uint16_t outerOptions);
