@@ -37,6 +37,26 @@ const char* FindDelimiter(Part part, char delimiter) {
       MemFindByte(part.start, part.length, static_cast<uint8_t>(delimiter)));
 }
 
+// The three parts of LayoutEnclosed's text. enclosed is false when the text has no
+// delimiter, or only one as its last character: the first part is then the whole text.
+struct Parts {
+  Part first, middle, last;
+  bool enclosed;
+};
+
+Parts SplitAtDelimiter(Part whole, char delimiter) {
+  const char* end = whole.start + whole.length;
+  const Part none = {end, 0};
+  const char* open = FindDelimiter(whole, delimiter);
+  if (open == nullptr || open == end - 1) return {whole, none, none, false};
+  const Part first = {whole.start, static_cast<uint16_t>(open - whole.start)};
+  Part middle = {open + 1, static_cast<uint16_t>(end - (open + 1))};
+  const char* close = FindDelimiter(middle, delimiter);
+  if (close == nullptr) return {first, middle, none, true};
+  middle.length = static_cast<uint16_t>(close - middle.start);
+  return {first, middle, {close + 1, static_cast<uint16_t>(end - (close + 1))}, true};
+}
+
 void UpperFirst(char* c) {
   *c = static_cast<char>(CharServices.toUpper(static_cast<uint8_t>(*c)));
 }
@@ -89,22 +109,11 @@ char* LayoutEnclosed(const char* text, char* destination, uint16_t size, char de
   if (out.Full()) return out.Finish();
 
   const char* rest = SkipLeadingSpaces(text);
-  const Part whole = {rest, BoundedLength(rest)};
-  Part first = whole, middle = {rest + whole.length, 0}, last = middle;
-  const char* open = FindDelimiter(whole, delimiter);
-  if (open == nullptr || open == rest + whole.length - 1) {
-    // Nothing to enclose: the whole text is filtered as the middle part would be.
-    outerOptions = middleOptions;
-  } else {
-    first.length = static_cast<uint16_t>(open - rest);
-    middle.start = open + 1;
-    middle.length = static_cast<uint16_t>(rest + whole.length - middle.start);
-    const char* close = FindDelimiter(middle, delimiter);
-    if (close != nullptr) {
-      last = {close + 1, static_cast<uint16_t>(rest + whole.length - (close + 1))};
-      middle.length = static_cast<uint16_t>(close - middle.start);
-    }
-  }
+  const Parts parts = SplitAtDelimiter({rest, BoundedLength(rest)}, delimiter);
+  // Nothing to enclose: the whole text is filtered as the middle part would be.
+  if (!parts.enclosed) outerOptions = middleOptions;
+  const Part first = parts.first;
+  Part middle = parts.middle, last = parts.last;
 
   if (first.length != 0) {
     char* begun = out.Filter(first, outerOptions);
