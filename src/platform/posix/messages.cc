@@ -23,13 +23,6 @@ bool CharsetOfCodePage(UINT codePage, Charset* charset) {
   return true;
 }
 
-size_t WideLength(LPCWSTR text) {
-  size_t n = 0;
-  while (text[n] != 0)
-    ++n;
-  return n;
-}
-
 bool IsHighSurrogate(WCHAR unit) {
   return unit >= 0xD800 && unit <= 0xDBFF;
 }

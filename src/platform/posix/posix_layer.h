@@ -15,6 +15,14 @@ inline int FdFromHandle(HANDLE handle) {
   return value >= 1 && value <= 0x7FFFFFFF ? static_cast<int>(value - 1) : -1;
 }
 
+/// The number of UTF-16 units before the terminator.
+inline size_t WideLength(LPCWSTR text) {
+  size_t n = 0;
+  while (text[n] != 0)
+    ++n;
+  return n;
+}
+
 /// Records errno (or the given value) as the last error and returns FALSE.
 BOOL FailWithErrno();
 BOOL FailWith(DWORD error);
