@@ -45,6 +45,7 @@ class HardErrorTest : public ::testing::Test {
   }
   void TearDown() override {
     keys_.reset();
+    console_.reset();
     PlatformMapCode(0, nullptr, 0);
   }
 
