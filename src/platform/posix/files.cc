@@ -24,13 +24,6 @@ bool InjectedFault(FaultedCall call) {
   return true;
 }
 
-size_t WideLength(LPCWSTR text) {
-  size_t n = 0;
-  while (text[n] != 0)
-    ++n;
-  return n;
-}
-
 // The name in the user's charset, or the error that stops the open. A character that
 // the charset cannot hold, or one that stood for an unconvertible character on the
 // command line (U+FFFD), fails it: a name is never bent into the name of another file.
