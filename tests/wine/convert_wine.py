@@ -67,34 +67,60 @@ class WholeFileTest(unittest.TestCase):
                 self.assertEqual(result, wine_run.converted(data, direction))
 
 
-def system_text_of_missing_file(folder):
-    """The system's own text for a file that is not there, as the command shell shows it."""
+def system_text_of_missing_file(kind, folder):
+    """The system's own text for a file that is not there, as the command shell of the
+    prefix shows it (into a pipe it writes in the ANSI code page)."""
     shell = subprocess.run([wine_run.WINE, "cmd", "/c", "type", "missing.txt"], cwd=folder,
-                           env=wine_run.environment("en"), stdin=subprocess.DEVNULL,
+                           env=wine_run.environment(kind), stdin=subprocess.DEVNULL,
                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                            timeout=wine_run.TIMEOUT)
-    return shell.stdout.decode("ascii").strip().splitlines()[0]
+    return shell.stdout.decode(ANSI_CODE_PAGE[kind]).strip().splitlines()[0]
+
+
+ANSI_CODE_PAGE = {"en": "cp1252", "ru": "cp1251"}
+ENGLISH_REPORT = ["Action : opening file missing.txt",
+                  "Error : {}",
+                  "Cause : cause unknown",
+                  "Recommendations : no reccomendations",
+                  "? Ignore /I/ Repeat /R/ Abort /A/ ?"]
+# The Latin "a" ending the cause and the two blanks of the recommendation are the
+# program's own.
+RUSSIAN_REPORT = ["При выполнении операции : открытие файла missing.txt",
+                  "Возникла ошибка : {}",
+                  "По причине : причина неизвестн\N{LATIN SMALL LETTER A}",
+                  "Рекомендации : рекомендации  отсутствуют",
+                  "? Игнорировать /I,i,И,и/ Повторить /R,r,П,п/ Отменить /A,a,О,о/ ?"]
 
 
 class MissingFileTest(unittest.TestCase):
 
-    def test_report_repeat_and_abort(self):
+    def assertReportTwice(self, kind, template, repeat, abort):
+        """A missing file is reported; the repeat key shows the report again and the
+        abort key ends the run, which still exits with 0 and creates nothing."""
         with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
-            text = system_text_of_missing_file(folder).strip().removesuffix(".")
-            prompt = "? Ignore /I/ Repeat /R/ Abort /A/ ?"
-            report = ["Action : opening file missing.txt",
-                      "Error : " + text[0].lower() + text[1:],
-                      "Cause : cause unknown",
-                      "Recommendations : no reccomendations",
-                      prompt]
-            console = wine_run.Console("en", ["missing.txt"], cwd=folder)
+            # Shown trimmed, without its full stop, first letter in lower case.
+            text = system_text_of_missing_file(kind, folder).strip().removesuffix(".")
+            report = [line.format(text[0].lower() + text[1:]) for line in template]
+            prompt = report[-1]
+            console = wine_run.Console(kind, ["missing.txt"], cwd=folder)
             console.expect(prompt)
-            console.answer("r", prompt)  # the open is tried again and fails again
-            console.answer("a", None)
+            console.answer(repeat, prompt)  # the open is tried again and fails again
+            console.answer(abort, None)
             lines, status = console.finish()
-            self.assertEqual(lines, [BANNER] + report + report)
+            # The report starts on a line of its own; the next one ends the prompt's line.
+            self.assertEqual(lines[1:], [""] + report + report)
             self.assertEqual(status, 0)
             self.assertEqual(os.listdir(folder), [])
+
+    def test_english_report_repeat_and_abort(self):
+        wine_run.set_country("en", None)
+        self.assertReportTwice("en", ENGLISH_REPORT, "r", "A")
+
+    def test_russian_report_with_cyrillic_answers(self):
+        # The system's Russian text passes from the ANSI to the OEM code page on its way
+        # to the console; the answers are the Cyrillic letters of the Russian prompt.
+        wine_run.set_country("ru", "7")
+        self.assertReportTwice("ru", RUSSIAN_REPORT, "п", "О")
 
 
 if __name__ == "__main__":

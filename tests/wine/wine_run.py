@@ -52,7 +52,9 @@ def _make_prefix(kind):
     _prefixes[kind] = path
     subprocess.run([WINE, "wineboot", "-i"], env=environment(kind), check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20 * TIMEOUT)
+    # A persistent server starts the system processes once, not for every run.
     subprocess.run(["wineserver", "-w"], env=environment(kind), timeout=TIMEOUT)
+    subprocess.run(["wineserver", "-p"], env=environment(kind), timeout=TIMEOUT)
     return path
 
 
@@ -74,16 +76,81 @@ def set_country(kind, value):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=TIMEOUT)
 
 
-# Wine's console draws on the terminal with escape sequences of its own: control
-# sequences, operating-system commands (the window title) and single-character escapes.
-_ESCAPES = re.compile(r"\x1b\[[0-?]*[ -/]*[@-~]|\x1b\][^\x07\x1b]*(?:\x07|\x1b\\)|\x1b[@-_]")
+# Wine's console draws on the terminal with escape sequences: it moves the cursor over
+# blanks instead of writing them, erases to the end of the line, hides and shows the
+# cursor. The model below keeps what ends up on screen.
+_SEQUENCE = re.compile(r"\x1b\[([0-?]*)[ -/]*([@-~])|\x1b\][^\x07\x1b]*(?:\x07|\x1b\\)|\x1b[@-_]")
+_SCREEN_ROWS = 25
+
+
+class _Screen:
+
+    def __init__(self):
+        self.rows = [[]]
+        self.row = self.col = self.top = 0
+
+    def put(self, char):
+        line = self.rows[self.row]
+        line.extend(" " * (self.col + 1 - len(line)))
+        line[self.col] = char
+        self.col += 1
+
+    def line_feed(self):
+        self.row += 1
+        if self.row >= len(self.rows):
+            self.rows.append([])
+        self.top = max(self.top, self.row - _SCREEN_ROWS + 1)
+
+    def control(self, params, final):
+        numbers = [int(p) if p.isdigit() else 0 for p in params.split(";")]
+        n = max(numbers[0], 1)
+        if final == "C":
+            self.col += n
+        elif final == "D":
+            self.col = max(self.col - n, 0)
+        elif final == "G":
+            self.col = n - 1
+        elif final in "Hf":
+            row, col = (numbers + [0, 0])[:2]
+            self.row = self.top + max(row, 1) - 1
+            self.col = max(col, 1) - 1
+            self.rows.extend([] for _ in range(self.row + 1 - len(self.rows)))
+        elif final == "K" and numbers[0] == 0:
+            del self.rows[self.row][self.col:]
+        # Other sequences (cursor visibility, colours, modes) change nothing visible.
+
+    def feed(self, text):
+        at = 0
+        for match in _SEQUENCE.finditer(text):
+            self.write(text[at:match.start()])
+            if match.group(2):
+                self.control(match.group(1), match.group(2))
+            at = match.end()
+        self.write(text[at:])
+
+    def write(self, text):
+        for char in text:
+            if char == "\r":
+                self.col = 0
+            elif char == "\n":
+                self.line_feed()
+            elif char == "\t":
+                self.col = (self.col // 8 + 1) * 8
+            elif char >= " ":
+                self.put(char)
+
+    def lines(self):
+        lines = ["".join(row).rstrip() for row in self.rows]
+        while lines and not lines[-1]:
+            lines.pop()
+        return lines
 
 
 def screen_lines(output):
-    """The visible lines of a console's terminal output, without escape sequences,
-    carriage returns or trailing blanks; empty lines dropped."""
-    text = _ESCAPES.sub("", output).replace("\r", "")
-    return [line.rstrip() for line in text.split("\n") if line.strip()]
+    """The lines a terminal shows after the given output, trailing blanks removed."""
+    screen = _Screen()
+    screen.feed(output)
+    return screen.lines()
 
 
 _KEY_SETTLE = 0.5
