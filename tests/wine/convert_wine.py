@@ -8,7 +8,6 @@ first and skips them when it comes back unchanged.
 import functools
 import os
 import random
-import subprocess
 import tempfile
 import unittest
 
@@ -23,7 +22,7 @@ def converts_files():
         path = os.path.join(folder, "probe.txt")
         with open(path, "wb") as f:
             f.write(b"\xc0")  # cp1251 capital A
-        wine_run.run_redirected("en", ["probe.txt"], cwd=folder)
+        wine_run.run_pelcor_redirected("en", ["probe.txt"], cwd=folder)
         with open(path, "rb") as f:
             return f.read() != b"\xc0"
 
@@ -70,11 +69,8 @@ class WholeFileTest(unittest.TestCase):
 def system_text_of_missing_file(kind, folder):
     """The system's own text for a file that is not there, as the command shell of the
     prefix shows it (into a pipe it writes in the ANSI code page)."""
-    shell = subprocess.run([wine_run.WINE, "cmd", "/c", "type", "missing.txt"], cwd=folder,
-                           env=wine_run.environment(kind), stdin=subprocess.DEVNULL,
-                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                           timeout=wine_run.TIMEOUT)
-    return shell.stdout.decode(ANSI_CODE_PAGE[kind]).strip().splitlines()[0]
+    _, output = wine_run.run_redirected(kind, ["cmd", "/c", "type", "missing.txt"], folder)
+    return output.decode(ANSI_CODE_PAGE[kind]).strip().splitlines()[0]
 
 
 ANSI_CODE_PAGE = {"en": "cp1252", "ru": "cp1251"}

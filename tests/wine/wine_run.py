@@ -1,4 +1,4 @@
-"""Shared helpers of the Wine tests: prefixes, runs of Pelcor.exe, and the byte maps.
+"""What the Wine tests share: prefixes, runs of Pelcor.exe, and the byte maps.
 
 scripts/test-windows makes the two prefixes once and names them in PELCOR_WINEPREFIX_EN
 and PELCOR_WINEPREFIX_RU; a test module run on its own makes any it lacks, once, in a
@@ -50,11 +50,14 @@ def _make_prefix(kind):
     path = os.path.join(tempfile.mkdtemp(prefix="pelcor-wine-"), kind)
     _made_here.append(path)
     _prefixes[kind] = path
-    subprocess.run([WINE, "wineboot", "-i"], env=environment(kind), check=True,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20 * TIMEOUT)
-    # A persistent server starts the system processes once, not for every run.
-    subprocess.run(["wineserver", "-w"], env=environment(kind), timeout=TIMEOUT)
-    subprocess.run(["wineserver", "-p"], env=environment(kind), timeout=TIMEOUT)
+    quiet = dict(env=environment(kind), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                 stderr=subprocess.DEVNULL, check=True, timeout=20 * TIMEOUT)
+    subprocess.run([WINE, "wineboot", "-i"], **quiet)
+    # The server stays up and the system processes start once, with their output on
+    # /dev/null: started by a test's program they would keep its pipes or terminal open.
+    subprocess.run(["wineserver", "-w"], **quiet)
+    subprocess.run(["wineserver", "-p"], **quiet)
+    subprocess.run([WINE, "wineboot"], **quiet)
     return path
 
 
@@ -211,10 +214,21 @@ def run_console(kind, args, cwd=None):
     return Console(kind, args, cwd).finish()
 
 
-def run_redirected(kind, args, cwd=None):
-    """Runs Pelcor.exe with its standard handles on pipes; returns the CompletedProcess."""
-    return subprocess.run([WINE, PELCOR_EXE] + list(args), env=environment(kind), cwd=cwd,
-                          stdin=subprocess.DEVNULL, capture_output=True, timeout=TIMEOUT)
+def run_redirected(kind, program, cwd=None):
+    """Runs a program (Pelcor.exe and its arguments unless given otherwise) with its input
+    on /dev/null and its output in a file; returns (exit code, output bytes)."""
+    with tempfile.TemporaryFile() as output:
+        # A file, not a pipe: a pipe may be held open by processes the program starts.
+        status = subprocess.run([WINE] + list(program), env=environment(kind), cwd=cwd,
+                                stdin=subprocess.DEVNULL, stdout=output,
+                                stderr=subprocess.STDOUT, timeout=TIMEOUT).returncode
+        output.seek(0)
+        return status, output.read()
+
+
+def run_pelcor_redirected(kind, args, cwd=None):
+    """Runs Pelcor.exe with its output in a file; returns (exit code, output bytes)."""
+    return run_redirected(kind, [PELCOR_EXE] + list(args), cwd)
 
 
 # The byte maps, from the code-page tables: the ranges of cp866 letters with the cp1251
