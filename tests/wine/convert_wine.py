@@ -1,8 +1,9 @@
-"""In-place conversion by Pelcor.exe under Wine: whole files in both directions, and the
-error report with the operator's answers for a file that cannot be opened.
+"""In-place conversion by Pelcor.exe under Wine: whole files in both directions, a file
+named in the ANSI code page, and the error report with the operator's answers for a
+file that cannot be opened.
 
-The tests run only once the executable converts files: a probe converts one letter
-first and skips them when it comes back unchanged.
+A probe converts one letter first; when it comes back unchanged, the executable does not
+convert files and the tests are skipped.
 """
 
 import functools
@@ -14,6 +15,7 @@ import unittest
 import wine_run
 
 BANNER = "Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil"
+RUSSIAN_BANNER = "Утилита перекодировки текста Windows/DOS ver. 1.1 Автор Quorvendil"
 
 
 @functools.cache
@@ -29,7 +31,7 @@ def converts_files():
 
 def setUpModule():
     if not converts_files():
-        raise unittest.SkipTest("Pelcor.exe does not convert files yet")
+        raise unittest.SkipTest("Pelcor.exe does not convert files")
 
 
 class WholeFileTest(unittest.TestCase):
@@ -39,12 +41,12 @@ class WholeFileTest(unittest.TestCase):
         self.folder = self._folder.name
         self.addCleanup(self._folder.cleanup)
 
-    def convert(self, data, args):
-        path = os.path.join(self.folder, "a.txt")
+    def convert(self, data, args, kind="en", name="a.txt", banner=BANNER):
+        path = os.path.join(self.folder, name)
         with open(path, "wb") as f:
             f.write(data)
-        lines, status = wine_run.run_console("en", ["a.txt"] + args, cwd=self.folder)
-        self.assertEqual(lines, [BANNER])  # no report
+        lines, status = wine_run.run_console(kind, [name] + args, cwd=self.folder)
+        self.assertEqual(lines, [banner])  # no report
         self.assertEqual(status, 0)
         with open(path, "rb") as f:
             return f.read()
@@ -64,6 +66,15 @@ class WholeFileTest(unittest.TestCase):
                 result = self.convert(data, args)
                 self.assertEqual(len(result), len(data))
                 self.assertEqual(result, wine_run.converted(data, direction))
+
+    def test_cyrillic_file_name_reaches_the_file(self):
+        # The command line comes in the ANSI code page, 1251 in a Russian prefix, and
+        # the name is widened from it to open the file.
+        wine_run.set_country("ru", "7")
+        data = "Ёлка".encode("cp1251")
+        result = self.convert(data, ["/1251"], kind="ru", name="ёлка.txt",
+                              banner=RUSSIAN_BANNER)
+        self.assertEqual(result, "Ёлка".encode("cp866"))
 
 
 def system_text_of_missing_file(kind, folder):

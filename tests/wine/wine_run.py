@@ -48,16 +48,16 @@ def prefix(kind):
 
 def _make_prefix(kind):
     path = os.path.join(tempfile.mkdtemp(prefix="pelcor-wine-"), kind)
+    os.mkdir(path)
     _made_here.append(path)
     _prefixes[kind] = path
     quiet = dict(env=environment(kind), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                  stderr=subprocess.DEVNULL, check=True, timeout=20 * TIMEOUT)
-    subprocess.run([WINE, "wineboot", "-i"], **quiet)
-    # The server stays up and the system processes start once, with their output on
-    # /dev/null: started by a test's program they would keep its pipes or terminal open.
-    subprocess.run(["wineserver", "-w"], **quiet)
+    # The server starts first and stays up, so the system processes that wineboot starts
+    # run on with their output on /dev/null: started by a test's program they would hold
+    # its pipes or terminal open.
     subprocess.run(["wineserver", "-p"], **quiet)
-    subprocess.run([WINE, "wineboot"], **quiet)
+    subprocess.run([WINE, "wineboot", "-i"], **quiet)
     return path
 
 
