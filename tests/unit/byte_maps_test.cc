@@ -1,0 +1,154 @@
+#include "codepage/byte_maps.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+namespace {
+
+// The maps as published tables, written out independently of the code under test: each
+// row moves a range of bytes onto a range starting at `to`; every other byte stays.
+struct MovedRange {
+  uint8_t first;
+  uint8_t last;
+  uint8_t to;
+};
+
+constexpr MovedRange kRows866To1251[] = {
+    {0x80, 0xAF, 0xC0},  // capital A to Ya, small a to p
+    {0xE0, 0xEF, 0xF0},  // small r to ya
+    {0xF0, 0xF0, 0xA8},  // capital Yo
+    {0xF1, 0xF1, 0xB8},  // small yo
+    {0xFC, 0xFC, 0xA9},  // numero sign
+};
+
+constexpr MovedRange kRows1251To866[] = {
+    {0xC0, 0xEF, 0x80}, {0xF0, 0xFF, 0xE0}, {0xA8, 0xA8, 0xF0},
+    {0xB8, 0xB8, 0xF1}, {0xA9, 0xA9, 0xFC},
+};
+
+template <size_t N>
+std::array<uint8_t, 256> TableFrom(const MovedRange (&rows)[N]) {
+  std::array<uint8_t, 256> table;
+  for (int b = 0; b < 256; ++b)
+    table[b] = static_cast<uint8_t>(b);
+  for (const MovedRange& row : rows) {
+    for (int b = row.first; b <= row.last; ++b)
+      table[b] = static_cast<uint8_t>(row.to + (b - row.first));
+  }
+  return table;
+}
+
+const std::array<uint8_t, 256> kExpected866To1251 = TableFrom(kRows866To1251);
+const std::array<uint8_t, 256> kExpected1251To866 = TableFrom(kRows1251To866);
+
+// Every test here leaves ByteConverter as it found it.
+class ConvertBufferTest : public ::testing::Test {
+ protected:
+  void TearDown() override { ByteConverter = saved_; }
+  ByteMap saved_ = ByteConverter;
+};
+
+TEST(ByteMaps, EveryByteOfBothMapsMatchesThePublishedTable) {
+  for (int b = 0; b < 256; ++b) {
+    const uint8_t byte = static_cast<uint8_t>(b);
+    EXPECT_EQ(MapCp866ToCp1251(byte), kExpected866To1251[b]) << "cp866 byte " << b;
+    EXPECT_EQ(MapCp1251ToCp866(byte), kExpected1251To866[b]) << "cp1251 byte " << b;
+  }
+}
+
+TEST(ByteMaps, The67MovedBytesRoundTripBothWays) {
+  int moved866 = 0;
+  int moved1251 = 0;
+  for (int b = 0; b < 256; ++b) {
+    const uint8_t byte = static_cast<uint8_t>(b);
+    if (MapCp866ToCp1251(byte) != byte) {
+      ++moved866;
+      EXPECT_EQ(MapCp1251ToCp866(MapCp866ToCp1251(byte)), byte) << "cp866 byte " << b;
+    }
+    if (MapCp1251ToCp866(byte) != byte) {
+      ++moved1251;
+      EXPECT_EQ(MapCp866ToCp1251(MapCp1251ToCp866(byte)), byte) << "cp1251 byte " << b;
+    }
+  }
+  EXPECT_EQ(moved866, 67);
+  EXPECT_EQ(moved1251, 67);
+  // cp1251 has its own numero sign at 0xB9, which the contract leaves alone.
+  EXPECT_EQ(MapCp1251ToCp866(0xB9), 0xB9);
+}
+
+TEST_F(ConvertBufferTest, AWordWithCapitalYoConvertsAndComesBack) {
+  uint8_t word[] = {0xF0, 0xAB, 0xAA, 0xA0};
+  ByteConverter = MapCp866ToCp1251;
+  ConvertBuffer(word, sizeof word);
+  EXPECT_EQ(std::vector<uint8_t>(word, word + 4), (std::vector<uint8_t>{0xA8, 0xEB, 0xEA, 0xE0}));
+  ByteConverter = MapCp1251ToCp866;
+  ConvertBuffer(word, sizeof word);
+  EXPECT_EQ(std::vector<uint8_t>(word, word + 4), (std::vector<uint8_t>{0xF0, 0xAB, 0xAA, 0xA0}));
+}
+
+// Converts count bytes of a buffer that holds every byte value several times over and
+// checks each position against the table, and that nothing past count changed.
+void CheckConvertsExactly(ByteMap map, const std::array<uint8_t, 256>& table, uint16_t count) {
+  const size_t size = static_cast<size_t>(count) + 64;
+  std::vector<uint8_t> buffer(size);
+  for (size_t i = 0; i < size; ++i)
+    buffer[i] = static_cast<uint8_t>(i * 7 + 0x80);
+  const std::vector<uint8_t> before = buffer;
+  ByteConverter = map;
+  ConvertBuffer(buffer.data(), count);
+  for (size_t i = 0; i < size; ++i) {
+    const uint8_t want = i < count ? table[before[i]] : before[i];
+    ASSERT_EQ(buffer[i], want) << "position " << i << " of count " << count;
+  }
+}
+
+TEST_F(ConvertBufferTest, ConvertsExactlyCountBytesWithEitherMap) {
+  for (uint16_t count : {0, 1, 15, 16, 17, 31, 33, 1024, 65535}) {
+    CheckConvertsExactly(MapCp866ToCp1251, kExpected866To1251, count);
+    CheckConvertsExactly(MapCp1251ToCp866, kExpected1251To866, count);
+  }
+}
+
+uint8_t SwapCase(uint8_t byte) {
+  return static_cast<uint8_t>(byte ^ 0x20);
+}
+
+TEST_F(ConvertBufferTest, AnyOtherMapIsAppliedByteByByte) {
+  std::array<uint8_t, 256> swapped;
+  for (int b = 0; b < 256; ++b)
+    swapped[b] = SwapCase(static_cast<uint8_t>(b));
+  for (uint16_t count : {0, 1, 15, 16, 17, 1024})
+    CheckConvertsExactly(SwapCase, swapped, count);
+}
+
+TEST_F(ConvertBufferTest, SixteenByteBlocksAgreeWithTheMapsAtEveryAlignment) {
+  // Each start address from 0 to 15 bytes past an aligned one, and each rotation of the
+  // values, so that every byte value passes through every lane of a 16-byte block; the
+  // count leaves a short tail for the byte-by-byte path as well.
+  constexpr uint16_t kCount = 16 * 16 + 15;
+  const struct {
+    ByteMap map;
+    const std::array<uint8_t, 256>& table;
+  } maps[] = {{MapCp866ToCp1251, kExpected866To1251}, {MapCp1251ToCp866, kExpected1251To866}};
+  for (const auto& m : maps) {
+    ByteConverter = m.map;
+    for (int offset = 0; offset < 16; ++offset) {
+      for (int rotation = 0; rotation < 16; ++rotation) {
+        alignas(16) uint8_t storage[16 + kCount + 16] = {};
+        uint8_t* start = storage + offset;
+        for (int i = 0; i < kCount; ++i)
+          start[i] = static_cast<uint8_t>(i + rotation);
+        ConvertBuffer(start, kCount);
+        for (int i = 0; i < kCount; ++i) {
+          ASSERT_EQ(start[i], m.table[static_cast<uint8_t>(i + rotation)])
+              << "offset " << offset << " rotation " << rotation << " position " << i;
+        }
+        EXPECT_EQ(start[kCount], 0) << "written past the count";
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -16,6 +16,21 @@ char* commandLine;
 // argument that the code page cannot hold, and no file name converts from it.
 constexpr char kUnmappable = '\x98';
 
+// The command-line tail is found by skipping the quoted program name, whose closing quote
+// is looked for in the first 512 bytes after the opening one. Windows never puts a double
+// quote in that name; a POSIX path may hold one, or be longer. Either would leave part of
+// the path in the tail, so such a name is given by a stand-in: nothing else reads it.
+constexpr size_t kLongestProgramName = 511;
+
+const char* ProgramName(int argc, char** argv) {
+  if (argc < 1) return "pelcor";
+  const char* name = argv[0];
+  // Code page 1251 takes at most as many bytes as the user's charset, so the length
+  // checked here bounds the converted one.
+  if (strchr(name, '"') != nullptr || strlen(name) > kLongestProgramName) return "pelcor";
+  return name;
+}
+
 }  // namespace
 
 BOOL FailWith(DWORD error) {
@@ -40,15 +55,16 @@ void PlatformStart(int argc, char** argv) {
 
   // The command line as Windows gives it: the program name in double quotes, then each
   // argument after one space, in code page 1251.
-  size_t length = 2;
-  for (int i = 0; i < argc; ++i)
+  const char* program = ProgramName(argc, argv);
+  size_t length = strlen(program) + 2;
+  for (int i = 1; i < argc; ++i)
     length += strlen(argv[i]) + 1;
   char* utf = static_cast<char*>(malloc(length + 1));
+  free(commandLine);  // a second start replaces the first one's line
   commandLine = static_cast<char*>(malloc(length + 1));
   if (utf == nullptr || commandLine == nullptr) abort();
   char* p = utf;
   *p++ = '"';
-  const char* program = argc > 0 ? argv[0] : "pelcor";
   p = stpcpy(p, program);
   *p++ = '"';
   for (int i = 1; i < argc; ++i) {
