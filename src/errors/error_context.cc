@@ -1,3 +1,55 @@
 #include "errors/error_context.h"
 
+#include "errors/console_output.h"
+#include "errors/report_texts.h"
+#include "platform/platform.h"
+
 ErrorContextRecord ErrorContext;
+
+void SetErrorAction(uint16_t action, const FormatSlot* arguments) {
+  ErrorContext.action = action;
+  ErrorContext.arguments = arguments;
+}
+
+void ClearAnswer() {
+  ErrorContext.answer = kAnswerNone;
+}
+
+void StoreErrorWord(uint32_t value) {
+  ErrorContext.errorNumber = static_cast<uint16_t>(value & 0xFFFFu);
+  ErrorContext.cause = static_cast<uint8_t>((value >> 16) & 0xFFu);
+  ErrorContext.recommendation = static_cast<uint8_t>(value >> 24);
+}
+
+uint16_t ReportSystemError() {
+  StoreErrorWord(GetLastError());
+  ClearAnswer();  // a system error is always put to the operator
+  return ShowErrorReport();
+}
+
+uint16_t ReportError(uint16_t code, uint8_t cause, uint8_t recommendation) {
+  ErrorContext.errorNumber = code;
+  ErrorContext.cause = cause;
+  ErrorContext.recommendation = recommendation;
+  return ShowErrorReport();
+}
+
+uint16_t ShowErrorReport() {
+  if (ErrorContext.answer != kAnswerNone) return ErrorContext.answer;
+  // The report starts on a line of its own; the key is awaited on the prompt's line.
+  WriteLineEnd();
+  WriteText(LabelText(kLabelAction));
+  WriteText(ActionText());
+  WriteLineEnd();
+  WriteText(LabelText(kLabelError));
+  WriteText(SystemErrorText());
+  WriteLineEnd();
+  WriteText(LabelText(kLabelCause));
+  WriteText(CauseText());
+  WriteLineEnd();
+  WriteText(LabelText(kLabelRecommendation));
+  WriteText(RecommendationText());
+  WriteLineEnd();
+  WriteText(LabelText(kLabelPrompt));
+  return AskOperator();
+}

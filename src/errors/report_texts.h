@@ -10,6 +10,28 @@ inline constexpr int16_t kActionCount = 18;
 inline constexpr int16_t kCauseCount = 14;
 inline constexpr int16_t kRecommendationCount = 8;
 
+/// Sizes of the report's text buffers, terminator included.
+inline constexpr uint32_t kActionTextSize = 125;
+inline constexpr uint32_t kSystemErrorTextSize = 80;
+inline constexpr uint32_t kNumberTextSize = 15;
+
+/// Label numbers: the line labels, the prompt, and the format of a number that has no
+/// entry in its table.
+enum ReportLabel : int8_t {
+  kLabelAction = 0,
+  kLabelError = 1,
+  kLabelCause = 2,
+  kLabelRecommendation = 3,
+  kLabelPrompt = 4,
+  kLabelNumber = 5,
+};
+
+/// The four tables, both languages each: Russian entries first, then English.
+extern const char* const kLabelTexts[2 * kLabelCount];
+extern const char* const kActionTexts[2 * kActionCount];
+extern const char* const kCauseTexts[2 * kCauseCount];
+extern const char* const kRecommendationTexts[2 * kRecommendationCount];
+
 /// Language offsets of the two tables whose offsets are not in the error context.
 struct ReportTableOffsets {
   int16_t label;
@@ -19,3 +41,22 @@ extern ReportTableOffsets ReportOffsets;
 
 /// Chooses the language of every report table: Russian or English.
 void SetReportLanguage(bool russian);
+
+/// Label n of the current language.
+const char* LabelText(int8_t n);
+
+/// The action line: the current action's text expanded with the context's argument
+/// list and cut to 124 characters, or the number format for an action of 18 or more.
+/// Points into a static buffer that the next call overwrites.
+const char* ActionText();
+
+/// The system's text for the context's error number in the console code page: trimmed,
+/// without a final full stop, first letter in lower case, at most 79 bytes. When the
+/// system has no text for the number, the number format with the number instead.
+/// Points into a static buffer that the next call overwrites.
+const char* SystemErrorText();
+
+/// The cause line and the recommendation line: the table entry, or the number format
+/// with the number when it lies past the table's end (then in a static buffer).
+const char* CauseText();
+const char* RecommendationText();

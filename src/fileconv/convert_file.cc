@@ -36,6 +36,27 @@ bool WriteBlockAt(HANDLE file, uint64_t offset, DWORD count) {
   return WriteFileBlock(file, BlockBuffer, count) != 0;
 }
 
+// Reads, converts and writes back every block, until a short read or an Abort.
+void ConvertBlocks(HANDLE file, const FormatSlot* arguments) {
+  uint64_t offset = 0;
+  DWORD count = kBlockSize;
+  // A read shorter than a block is the last; it is still converted and written.
+  while (count == kBlockSize) {
+    SetErrorAction(kActionReadFile, arguments);
+    Guarded([&] { return ReadBlockAt(file, offset, &count); });
+    if (Aborted()) return;
+
+    // The whole buffer is converted, whatever the count; only count bytes go back.
+    ConvertBuffer(BlockBuffer, kBlockSize);
+
+    SetErrorAction(kActionWriteFile, arguments);
+    Guarded([&] { return WriteBlockAt(file, offset, count); });
+    if (Aborted()) return;
+
+    offset += count;  // also after an ignored failed write
+  }
+}
+
 }  // namespace
 
 void ConvertFileInPlace(const char* name) {
@@ -49,24 +70,11 @@ void ConvertFileInPlace(const char* name) {
     file = OpenFileForUpdate(name);
     return file != INVALID_HANDLE_VALUE;
   });
-  if (Aborted()) return;  // no handle was obtained, nothing to close
-
-  uint64_t offset = 0;
-  DWORD count = kBlockSize;
-  // A read shorter than a block is the last; it is still converted and written.
-  while (count == kBlockSize) {
-    SetErrorAction(kActionReadFile, arguments);
-    Guarded([&] { return ReadBlockAt(file, offset, &count); });
-    if (Aborted()) break;
-
-    // The whole buffer is converted, whatever the count; only count bytes go back.
-    ConvertBuffer(BlockBuffer, kBlockSize);
-
-    SetErrorAction(kActionWriteFile, arguments);
-    Guarded([&] { return WriteBlockAt(file, offset, count); });
-    if (Aborted()) break;
-
-    offset += count;  // also after an ignored failed write
+  // After an Abort no handle was obtained and there is nothing to close.
+  if (!Aborted()) {
+    ConvertBlocks(file, arguments);
+    CloseFile(file);
   }
-  CloseFile(file);
+  // The list ends with this call; a later report must not read it.
+  SetErrorAction(ErrorContext.action, nullptr);
 }

@@ -2,6 +2,7 @@
 
 #include "codepage/cp866_literal.h"
 #include "errors/console_output.h"
+#include "fileconv/convert_file.h"
 #include "startup/command_tail.h"
 #include "startup/language.h"
 #include "text/strings.h"
@@ -49,5 +50,6 @@ int ToolMain() {
 
   ParseSwitch(tail);
   StrTrimRightChar(tail, ' ');
+  ConvertFileInPlace(tail);
   return 0;
 }

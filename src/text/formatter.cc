@@ -33,6 +33,7 @@ struct BoundedOutput {
     if (length < room) start[length++] = c;
   }
   void PutText(const char* text) {
+    if (text == nullptr) return;  // a slot without a text shows as nothing
     while (*text != 0 && length < room)
       start[length++] = *text++;
   }

@@ -12,10 +12,11 @@ union FormatSlot {
   const char* text;
 };
 
-/// Expands format into destination: "%s" copies the slot's text, "%c" writes the slot's
-/// low byte, "%d" and "%u" write the slot as a signed or unsigned decimal number. Each
-/// conversion takes the next slot. Any other byte after "%" (the terminator included)
-/// ends the output there. destination must hold the whole expansion.
+/// Expands format into destination: "%s" copies the slot's text (nothing for a null
+/// address), "%c" writes the slot's low byte, "%d" and "%u" write the slot as a signed or
+/// unsigned decimal number. Each conversion takes the next slot. Any other byte after "%"
+/// (the terminator included) ends the output there. destination must hold the whole
+/// expansion.
 void FormatMessageText(char* destination, const char* format, const FormatSlot* arguments);
 
 /// The same, but writes at most capacity - 1 bytes and a terminator, however long the

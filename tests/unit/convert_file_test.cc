@@ -6,22 +6,16 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "codepage/byte_maps.h"
-#include "errors/console_output.h"
-#include "errors/report_texts.h"
-#include "platform/posix/posix_layer.h"
+#include "errors/error_context.h"
+#include "errors_test_support.h"
 #include "platform/posix/seams.h"
 
 namespace {
-
-std::string consoleText;
-
-void Capture(const char* bytes, DWORD count) {
-  consoleText.append(bytes, count);
-}
 
 // The cp1251 to cp866 map as published: what every converted byte must become.
 uint8_t Expected1251To866(uint8_t b) {
@@ -43,8 +37,7 @@ class ConvertFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     PlatformSeams = {};
-    PlatformSeams.consoleOutput = Capture;
-    consoleText.clear();
+    console_ = std::make_unique<ConsoleCapture>();
     SetReportLanguage(false);
     ByteConverter = MapCp1251ToCp866;
     char pattern[] = "/tmp/pelcor-convert-XXXXXX";
@@ -52,16 +45,17 @@ class ConvertFileTest : public ::testing::Test {
     ASSERT_GE(fd, 0);
     close(fd);
     path_ = pattern;
+    original_.clear();
     for (size_t i = 0; i < 2500; ++i)
       original_.push_back(static_cast<uint8_t>(0xC0 + i % 64));
     WriteFileBytes(original_);
   }
 
   void TearDown() override {
+    keys_.reset();
+    console_.reset();
     PlatformSeams = {};
     unlink(path_.c_str());
-    if (answers_ >= 0) close(answers_);
-    answers_ = -1;
   }
 
   // A new file and a clean slate, for one more case inside a test.
@@ -86,14 +80,7 @@ class ConvertFileTest : public ::testing::Test {
   }
 
   // The operator's keys come from a pipe that ends after them.
-  void Answer(const char* keys) {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    ASSERT_EQ(write(fds[1], keys, strlen(keys)), static_cast<ssize_t>(strlen(keys)));
-    close(fds[1]);
-    answers_ = fds[0];
-    StdHandles.input = HandleFromFd(fds[0]);
-  }
+  void Answer(const char* keys) { keys_ = std::make_unique<PipedKeys>(keys); }
 
   void Fail(FaultedCall call, uint32_t from, uint32_t count, DWORD error) {
     PlatformSeams.fileFaults[call] = {0, from, count, error};
@@ -102,28 +89,31 @@ class ConvertFileTest : public ::testing::Test {
   uint32_t Calls(FaultedCall call) { return PlatformSeams.fileFaults[call].calls; }
   size_t Reports() {
     size_t n = 0;
-    for (size_t at = consoleText.find("Action : "); at != std::string::npos;
-         at = consoleText.find("Action : ", at + 1)) {
+    for (size_t at = console_->Joined().find("Action : "); at != std::string::npos;
+         at = console_->Joined().find("Action : ", at + 1)) {
       ++n;
     }
     return n;
   }
   bool Reported(const std::string& action) {
-    return consoleText.find("Action : " + action + " " + path_) != std::string::npos;
+    return console_->Joined().find("Action : " + action + " " + path_) != std::string::npos;
   }
 
   std::string path_;
   std::vector<uint8_t> original_;
-  int answers_ = -1;
+  std::unique_ptr<ConsoleCapture> console_;
+  std::unique_ptr<PipedKeys> keys_;
 };
 
 TEST_F(ConvertFileTest, ConvertsEveryBlockOnceWithoutFaults) {
   Answer("");
   ConvertFileInPlace(path_.c_str());
   EXPECT_EQ(FileBytes(), Converted(original_, 0, 2500));
-  EXPECT_EQ(consoleText, "");
+  EXPECT_EQ(console_->Joined(), "");
   EXPECT_EQ(Calls(kFaultRead), 3u);  // 1024, 1024, 452
   EXPECT_EQ(Calls(kFaultWrite), 3u);
+  // The argument list lived on the converter's stack: no later report may read it.
+  EXPECT_EQ(ErrorContext.arguments, nullptr);
 }
 
 TEST_F(ConvertFileTest, FailedOpen) {

@@ -3,22 +3,14 @@
 #include "errors/hard_error.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <memory>
 #include <string>
 
-#include "errors/console_output.h"
 #include "errors/error_context.h"
-#include "errors/report_texts.h"
-#include "platform/posix/posix_layer.h"
-#include "platform/posix/seams.h"
+#include "errors_test_support.h"
 
 namespace {
-
-std::string consoleText;
-void Capture(const char* bytes, DWORD count) {
-  consoleText.append(bytes, count);
-}
 
 TEST(HardErrorInstruction, LengthByPrefixAndOperandForm) {
   struct Case {
@@ -45,33 +37,24 @@ TEST(HardErrorInstruction, LengthByPrefixAndOperandForm) {
 class HardErrorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    PlatformSeams = {};
-    PlatformSeams.consoleOutput = Capture;
-    consoleText.clear();
+    console_ = std::make_unique<ConsoleCapture>();
     SetReportLanguage(false);
     ErrorContext.answer = kAnswerNone;
     PlatformMapCode(0x1B, code_, sizeof code_);
     frame_ = {0x100, 0x2B, 0, 0, 0, 0x10, 0x1B, 0x202};
   }
   void TearDown() override {
-    if (keys_ >= 0) close(keys_);
-    keys_ = -1;
+    keys_.reset();
+    console_.reset();
     PlatformMapCode(0, nullptr, 0);
   }
 
-  void Answer(char key) {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    ASSERT_EQ(write(fds[1], &key, 1), 1);
-    close(fds[1]);
-    if (keys_ >= 0) close(keys_);
-    keys_ = fds[0];
-    StdHandles.input = HandleFromFd(fds[0]);
-  }
+  void Answer(char key) { keys_ = std::make_unique<PipedKeys>(std::string(1, key)); }
 
   uint8_t code_[32] = {0};
   HardErrorFrame frame_;
-  int keys_ = -1;
+  std::unique_ptr<ConsoleCapture> console_;
+  std::unique_ptr<PipedKeys> keys_;
 };
 
 TEST_F(HardErrorTest, DecisionForEveryKindAndAnswer) {
@@ -95,6 +78,7 @@ TEST_F(HardErrorTest, DecisionForEveryKindAndAnswer) {
       {0xFFFF, 31, 'i', kHardErrorEnd, 0x10},
   };
   for (const Case& c : cases) {
+    TearDown();  // a clean slate for each case
     SetUp();
     frame_.kind = c.kind;
     Answer(c.key);
@@ -103,9 +87,8 @@ TEST_F(HardErrorTest, DecisionForEveryKindAndAnswer) {
     EXPECT_EQ(ErrorContext.errorNumber, c.code) << c.kind;
     EXPECT_EQ(ErrorContext.cause, 6) << c.kind;
     EXPECT_EQ(ErrorContext.recommendation, 4) << c.kind;
-    EXPECT_NE(consoleText.find("Cause : system failure"), std::string::npos) << c.kind;
-    EXPECT_NE(consoleText.find("Recommendations : end application"), std::string::npos);
-    TearDown();
+    EXPECT_NE(console_->Joined().find("Cause : system failure"), std::string::npos) << c.kind;
+    EXPECT_NE(console_->Joined().find("Recommendations : end application"), std::string::npos);
   }
 }
 
@@ -117,14 +100,14 @@ TEST_F(HardErrorTest, Kind36ReportsTheSystemsLastError) {
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
   EXPECT_EQ(ErrorContext.errorNumber, 13);
   EXPECT_EQ(ErrorContext.cause, 0);
-  EXPECT_NE(consoleText.find("Cause : cause unknown"), std::string::npos);
+  EXPECT_NE(console_->Joined().find("Cause : cause unknown"), std::string::npos);
 }
 
 TEST_F(HardErrorTest, Kind6ResumesWithoutAReport) {
   frame_.kind = 6;
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
   EXPECT_EQ(frame_.instructionOffset, 0x10);
-  EXPECT_EQ(consoleText, "");
+  EXPECT_EQ(console_->Joined(), "");
 }
 
 TEST_F(HardErrorTest, RecordedAnswerIsActedOnWithoutAsking) {
@@ -135,7 +118,7 @@ TEST_F(HardErrorTest, RecordedAnswerIsActedOnWithoutAsking) {
   EXPECT_EQ(frame_.instructionOffset, 0x13);
   frame_.kind = 2;  // Ignore on any other kind ends the program
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
-  EXPECT_EQ(consoleText, "");
+  EXPECT_EQ(console_->Joined(), "");
 }
 
 TEST_F(HardErrorTest, CodeThatCannotBeReadIsNotSteppedOver) {

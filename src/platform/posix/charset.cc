@@ -118,3 +118,32 @@ size_t ConvertCharset(Charset to, Charset from, const char* in, size_t inBytes, 
   iconv(cd, nullptr, nullptr, &outPos, &outLeft);
   return static_cast<size_t>(outPos - out);
 }
+
+size_t DecodeCharacter(Charset from, const char* in, size_t inBytes, uint32_t* character) {
+  *character = 0xFFFD;
+  iconv_t cd = Converter(kCharsetUtf16, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return 1;
+  // Room for one UTF-16 unit first, so that exactly one character comes out; a
+  // character beyond the first 65536 needs the room of two.
+  for (size_t room = 2; room <= 4; room += 2) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    unsigned char units[4];
+    char* inPos = const_cast<char*>(in);
+    size_t inLeft = inBytes;
+    char* outPos = reinterpret_cast<char*>(units);
+    size_t outLeft = room;
+    const size_t result = iconv(cd, &inPos, &inLeft, &outPos, &outLeft);
+    const int error = errno;
+    if (outLeft < room) {
+      const uint32_t first = units[0] | (units[1] << 8);
+      const uint32_t second = room - outLeft == 4 ? units[2] | (units[3] << 8) : 0;
+      *character = second != 0 ? 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00) : first;
+      return static_cast<size_t>(inPos - in);
+    }
+    if (result != static_cast<size_t>(-1)) return 0;  // only a shift sequence so far
+    if (error == E2BIG) continue;
+    if (error == EINVAL) return 0;  // the rest of the character has not come yet
+    break;
+  }
+  return 1;  // an invalid sequence: its first byte is one key of its own
+}

@@ -68,13 +68,6 @@ int SeekHeld(int fd, HeldPosition* held, int64_t offset, int whence, off_t* posi
   return 0;
 }
 
-size_t WideLength(LPCWSTR text) {
-  size_t n = 0;
-  while (text[n] != 0)
-    ++n;
-  return n;
-}
-
 // The name in the user's charset, or the error that stops the open. A character that
 // the charset cannot hold, or one that stood for an unconvertible character on the
 // command line (U+FFFD), fails it: a name is never bent into the name of another file.

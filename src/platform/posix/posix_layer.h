@@ -15,6 +15,14 @@ inline int FdFromHandle(HANDLE handle) {
   return value >= 1 && value <= 0x7FFFFFFF ? static_cast<int>(value - 1) : -1;
 }
 
+/// The number of UTF-16 units before the terminator.
+inline size_t WideLength(LPCWSTR text) {
+  size_t n = 0;
+  while (text[n] != 0)
+    ++n;
+  return n;
+}
+
 /// Records errno (or the given value) as the last error and returns FALSE.
 BOOL FailWithErrno();
 BOOL FailWith(DWORD error);
@@ -39,6 +47,15 @@ const char* UserCharsetName();
 size_t ConvertCharset(Charset to, Charset from, const char* in, size_t inBytes, char* out,
                       size_t outBytes, const char* substitute, size_t substituteBytes,
                       size_t* replaced);
+
+/// Decodes the first character of in (inBytes bytes, at least 1) to its Unicode value.
+/// Returns the bytes it takes, or 0 when in holds only the beginning of a character. An
+/// invalid sequence takes one byte and gives U+FFFD.
+size_t DecodeCharacter(Charset from, const char* in, size_t inBytes, uint32_t* character);
+
+/// Switches the terminal fd to one key at a time without echo, keeping Ctrl+C, unless
+/// it is switched already. Returns false when fd is no terminal.
+bool EnterKeyMode(int fd);
 
 /// Restores the terminal's settings if the console input changed them; safe to call at
 /// any time, also from a signal handler.

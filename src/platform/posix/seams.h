@@ -16,10 +16,23 @@ struct FileFault {
   DWORD error;
 };
 
+/// Console input records served in order instead of what the input descriptor gives;
+/// once they are used up, no further key can come. Flushing discards none of them.
+struct PlannedInput {
+  const INPUT_RECORD* records;  // nullptr: the descriptor is read
+  DWORD count;
+  DWORD next;     // the next record to serve, counted by the layer
+  DWORD flushes;  // FlushConsoleInputBuffer calls, counted by the layer
+};
+
 struct PlatformSeamsRecord {
   /// When set, receives the bytes handed to WriteConsoleA (code page 866, unconverted)
   /// instead of the console.
   void (*consoleOutput)(const char* bytes, DWORD count);
   FileFault fileFaults[kFaultedCallCount];
+  /// When set, FormatMessageW takes the system's text for a number from here instead of
+  /// the C library; nullptr means the system has no text for it.
+  const WCHAR* (*systemMessage)(DWORD number);
+  PlannedInput plannedInput;
 };
 extern PlatformSeamsRecord PlatformSeams;

@@ -1,0 +1,61 @@
+// The operator prompt: waits for the release of one of the answer keys.
+#include "errors/console_output.h"
+#include "errors/error_context.h"
+#include "platform/platform.h"
+
+namespace {
+
+// The keys of each answer, as Unicode characters: Latin capital and small, then the
+// Cyrillic capital and small letter that the Russian prompt names.
+struct AnswerKeys {
+  uint32_t keys[4];
+  AnswerCode answer;
+};
+const AnswerKeys kAnswerKeys[3] = {
+    {{'I', 'i', 0x0418, 0x0438}, kAnswerIgnore},  // И и
+    {{'R', 'r', 0x041F, 0x043F}, kAnswerRepeat},  // П п
+    {{'A', 'a', 0x041E, 0x043E}, kAnswerAbort},   // О о
+};
+
+AnswerCode AnswerOfKey(uint32_t key) {
+  for (const AnswerKeys& row : kAnswerKeys) {
+    for (uint32_t accepted : row.keys) {
+      if (key == accepted) return row.answer;
+    }
+  }
+  return kAnswerNone;
+}
+
+}  // namespace
+
+uint16_t AskOperator() {
+  AnswerCode answer = kAnswerNone;
+  while (answer == kAnswerNone) {
+    // Keys typed before the question, or rejected, never answer it.
+    FlushConsoleInputBuffer(StdHandles.input);
+    const uint32_t key = WaitKeyRelease();
+    // Without a console to answer from, the work stops rather than waiting for ever.
+    answer = key == kNoMoreKeys ? kAnswerAbort : AnswerOfKey(key);
+  }
+  ErrorContext.answer = answer;
+  return answer;
+}
+
+uint32_t WaitKeyRelease() {
+  const HANDLE input = StdHandles.input;
+  for (;;) {
+    if (WaitForSingleObject(input, INFINITE) == WAIT_FAILED) return kNoMoreKeys;
+    DWORD pending = 0;
+    if (!GetNumberOfConsoleInputEvents(input, &pending)) return kNoMoreKeys;
+    // Presses, repeats and every other kind of event are passed over: only the release
+    // of a key counts, so a key already held when the prompt appears counts on release.
+    for (DWORD i = 0; i < pending; ++i) {
+      INPUT_RECORD record;
+      DWORD read = 0;
+      if (!ReadConsoleInputW(input, &record, 1, &read) || read == 0) continue;
+      if (record.EventType == KEY_EVENT && !record.Event.KeyEvent.bKeyDown) {
+        return static_cast<uint16_t>(record.Event.KeyEvent.uChar.UnicodeChar);
+      }
+    }
+  }
+}

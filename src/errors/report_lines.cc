@@ -1,0 +1,83 @@
+// The variable lines of the error report, built from the error context into static
+// buffers that each report overwrites.
+#include "codepage/char_services.h"
+#include "errors/error_context.h"
+#include "errors/report_texts.h"
+#include "platform/platform.h"
+#include "text/strings.h"
+
+namespace {
+
+char ActionBuffer[kActionTextSize];
+char SystemErrorBuffer[kSystemErrorTextSize];
+char CauseNumberBuffer[kNumberTextSize];
+char RecommendationNumberBuffer[kNumberTextSize];
+
+// Stands in for a missing argument list: every text empty, every number 0.
+const FormatSlot kNoArguments[8] = {};
+
+// The number format of the current language with value, into buffer; the result never
+// passes the buffer, whatever the number.
+const char* NumberText(char* buffer, uint32_t size, uint32_t value) {
+  FormatSlot slot[1];
+  slot[0].value = value;
+  FormatMessageTextMax(buffer, size, LabelText(kLabelNumber), slot);
+  return buffer;
+}
+
+}  // namespace
+
+const char* ActionText() {
+  const uint16_t action = ErrorContext.action;
+  if (action >= kActionCount) return NumberText(ActionBuffer, sizeof ActionBuffer, action);
+  const FormatSlot* arguments =
+      ErrorContext.arguments != nullptr ? ErrorContext.arguments : kNoArguments;
+  // Bounded by the buffer: a long file name is cut at 124 characters instead of running
+  // over whatever lies behind the buffer.
+  FormatMessageTextMax(ActionBuffer, sizeof ActionBuffer,
+                       kActionTexts[action + ErrorContext.actionOffset], arguments);
+  return ActionBuffer;
+}
+
+const char* SystemErrorText() {
+  const DWORD number = ErrorContext.errorNumber;
+  LPWSTR message = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+      nullptr, number, 1024, reinterpret_cast<LPWSTR>(&message), 0, nullptr);
+  if (length == 0 || message == nullptr) {
+    // The system has no text for this number: the line shows the number itself.
+    if (message != nullptr) LocalFree(message);
+    return NumberText(SystemErrorBuffer, sizeof SystemErrorBuffer, number);
+  }
+  // A text too long for the buffer fills it and fails; whatever was written, the last
+  // byte ends it, and nothing of an earlier report is left behind.
+  for (char& byte : SystemErrorBuffer)
+    byte = 0;
+  WideCharToMultiByte(CP_ACP, 0, message, -1, SystemErrorBuffer, sizeof SystemErrorBuffer, nullptr,
+                      nullptr);
+  SystemErrorBuffer[sizeof SystemErrorBuffer - 1] = 0;
+  LocalFree(message);
+
+  StrTrimBelow(SystemErrorBuffer, 32);
+  StrStripLastChar(SystemErrorBuffer, '.');
+  // Still in the ANSI code page here, which is the one the character services know.
+  SystemErrorBuffer[0] = static_cast<char>(CharToLower(static_cast<uint8_t>(SystemErrorBuffer[0])));
+  CharToOemA(SystemErrorBuffer, SystemErrorBuffer);
+  return SystemErrorBuffer;
+}
+
+const char* CauseText() {
+  const uint8_t cause = ErrorContext.cause;
+  if (cause >= kCauseCount) return NumberText(CauseNumberBuffer, sizeof CauseNumberBuffer, cause);
+  return kCauseTexts[cause + ErrorContext.causeOffset];
+}
+
+const char* RecommendationText() {
+  const uint8_t recommendation = ErrorContext.recommendation;
+  if (recommendation >= kRecommendationCount) {
+    return NumberText(RecommendationNumberBuffer, sizeof RecommendationNumberBuffer,
+                      recommendation);
+  }
+  return kRecommendationTexts[recommendation + ReportOffsets.recommendation];
+}

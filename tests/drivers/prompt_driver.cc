@@ -1,0 +1,41 @@
+// Shows one error report and prints the operator's answer, set up as the tool sets up
+// its console: "prompt_driver ACTION ERROR NAME" reports that ACTION (an action code)
+// on the file NAME failed with system error ERROR. Then it prints "answer=N" and, when
+// the input is a terminal, whether the terminal is back in line mode with echo.
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "errors/console_output.h"
+#include "errors/error_context.h"
+#include "platform/platform.h"
+#include "startup/entry.h"
+#include "startup/language.h"
+#include "text/formatter.h"
+
+int main(int argc, char** argv) {
+  PlatformStart(argc, argv);
+  if (argc != 4) return 2;
+  StdHandles.input = GetStdHandle(STD_INPUT_HANDLE);
+  StdHandles.output = GetStdHandle(STD_OUTPUT_HANDLE);
+  SelectLanguage();
+
+  FormatSlot arguments[1];
+  arguments[0].text = argv[3];
+  SetErrorAction(static_cast<uint16_t>(atoi(argv[1])), arguments);
+  SetLastError(static_cast<DWORD>(atol(argv[2])));
+  const uint16_t answer = ReportSystemError();
+
+  char number[12];
+  IntToText(answer, 10, 0, number);
+  WriteLineEnd();
+  WriteText("answer=");
+  WriteText(number);
+  termios mode;
+  if (tcgetattr(0, &mode) == 0) {
+    const bool lineMode = (mode.c_lflag & ICANON) != 0 && (mode.c_lflag & ECHO) != 0;
+    WriteText(lineMode ? " terminal=line" : " terminal=keys");
+  }
+  WriteLineEnd();
+  ExitProgram(0);
+}
