@@ -22,6 +22,8 @@ uint8_t MapCp1251ToCp866(uint8_t byte) {
 
 ByteMap ByteConverter = MapCp1251ToCp866;
 
+uint8_t ByteKernelWidthLimit = 64;
+
 namespace {
 
 // The kernels below take a whole vector of bytes at a time, with the same rules as the
@@ -130,8 +132,10 @@ __attribute__((target("avx512bw"))) void Convert64(uint8_t* buffer, uint32_t cou
 
 template <Direction direction>
 Converter WidestConverter() {
-  if (__builtin_cpu_supports("avx512bw")) return Convert64<direction>;
-  if (__builtin_cpu_supports("avx2")) return Convert32<direction>;
+  if (ByteKernelWidthLimit >= 64 && __builtin_cpu_supports("avx512bw")) {
+    return Convert64<direction>;
+  }
+  if (ByteKernelWidthLimit >= 32 && __builtin_cpu_supports("avx2")) return Convert32<direction>;
   return Convert16<direction>;
 }
 
