@@ -11,11 +11,19 @@
 
 #ifdef _WIN32
 
+// The system's own declarations. Its WCHAR is wchar_t, 16 bits wide there; code that
+// needs a UTF-16 unit writes WCHAR, never char16_t or wchar_t.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 
+static_assert(sizeof(WCHAR) == 2, "a WCHAR is one UTF-16 unit");
+
+// Exported under its plain name, as the system's loaders look it up.
 #define PLATFORM_EXPORT extern "C" __declspec(dllexport)
 
 #else  // POSIX

@@ -1,0 +1,123 @@
+"""In-place conversion by Pelcor.exe under Wine: whole files in both directions, and the
+error report with the operator's answers for a file that cannot be opened.
+
+The tests run only once the executable converts files: a probe converts one letter
+first and skips them when it comes back unchanged.
+"""
+
+import functools
+import os
+import random
+import tempfile
+import unittest
+
+import wine_run
+
+BANNER = "Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil"
+
+
+@functools.cache
+def converts_files():
+    with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
+        path = os.path.join(folder, "probe.txt")
+        with open(path, "wb") as f:
+            f.write(b"\xc0")  # cp1251 capital A
+        wine_run.run_pelcor_redirected("en", ["probe.txt"], cwd=folder)
+        with open(path, "rb") as f:
+            return f.read() != b"\xc0"
+
+
+def setUpModule():
+    if not converts_files():
+        raise unittest.SkipTest("Pelcor.exe does not convert files yet")
+
+
+class WholeFileTest(unittest.TestCase):
+
+    def setUp(self):
+        self._folder = tempfile.TemporaryDirectory(prefix="pelcor-")
+        self.folder = self._folder.name
+        self.addCleanup(self._folder.cleanup)
+
+    def convert(self, data, args):
+        path = os.path.join(self.folder, "a.txt")
+        with open(path, "wb") as f:
+            f.write(data)
+        lines, status = wine_run.run_console("en", ["a.txt"] + args, cwd=self.folder)
+        self.assertEqual(lines, [BANNER])  # no report
+        self.assertEqual(status, 0)
+        with open(path, "rb") as f:
+            return f.read()
+
+    def test_every_byte_value_in_both_directions(self):
+        data = bytes(range(256))
+        for switch in ["/866", "/1251"]:
+            with self.subTest(switch=switch):
+                self.assertEqual(self.convert(data, [switch]), wine_run.converted(data, switch))
+
+    def test_file_of_several_blocks_is_converted_once_throughout(self):
+        # Two whole blocks and a short one. Converting a byte twice, or a block at the
+        # wrong offset, changes letters that the expectation keeps.
+        data = random.Random(2500).randbytes(2500)
+        for args, direction in [(["/866"], "/866"), (["/1251"], "/1251"), ([], "/1251")]:
+            with self.subTest(args=args):
+                result = self.convert(data, args)
+                self.assertEqual(len(result), len(data))
+                self.assertEqual(result, wine_run.converted(data, direction))
+
+
+def system_text_of_missing_file(kind, folder):
+    """The system's own text for a file that is not there, as the command shell of the
+    prefix shows it (into a pipe it writes in the ANSI code page)."""
+    _, output = wine_run.run_redirected(kind, ["cmd", "/c", "type", "missing.txt"], folder)
+    return output.decode(ANSI_CODE_PAGE[kind]).strip().splitlines()[0]
+
+
+ANSI_CODE_PAGE = {"en": "cp1252", "ru": "cp1251"}
+ENGLISH_REPORT = ["Action : opening file missing.txt",
+                  "Error : {}",
+                  "Cause : cause unknown",
+                  "Recommendations : no reccomendations",
+                  "? Ignore /I/ Repeat /R/ Abort /A/ ?"]
+# The Latin "a" ending the cause and the two blanks of the recommendation are the
+# program's own.
+RUSSIAN_REPORT = ["При выполнении операции : открытие файла missing.txt",
+                  "Возникла ошибка : {}",
+                  "По причине : причина неизвестн\N{LATIN SMALL LETTER A}",
+                  "Рекомендации : рекомендации  отсутствуют",
+                  "? Игнорировать /I,i,И,и/ Повторить /R,r,П,п/ Отменить /A,a,О,о/ ?"]
+
+
+class MissingFileTest(unittest.TestCase):
+
+    def assertReportTwice(self, kind, template, repeat, abort):
+        """A missing file is reported; the repeat key shows the report again and the
+        abort key ends the run, which still exits with 0 and creates nothing."""
+        with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
+            # Shown trimmed, without its full stop, first letter in lower case.
+            text = system_text_of_missing_file(kind, folder).strip().removesuffix(".")
+            report = [line.format(text[0].lower() + text[1:]) for line in template]
+            prompt = report[-1]
+            console = wine_run.Console(kind, ["missing.txt"], cwd=folder)
+            console.expect(prompt)
+            console.answer(repeat, prompt)  # the open is tried again and fails again
+            console.answer(abort, None)
+            lines, status = console.finish()
+            # The report starts on a line of its own; the next one ends the prompt's line.
+            self.assertEqual(lines[1:], [""] + report + report)
+            self.assertEqual(status, 0)
+            self.assertEqual(os.listdir(folder), [])
+
+    def test_english_report_repeat_and_abort(self):
+        wine_run.set_country("en", None)
+        self.assertReportTwice("en", ENGLISH_REPORT, "r", "A")
+
+    def test_russian_report_with_cyrillic_answers(self):
+        # The system's Russian text passes from the ANSI to the OEM code page on its way
+        # to the console; the answers are the Cyrillic letters of the Russian prompt.
+        wine_run.set_country("ru", "7")
+        self.assertReportTwice("ru", RUSSIAN_REPORT, "п", "О")
+
+
+if __name__ == "__main__":
+    unittest.main()
