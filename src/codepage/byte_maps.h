@@ -17,6 +17,10 @@ uint8_t MapCp1251ToCp866(uint8_t byte);
 /// from 1251 to 866 unless the command line asks otherwise.
 extern ByteMap ByteConverter;
 
+/// The widest vector, in bytes, that ConvertBuffer may use: 64, 32 or 16. The processor
+/// may allow less; the results are the same at every width.
+extern uint8_t ByteKernelWidthLimit;
+
 /// Replaces each of the first count bytes of buffer by what ByteConverter gives for it.
 /// Every byte is mapped on its own, so a block boundary never splits a character.
 void ConvertBuffer(uint8_t* buffer, uint16_t count);

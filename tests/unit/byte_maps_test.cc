@@ -1,6 +1,7 @@
 #include "codepage/byte_maps.h"
 
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <array>
 #include <vector>
@@ -123,32 +124,37 @@ TEST_F(ConvertBufferTest, AnyOtherMapIsAppliedByteByByte) {
     CheckConvertsExactly(SwapCase, swapped, count);
 }
 
-TEST_F(ConvertBufferTest, SixteenByteBlocksAgreeWithTheMapsAtEveryAlignment) {
-  // Each start address from 0 to 15 bytes past an aligned one, and each rotation of the
-  // values, so that every byte value passes through every lane of a 16-byte block; the
-  // count leaves a short tail for the byte-by-byte path as well.
-  constexpr uint16_t kCount = 16 * 16 + 15;
+TEST_F(ConvertBufferTest, VectorBlocksAgreeWithTheMapsAtEveryWidthAndAlignment) {
+  // For every vector width the processor has: each start address up to a width past an
+  // aligned one, and each rotation of the values, so that every byte value passes through
+  // every lane; the count leaves narrower blocks and a short tail for the other paths.
+  constexpr int kCount = 256 + 64 + 16 + 15;
   const struct {
     ByteMap map;
     const std::array<uint8_t, 256>& table;
   } maps[] = {{MapCp866ToCp1251, kExpected866To1251}, {MapCp1251ToCp866, kExpected1251To866}};
-  for (const auto& m : maps) {
-    ByteConverter = m.map;
-    for (int offset = 0; offset < 16; ++offset) {
-      for (int rotation = 0; rotation < 16; ++rotation) {
-        alignas(16) uint8_t storage[16 + kCount + 16] = {};
-        uint8_t* start = storage + offset;
-        for (int i = 0; i < kCount; ++i)
-          start[i] = static_cast<uint8_t>(i + rotation);
-        ConvertBuffer(start, kCount);
-        for (int i = 0; i < kCount; ++i) {
-          ASSERT_EQ(start[i], m.table[static_cast<uint8_t>(i + rotation)])
-              << "offset " << offset << " rotation " << rotation << " position " << i;
+  for (uint8_t width : {16, 32, 64}) {
+    ByteKernelWidthLimit = width;
+    for (const auto& m : maps) {
+      ByteConverter = m.map;
+      for (int offset = 0; offset < width; ++offset) {
+        for (int rotation = 0; rotation < width; ++rotation) {
+          alignas(64) uint8_t storage[64 + kCount + 1] = {};
+          uint8_t expected[kCount];
+          uint8_t* start = storage + offset;
+          for (int i = 0; i < kCount; ++i) {
+            start[i] = static_cast<uint8_t>(i + rotation);
+            expected[i] = m.table[start[i]];
+          }
+          ConvertBuffer(start, kCount);
+          ASSERT_EQ(memcmp(start, expected, kCount), 0)
+              << "width " << int(width) << " offset " << offset << " rotation " << rotation;
+          ASSERT_EQ(start[kCount], 0) << "written past the count";
         }
-        EXPECT_EQ(start[kCount], 0) << "written past the count";
       }
     }
   }
+  ByteKernelWidthLimit = 64;
 }
 
 }  // namespace
