@@ -80,8 +80,9 @@ class WholeFileTest(unittest.TestCase):
 def system_text_of_missing_file(kind, folder):
     """The system's own text for a file that is not there, as the command shell of the
     prefix shows it (into a pipe it writes in the ANSI code page)."""
-    _, output = wine_run.run_redirected(kind, ["cmd", "/c", "type", "missing.txt"], folder)
-    return output.decode(ANSI_CODE_PAGE[kind]).strip().splitlines()[0]
+    _, output, errors = wine_run.run_redirected(kind, ["cmd", "/c", "type", "missing.txt"],
+                                                folder)
+    return (output + errors).decode(ANSI_CODE_PAGE[kind]).strip().splitlines()[0]
 
 
 ANSI_CODE_PAGE = {"en": "cp1252", "ru": "cp1251"}

@@ -215,20 +215,21 @@ def run_console(kind, args, cwd=None):
 
 
 def run_redirected(kind, program, cwd=None):
-    """Runs a program (Pelcor.exe and its arguments unless given otherwise) with its input
-    on /dev/null and its output in a file; returns (exit code, output bytes)."""
-    with tempfile.TemporaryFile() as output:
-        # A file, not a pipe: a pipe may be held open by processes the program starts.
+    """Runs a program (a Windows command line as a list) with its input on /dev/null and
+    its output and error output in files; returns (exit code, output, error output)."""
+    # Files, not pipes: a pipe may be held open by processes the program starts.
+    with tempfile.TemporaryFile() as output, tempfile.TemporaryFile() as errors:
         status = subprocess.run([WINE] + list(program), env=environment(kind), cwd=cwd,
-                                stdin=subprocess.DEVNULL, stdout=output,
-                                stderr=subprocess.STDOUT, timeout=TIMEOUT).returncode
+                                stdin=subprocess.DEVNULL, stdout=output, stderr=errors,
+                                timeout=TIMEOUT).returncode
         output.seek(0)
-        return status, output.read()
+        errors.seek(0)
+        return status, output.read(), errors.read()
 
 
 def run_pelcor_redirected(kind, args, cwd=None):
     """Runs Pelcor.exe with its output in a file; returns (exit code, output bytes)."""
-    return run_redirected(kind, [PELCOR_EXE] + list(args), cwd)
+    return run_redirected(kind, [PELCOR_EXE] + list(args), cwd)[:2]
 
 
 # The byte maps, from the code-page tables: the ranges of cp866 letters with the cp1251
