@@ -232,26 +232,26 @@ def run_pelcor_redirected(kind, args, cwd=None):
     return run_redirected(kind, [PELCOR_EXE] + list(args), cwd)[:2]
 
 
-# The byte maps, from the code-page tables: the ranges of cp866 letters with the cp1251
+# The byte maps as the code-page tables give them: the ranges of letters with the target
 # byte of their first letter, and the bytes that move on their own.
-_LETTER_RANGES_866 = [(0x80, 0xAF, 0xC0), (0xE0, 0xEF, 0xF0)]
-_SINGLES_866 = {0xF0: 0xA8, 0xF1: 0xB8, 0xFC: 0xA9}
+_TABLE_866_TO_1251 = ([(0x80, 0xAF, 0xC0), (0xE0, 0xEF, 0xF0)],
+                      {0xF0: 0xA8, 0xF1: 0xB8, 0xFC: 0xA9})
+_TABLE_1251_TO_866 = ([(0xC0, 0xEF, 0x80), (0xF0, 0xFF, 0xE0)],
+                      {0xA9: 0xFC, 0xA8: 0xF0, 0xB8: 0xF1})
 
 
-def _maps():
-    to1251 = bytearray(range(256))
-    for first, last, target in _LETTER_RANGES_866:
-        to1251[first:last + 1] = range(target, target + last - first + 1)
-    for byte, target in _SINGLES_866.items():
-        to1251[byte] = target
-    to866 = bytearray(range(256))
-    for byte in range(256):
-        if to1251[byte] != byte:
-            to866[to1251[byte]] = byte
-    return bytes(to1251), bytes(to866)
+def _map(table):
+    ranges, singles = table
+    result = bytearray(range(256))
+    for first, last, target in ranges:
+        result[first:last + 1] = range(target, target + last - first + 1)
+    for byte, target in singles.items():
+        result[byte] = target
+    return bytes(result)
 
 
-MAP_866_TO_1251, MAP_1251_TO_866 = _maps()
+MAP_866_TO_1251 = _map(_TABLE_866_TO_1251)
+MAP_1251_TO_866 = _map(_TABLE_1251_TO_866)
 
 
 def converted(data, switch):
