@@ -120,6 +120,13 @@ class MissingFileTest(unittest.TestCase):
             self.assertEqual(status, 0)
             self.assertEqual(os.listdir(folder), [])
 
+    def test_without_a_console_the_report_is_answered_with_abort(self):
+        # No key can come from /dev/null: the run ends instead of waiting for ever.
+        with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
+            status, output = wine_run.run_pelcor_redirected("en", ["missing.txt"], folder)
+            self.assertEqual((status, output), (0, b""))
+            self.assertEqual(os.listdir(folder), [])
+
     def test_english_report_repeat_and_abort(self):
         wine_run.set_country("en", None)
         self.assertReportTwice("en", ENGLISH_REPORT, "r", "A")
