@@ -18,6 +18,15 @@ need() {
 
 has() { command -v "$1"; }
 
+# Runs a command as root: directly when root, through sudo when it asks for no password.
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+  else
+    sudo -n "$@"
+  fi
+}
+
 # Installs the packages that need() found missing: with apt-get as root, through sudo
 # when it asks for no password, and otherwise says what to install and stops.
 install_missing() {
