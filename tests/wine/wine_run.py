@@ -25,7 +25,8 @@ _LOCALES = {"en": "C.UTF-8", "ru": "ru_RU.UTF-8"}
 _prefixes = {}
 _made_here = []
 
-# Under an emulated processor every Wine process takes many seconds to start.
+# A ceiling for one Wine process: under qemu's emulation a 32-bit one starts in a few
+# seconds, and the first run in a prefix waits for the prefix's own processes.
 TIMEOUT = int(os.environ.get("PELCOR_WINE_TIMEOUT", "300"))
 
 
