@@ -1,5 +1,6 @@
 #include "codepage/char_services.h"
 #include "layout/layout_filter.h"
+#include "text/more_strings.h"
 #include "text/regions.h"
 
 namespace {
@@ -10,12 +11,6 @@ uint16_t BoundedLength(const char* text) {
   while (n < UINT16_MAX && text[n] != 0)
     ++n;
   return n;
-}
-
-const char* SkipLeadingSpaces(const char* text) {
-  while (*text == ' ')
-    ++text;
-  return text;
 }
 
 // A part of the text: where it starts and how many characters it has.
@@ -95,7 +90,7 @@ struct Output {
 char* LayoutPhrase(const char* text, char* destination, uint16_t size, uint16_t options) {
   // Without a byte for the terminator there is nothing that may be written.
   if (size == 0) return destination;
-  const char* rest = SkipLeadingSpaces(text);
+  const char* rest = StrSkipChar(text, ' ');
   const uint16_t n =
       LayoutFilter(rest, BoundedLength(rest), destination, size - 1, PhraseSets, options);
   destination[n] = 0;
@@ -108,7 +103,7 @@ char* LayoutEnclosed(const char* text, char* destination, uint16_t size, char de
   Output out = {destination, destination, size};
   if (out.Full()) return out.Finish();
 
-  const char* rest = SkipLeadingSpaces(text);
+  const char* rest = StrSkipChar(text, ' ');
   const Parts parts = SplitAtDelimiter({rest, BoundedLength(rest)}, delimiter);
   // Nothing to enclose: the whole text is filtered as the middle part would be.
   if (!parts.enclosed) outerOptions = middleOptions;

@@ -1,5 +1,7 @@
 #include "text/alignment.h"
 
+#include "text/regions.h"
+
 namespace {
 
 // The length of src, counted no further than width: only that much of it is ever used.
@@ -10,16 +12,6 @@ uint32_t LengthUpTo(const char* src, uint16_t width) {
   return n;
 }
 
-void Fill(char* at, uint32_t count, char fill) {
-  for (uint32_t i = 0; i < count; ++i)
-    at[i] = fill;
-}
-
-void CopyForward(char* dst, const char* src, uint32_t count) {
-  for (uint32_t i = 0; i < count; ++i)
-    dst[i] = src[i];
-}
-
 }  // namespace
 
 char* StrAlignRight(const char* src, char* dst, uint16_t width, char fill) {
@@ -28,16 +20,15 @@ char* StrAlignRight(const char* src, char* dst, uint16_t width, char fill) {
   // From the end downward: a source in the same buffer is moved up before the fill
   // covers its old place.
   dst[width] = 0;
-  for (uint32_t i = length; i > 0; --i)
-    dst[excess + i - 1] = src[i - 1];
-  Fill(dst, excess, fill);
+  MemCopyBackward(dst + excess, src, static_cast<uint16_t>(length));
+  MemFill(dst, fill, excess);
   return dst;
 }
 
 char* StrAlignLeft(const char* src, char* dst, uint16_t width, char fill) {
   const uint32_t length = LengthUpTo(src, width);
-  CopyForward(dst, src, length);
-  Fill(dst + length, width - length, fill);
+  MemCopy(dst, src, static_cast<uint16_t>(length));
+  MemFill(dst + length, fill, width - length);
   dst[width] = 0;
   return dst;
 }
@@ -46,9 +37,9 @@ char* StrAlignCentre(const char* src, char* dst, uint16_t width, char fill) {
   const uint32_t length = LengthUpTo(src, width);
   const uint32_t excess = width - length;
   const uint32_t left = excess / 2;
-  Fill(dst, left, fill);
-  CopyForward(dst + left, src, length);
-  Fill(dst + left + length, excess - left, fill);
+  MemFill(dst, fill, left);
+  MemCopy(dst + left, src, static_cast<uint16_t>(length));
+  MemFill(dst + left + length, fill, excess - left);
   dst[width] = 0;
   return dst;
 }

@@ -23,12 +23,6 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-const char* SkipSpaces(const char* s) {
-  while (*s == ' ')
-    ++s;
-  return s;
-}
-
 }  // namespace
 
 char* StrAppend(char* dst, const char* src) {
@@ -127,16 +121,16 @@ char* StrKeepDigits(char* s) {
 }
 
 int32_t StrToInt(const char* s) {
-  s = SkipSpaces(s);
+  s = StrSkipChar(s, ' ');
   bool negative = false;
   // Any number of plus signs; one minus sign ends the sign loop.
   for (;;) {
     if (*s == '+') {
       negative = false;
-      s = SkipSpaces(s + 1);
+      s = StrSkipChar(s + 1, ' ');
     } else if (*s == '-') {
       negative = true;
-      s = SkipSpaces(s + 1);
+      s = StrSkipChar(s + 1, ' ');
       break;
     } else {
       break;
