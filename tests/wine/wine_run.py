@@ -10,12 +10,18 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 
 import pexpect
 
 _ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+# The bytes a converted file must hold are those the Linux tests expect.
+sys.path.insert(0, os.path.join(_ROOT, "tests", "e2e"))
+from pelcor_run import expected as converted  # noqa: E402
+
 PELCOR_EXE = os.environ.get("PELCOR_EXE", os.path.join(_ROOT, "build-windows", "Pelcor.exe"))
 WINE = os.environ.get("PELCOR_WINE", "wine")
 
@@ -231,30 +237,3 @@ def run_redirected(kind, program, cwd=None):
 def run_pelcor_redirected(kind, args, cwd=None):
     """Runs Pelcor.exe with its output in a file; returns (exit code, output bytes)."""
     return run_redirected(kind, [PELCOR_EXE] + list(args), cwd)[:2]
-
-
-# The byte maps as the code-page tables give them: the ranges of letters with the target
-# byte of their first letter, and the bytes that move on their own.
-_TABLE_866_TO_1251 = ([(0x80, 0xAF, 0xC0), (0xE0, 0xEF, 0xF0)],
-                      {0xF0: 0xA8, 0xF1: 0xB8, 0xFC: 0xA9})
-_TABLE_1251_TO_866 = ([(0xC0, 0xEF, 0x80), (0xF0, 0xFF, 0xE0)],
-                      {0xA9: 0xFC, 0xA8: 0xF0, 0xB8: 0xF1})
-
-
-def _map(table):
-    ranges, singles = table
-    result = bytearray(range(256))
-    for first, last, target in ranges:
-        result[first:last + 1] = range(target, target + last - first + 1)
-    for byte, target in singles.items():
-        result[byte] = target
-    return bytes(result)
-
-
-MAP_866_TO_1251 = _map(_TABLE_866_TO_1251)
-MAP_1251_TO_866 = _map(_TABLE_1251_TO_866)
-
-
-def converted(data, switch):
-    """What the file holding data must hold after a run with the given switch."""
-    return data.translate(MAP_866_TO_1251 if switch == "/866" else MAP_1251_TO_866)
