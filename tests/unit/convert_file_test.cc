@@ -14,22 +14,13 @@
 #include "errors/error_context.h"
 #include "errors_test_support.h"
 #include "platform/posix/seams.h"
+#include "published_maps.h"
 
 namespace {
 
-// The cp1251 to cp866 map as published: what every converted byte must become.
-uint8_t Expected1251To866(uint8_t b) {
-  if (b >= 0xC0 && b <= 0xEF) return b - 0x40;
-  if (b >= 0xF0) return b - 0x10;
-  if (b == 0xA8) return 0xF0;
-  if (b == 0xB8) return 0xF1;
-  if (b == 0xA9) return 0xFC;
-  return b;
-}
-
 std::vector<uint8_t> Converted(std::vector<uint8_t> data, size_t from, size_t to) {
   for (size_t i = from; i < to && i < data.size(); ++i)
-    data[i] = Expected1251To866(data[i]);
+    data[i] = kExpected1251To866[data[i]];
   return data;
 }
 
