@@ -4,6 +4,7 @@
 
 #include "errors/error_context.h"
 #include "errors_test_support.h"
+#include "process_records.h"
 
 namespace {
 
@@ -32,8 +33,10 @@ class ErrorReportTest : public testing::Test {
     arguments_[0].text = "a.txt";
     ErrorContext.answer = kAnswerNone;
   }
-  void TearDown() override { PlatformSeams.systemMessage = nullptr; }
   FormatSlot arguments_[1];
+  // Declared after arguments_, so put back before the list goes: no later test may find
+  // its address in the context.
+  KeepProcessRecords records_;
 };
 
 TEST_F(ErrorReportTest, EnglishReportForAFailedOpenPieceByPiece) {

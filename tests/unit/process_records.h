@@ -1,0 +1,51 @@
+// The process-wide records that tests change, saved and put back, so that no test sees
+// what another left behind, whatever order the tests run in. A test or fixture that sets
+// any of them holds a KeepProcessRecords for as long as its change may stand.
+#pragma once
+
+#include "codepage/byte_maps.h"
+#include "errors/console_output.h"
+#include "errors/error_context.h"
+#include "errors/report_texts.h"
+#include "platform/platform.h"
+#include "platform/posix/seams.h"
+#include "startup/language.h"
+
+struct ProcessRecords {
+  ErrorContextRecord errorContext;
+  ReportTableOffsets reportOffsets;
+  MessageLanguageRecord messageLanguage;
+  StandardHandles stdHandles;
+  PlatformSeamsRecord seams;
+  ByteMap byteConverter;
+  uint8_t byteKernelWidthLimit;
+  DWORD lastError;
+};
+
+inline ProcessRecords SaveProcessRecords() {
+  return {ErrorContext,  ReportOffsets, MessageLanguage,      StdHandles,
+          PlatformSeams, ByteConverter, ByteKernelWidthLimit, GetLastError()};
+}
+
+inline void RestoreProcessRecords(const ProcessRecords& saved) {
+  ErrorContext = saved.errorContext;
+  ReportOffsets = saved.reportOffsets;
+  MessageLanguage = saved.messageLanguage;
+  StdHandles = saved.stdHandles;
+  PlatformSeams = saved.seams;
+  ByteConverter = saved.byteConverter;
+  ByteKernelWidthLimit = saved.byteKernelWidthLimit;
+  SetLastError(saved.lastError);
+}
+
+/// Saves the records when made and puts them back when it ends.
+class KeepProcessRecords {
+ public:
+  KeepProcessRecords() : saved_(SaveProcessRecords()) {}
+  ~KeepProcessRecords() { RestoreProcessRecords(saved_); }
+  KeepProcessRecords(const KeepProcessRecords&) = delete;
+  KeepProcessRecords& operator=(const KeepProcessRecords&) = delete;
+
+ private:
+  ProcessRecords saved_;
+};
