@@ -14,6 +14,7 @@
 #include "errors/error_context.h"
 #include "errors_test_support.h"
 #include "platform/posix/seams.h"
+#include "process_records.h"
 #include "published_maps.h"
 
 namespace {
@@ -94,6 +95,7 @@ class ConvertFileTest : public ::testing::Test {
   std::vector<uint8_t> original_;
   std::unique_ptr<ConsoleCapture> console_;
   std::unique_ptr<PipedKeys> keys_;
+  KeepProcessRecords records_;
 };
 
 TEST_F(ConvertFileTest, ConvertsEveryBlockOnceWithoutFaults) {

@@ -9,6 +9,7 @@
 
 #include "errors/error_context.h"
 #include "errors_test_support.h"
+#include "process_records.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ class HardErrorTest : public ::testing::Test {
   HardErrorFrame frame_;
   std::unique_ptr<ConsoleCapture> console_;
   std::unique_ptr<PipedKeys> keys_;
+  KeepProcessRecords records_;
 };
 
 TEST_F(HardErrorTest, DecisionForEveryKindAndAnswer) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "errors/report_texts.h"
+#include "process_records.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ class LanguageTest : public ::testing::Test {
     }
   }
   std::optional<std::string> saved_[3];
+  KeepProcessRecords records_;  // the language chosen here
 };
 
 TEST_F(LanguageTest, CountryCodeAndLanguageFollowTheMessageLocale) {

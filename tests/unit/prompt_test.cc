@@ -4,8 +4,14 @@
 
 #include "errors/error_context.h"
 #include "errors_test_support.h"
+#include "process_records.h"
 
 namespace {
+
+// Every prompt records its answer in the error context; each test puts it back.
+class Prompt : public ::testing::Test {
+  KeepProcessRecords records_;
+};
 
 uint16_t AnswerTo(const std::string& keys) {
   PipedKeys piped(keys);
@@ -13,7 +19,7 @@ uint16_t AnswerTo(const std::string& keys) {
   return AskOperator();
 }
 
-TEST(Prompt, TwelveKeysAnswer) {
+TEST_F(Prompt, TwelveKeysAnswer) {
   const struct {
     const char* key;  // UTF-8, the charset of the tests' environment
     uint16_t answer;
@@ -29,7 +35,7 @@ TEST(Prompt, TwelveKeysAnswer) {
   }
 }
 
-TEST(Prompt, OtherKeysArePassedOver) {
+TEST_F(Prompt, OtherKeysArePassedOver) {
   // Each is followed by "i": an answer other than Ignore means the key itself counted.
   const char* const others[] = {
       "x",
@@ -54,7 +60,7 @@ TEST(Prompt, OtherKeysArePassedOver) {
     EXPECT_EQ(AnswerTo(std::string(other) + "i"), kAnswerIgnore) << other;
 }
 
-TEST(Prompt, FirstAcceptedKeyAnswers) {
+TEST_F(Prompt, FirstAcceptedKeyAnswers) {
   EXPECT_EQ(AnswerTo("x r"), kAnswerRepeat);
   EXPECT_EQ(AnswerTo("xaR"), kAnswerAbort);
   EXPECT_EQ(AnswerTo("\xD0\xBF"
@@ -62,7 +68,7 @@ TEST(Prompt, FirstAcceptedKeyAnswers) {
             kAnswerRepeat);
 }
 
-TEST(Prompt, AbortsWhenNoFurtherKeyCanCome) {
+TEST_F(Prompt, AbortsWhenNoFurtherKeyCanCome) {
   EXPECT_EQ(AnswerTo(""), kAnswerAbort);
   EXPECT_EQ(AnswerTo("x\n\x1B[D"), kAnswerAbort);
 
@@ -79,7 +85,7 @@ TEST(Prompt, AbortsWhenNoFurtherKeyCanCome) {
   StdHandles.input = saved;
 }
 
-TEST(Prompt, WaitKeyReleaseGivesTheCharacter) {
+TEST_F(Prompt, WaitKeyReleaseGivesTheCharacter) {
   PipedKeys piped(
       "\xD0\x81"
       "\x1B[B",
@@ -123,7 +129,7 @@ class PlannedRecords {
   std::vector<INPUT_RECORD> records_;
 };
 
-TEST(Prompt, OnlyAReleaseCounts) {
+TEST_F(Prompt, OnlyAReleaseCounts) {
   // Presses, repeats and other events are passed over; a key held before the prompt
   // counts when it is let go.
   PlannedRecords planned({KeyRecord(TRUE, 'a'), KeyRecord(TRUE, 'a'), OtherRecord(),
@@ -134,7 +140,7 @@ TEST(Prompt, OnlyAReleaseCounts) {
   EXPECT_EQ(planned.flushes(), 1u);
 }
 
-TEST(Prompt, InputIsFlushedBeforeEveryWait) {
+TEST_F(Prompt, InputIsFlushedBeforeEveryWait) {
   PlannedRecords planned({KeyRecord(FALSE, 'x'), KeyRecord(FALSE, 0), KeyRecord(FALSE, 0x0439),
                           KeyRecord(FALSE, 0x041E)});
   ErrorContext.answer = kAnswerNone;
@@ -142,7 +148,7 @@ TEST(Prompt, InputIsFlushedBeforeEveryWait) {
   EXPECT_EQ(planned.flushes(), 4u);
 }
 
-TEST(Prompt, PressesAloneNeverAnswer) {
+TEST_F(Prompt, PressesAloneNeverAnswer) {
   PlannedRecords planned({KeyRecord(TRUE, 'r'), KeyRecord(TRUE, 'i'), OtherRecord()});
   EXPECT_EQ(WaitKeyRelease(), kNoMoreKeys);
   EXPECT_EQ(planned.served(), 3u);

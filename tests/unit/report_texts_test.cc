@@ -5,6 +5,7 @@
 
 #include "errors/error_context.h"
 #include "errors_test_support.h"
+#include "process_records.h"
 #include "text/strings.h"
 
 namespace {
@@ -60,10 +61,7 @@ TEST(ReportTables, LatinLettersInRussianTextsOnlyWhereNoted) {
 class ReportLineTest : public testing::Test {
  protected:
   void SetUp() override { SetReportLanguage(false); }
-  void TearDown() override {
-    PlatformSeams.systemMessage = nullptr;
-    SetErrorAction(kActionOpenFile, nullptr);
-  }
+  KeepProcessRecords records_;
 };
 
 TEST_F(ReportLineTest, LongFileNameIsCutAt124Characters) {
