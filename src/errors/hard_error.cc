@@ -1,5 +1,6 @@
 #include "errors/hard_error.h"
 
+#include "errors/code_segments.h"
 #include "errors/error_context.h"
 
 uint16_t HardErrorInstructionLength(const uint8_t* code) {

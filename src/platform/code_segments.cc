@@ -1,5 +1,9 @@
-// Code segments as fault events name them. The targets run flat code; a segment is
-// readable only once whoever delivers the events has mapped it.
+// Code segments as fault events name them, for the critical-error entry. Both targets
+// run flat code, so one implementation serves them: a segment is readable only once
+// whoever delivers the events has mapped it, and the task ends through the platform's
+// own ExitProcess.
+#include "errors/code_segments.h"
+
 #include "platform/platform.h"
 
 namespace {

@@ -169,15 +169,3 @@ LSTATUS RegCloseKey(HKEY key);
 /// Called first by main(), before the entry routine: lets the platform layer take the
 /// process arguments and prepare its services. Does nothing on Windows.
 void PlatformStart(int argc, char** argv);
-
-/// Lets the instruction bytes of code segment selector be read: size bytes at base.
-/// Nothing in the program maps code; the platform that delivers a fault event does.
-void PlatformMapCode(uint16_t selector, const uint8_t* base, uint32_t size);
-
-/// Copies up to count bytes of code at segment:offset to out; returns how many could be
-/// read (0 for a segment that is not mapped).
-uint32_t PlatformReadCode(uint16_t segment, uint16_t offset, uint8_t* out, uint32_t count);
-
-/// The termination service of a fault event: ends task 0 (this process) with the flag
-/// word given. The process ends with exit code 0, as on every other way out.
-[[noreturn]] void PlatformEndTask(uint16_t task, uint16_t flag);

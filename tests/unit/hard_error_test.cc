@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "errors/code_segments.h"
 #include "errors/error_context.h"
 #include "errors_test_support.h"
 #include "process_records.h"
