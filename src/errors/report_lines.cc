@@ -13,6 +13,10 @@ char SystemErrorBuffer[kSystemErrorTextSize];
 char CauseNumberBuffer[kNumberTextSize];
 char RecommendationNumberBuffer[kNumberTextSize];
 
+// The language FormatMessageW is asked for: the user's default, the value of
+// MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT).
+constexpr DWORD kUserDefaultLanguage = 0x0400;
+
 // Stands in for a missing argument list: every text empty, every number 0.
 const FormatSlot kNoArguments[8] = {};
 
@@ -44,7 +48,7 @@ const char* SystemErrorText() {
   LPWSTR message = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
-      nullptr, number, 1024, reinterpret_cast<LPWSTR>(&message), 0, nullptr);
+      nullptr, number, kUserDefaultLanguage, reinterpret_cast<LPWSTR>(&message), 0, nullptr);
   if (length == 0 || message == nullptr) {
     // The system has no text for this number: the line shows the number itself.
     if (message != nullptr) LocalFree(message);
