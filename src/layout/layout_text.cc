@@ -2,15 +2,13 @@
 #include "layout/layout_filter.h"
 #include "text/more_strings.h"
 #include "text/regions.h"
+#include "text/strings.h"
 
 namespace {
 
 // The length of text up to its terminator, counted no further than a 16-bit count goes.
-uint16_t BoundedLength(const char* text) {
-  uint16_t n = 0;
-  while (n < UINT16_MAX && text[n] != 0)
-    ++n;
-  return n;
+uint16_t ShortLength(const char* text) {
+  return static_cast<uint16_t>(StrLengthMax(text, UINT16_MAX));
 }
 
 // A part of the text: where it starts and how many characters it has.
@@ -92,7 +90,7 @@ char* LayoutPhrase(const char* text, char* destination, uint16_t size, uint16_t 
   if (size == 0) return destination;
   const char* rest = StrSkipChar(text, ' ');
   const uint16_t n =
-      LayoutFilter(rest, BoundedLength(rest), destination, size - 1, PhraseSets, options);
+      LayoutFilter(rest, ShortLength(rest), destination, size - 1, PhraseSets, options);
   destination[n] = 0;
   return destination;
 }
@@ -104,7 +102,7 @@ char* LayoutEnclosed(const char* text, char* destination, uint16_t size, char de
   if (out.Full()) return out.Finish();
 
   const char* rest = StrSkipChar(text, ' ');
-  const Parts parts = SplitAtDelimiter({rest, BoundedLength(rest)}, delimiter);
+  const Parts parts = SplitAtDelimiter({rest, ShortLength(rest)}, delimiter);
   // Nothing to enclose: the whole text is filtered as the middle part would be.
   if (!parts.enclosed) outerOptions = middleOptions;
   const Part first = parts.first;

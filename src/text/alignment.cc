@@ -1,21 +1,12 @@
 #include "text/alignment.h"
 
 #include "text/regions.h"
+#include "text/strings.h"
 
-namespace {
-
-// The length of src, counted no further than width: only that much of it is ever used.
-uint32_t LengthUpTo(const char* src, uint16_t width) {
-  uint32_t n = 0;
-  while (n < width && src[n] != 0)
-    ++n;
-  return n;
-}
-
-}  // namespace
+// Each length is counted no further than width: only that much of src is ever used.
 
 char* StrAlignRight(const char* src, char* dst, uint16_t width, char fill) {
-  const uint32_t length = LengthUpTo(src, width);
+  const uint32_t length = StrLengthMax(src, width);
   const uint32_t excess = width - length;
   // From the end downward: a source in the same buffer is moved up before the fill
   // covers its old place.
@@ -26,7 +17,7 @@ char* StrAlignRight(const char* src, char* dst, uint16_t width, char fill) {
 }
 
 char* StrAlignLeft(const char* src, char* dst, uint16_t width, char fill) {
-  const uint32_t length = LengthUpTo(src, width);
+  const uint32_t length = StrLengthMax(src, width);
   MemCopy(dst, src, static_cast<uint16_t>(length));
   MemFill(dst + length, fill, width - length);
   dst[width] = 0;
@@ -34,7 +25,7 @@ char* StrAlignLeft(const char* src, char* dst, uint16_t width, char fill) {
 }
 
 char* StrAlignCentre(const char* src, char* dst, uint16_t width, char fill) {
-  const uint32_t length = LengthUpTo(src, width);
+  const uint32_t length = StrLengthMax(src, width);
   const uint32_t excess = width - length;
   const uint32_t left = excess / 2;
   MemFill(dst, fill, left);

@@ -6,13 +6,8 @@ namespace {
 
 // Finds the terminator among the first kStrScanLimit bytes; false when there is none.
 bool BoundedLength(const char* s, uint32_t* length) {
-  for (uint32_t n = 0; n < kStrScanLimit; ++n) {
-    if (s[n] == 0) {
-      *length = n;
-      return true;
-    }
-  }
-  return false;
+  *length = StrLengthMax(s, kStrScanLimit);
+  return *length < kStrScanLimit;
 }
 
 bool IsWordByte(char c) {

@@ -1,12 +1,5 @@
 #include "text/strings.h"
 
-uint32_t StrLength(const char* s) {
-  uint32_t n = 0;
-  while (s[n] != 0)
-    ++n;
-  return n;
-}
-
 char* StrCopy(char* dst, const char* src) {
   uint32_t i = 0;
   do {

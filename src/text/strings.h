@@ -4,8 +4,23 @@
 
 #include <stdint.h>
 
-/// Number of bytes before the terminator.
-uint32_t StrLength(const char* s);
+/// The number of units before the terminator (bytes, or the 16-bit units of a wide
+/// string), counted no further than limit: limit when none of the first limit units is
+/// the terminator, and no unit past them is read. Every length in the program is found
+/// by this one scan.
+template <typename Unit>
+uint32_t StrLengthMax(const Unit* s, uint32_t limit) {
+  uint32_t n = 0;
+  while (n < limit && s[n] != 0)
+    ++n;
+  return n;
+}
+
+/// Number of units before the terminator.
+template <typename Unit>
+uint32_t StrLength(const Unit* s) {
+  return StrLengthMax(s, UINT32_MAX);
+}
 
 /// Copies src with its terminator, byte by byte from the first byte, so a later part of a
 /// buffer may be copied onto its own start. Returns dst.

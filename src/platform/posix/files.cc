@@ -72,7 +72,7 @@ int SeekHeld(int fd, HeldPosition* held, int64_t offset, int whence, off_t* posi
 // the charset cannot hold, or one that stood for an unconvertible character on the
 // command line (U+FFFD), fails it: a name is never bent into the name of another file.
 int NativeName(LPCWSTR name, char* out, size_t size) {
-  const size_t length = WideLength(name);
+  const size_t length = StrLength(name);
   for (size_t i = 0; i < length; ++i) {
     if (name[i] == 0xFFFD) return EILSEQ;
   }

@@ -122,7 +122,7 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars,
     return FailWith(EINVAL);
   }
   const char substitute = defaultChar != nullptr ? *defaultChar : '?';
-  const size_t units = wideChars == -1 ? WideLength(wide) + 1 : static_cast<size_t>(wideChars);
+  const size_t units = wideChars == -1 ? StrLength(wide) + 1 : static_cast<size_t>(wideChars);
   size_t written = 0;
   BOOL replacedAny = FALSE;
   for (size_t i = 0; i < units;) {

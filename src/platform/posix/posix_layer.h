@@ -5,6 +5,7 @@
 #include <stddef.h>
 
 #include "platform/platform.h"
+#include "text/strings.h"  // StrLength of UTF-16 names and texts
 
 /// Handles are file descriptors plus one, so that descriptor 0 is not a null handle.
 inline HANDLE HandleFromFd(int fd) {
@@ -13,14 +14,6 @@ inline HANDLE HandleFromFd(int fd) {
 inline int FdFromHandle(HANDLE handle) {
   const intptr_t value = reinterpret_cast<intptr_t>(handle);
   return value >= 1 && value <= 0x7FFFFFFF ? static_cast<int>(value - 1) : -1;
-}
-
-/// The number of UTF-16 units before the terminator.
-inline size_t WideLength(LPCWSTR text) {
-  size_t n = 0;
-  while (text[n] != 0)
-    ++n;
-  return n;
 }
 
 /// Records errno (or the given value) as the last error and returns FALSE.
