@@ -61,7 +61,8 @@ char* LayoutPhrase(const char* text, char* destination, uint16_t size, uint16_t 
 /// outerOptions has EncloseMiddle, then a space and the last part with outerOptions. A text
 /// without a delimiter, or whose first delimiter is its last character, is filtered whole
 /// with middleOptions in place of outerOptions, EncloseMiddle included. Output that does
-/// not fit is cut; a middle part that fills the destination keeps what fitted. Returns
+/// not fit is cut; a middle part that fills the destination ends the result with what
+/// fitted of it, as filtered (first letter unchanged, no closing delimiter). Returns
 /// destination; a size of 0 writes nothing.
 char* LayoutEnclosed(const char* text, char* destination, uint16_t size, char delimiter,
                      uint16_t middleOptions, uint16_t outerOptions);

@@ -123,8 +123,11 @@ char* LayoutEnclosed(const char* text, char* destination, uint16_t size, char de
 
   middle = SkipLeadingSpaces(middle);
   if (middle.length != 0) {
-    // What fitted of the middle part is kept, even when it filled the destination.
+    // A middle part that fills the room ends the result at once, as the filter wrote
+    // it: no case change, no space taken off, and so no closing delimiter that would
+    // make the cut part look whole.
     char* begun = out.Filter(middle, middleOptions);
+    if (out.Full()) return out.Finish();
     if (out.end != begun) {
       UpperFirst(begun);
       if (out.end[-1] == ' ') {
@@ -132,7 +135,6 @@ char* LayoutEnclosed(const char* text, char* destination, uint16_t size, char de
         ++out.room;
       }
     }
-    if (out.Full()) return out.Finish();
   }
   if (outerOptions & EncloseMiddle) out.Append(delimiter);
   if (out.Full()) return out.Finish();

@@ -92,11 +92,18 @@ TEST(LayoutEnclosed, NothingToEncloseUsesTheMiddleOptions) {
   EXPECT_EQ(Enclosed("abc def", 0, UpperNext), "Abc def");
 }
 
-TEST(LayoutEnclosed, MiddlePartThatFillsTheDestinationIsKept) {
-  EXPECT_EQ(Enclosed("abc |def ghi|", 0, EncloseMiddle, 9), "abc |Def");
-  EXPECT_EQ(Enclosed("abc |def ghi|", 0, EncloseMiddle, 10), "abc |Def|");
+TEST(LayoutEnclosed, MiddlePartThatFillsTheDestinationEndsTheResultAsFiltered) {
+  // What fitted is kept as the filter wrote it; a cut middle part never gets the closing
+  // delimiter, not even into the byte its trailing space would free.
+  EXPECT_EQ(Enclosed("abc|de f|ghi", 0, EncloseMiddle, 9), "abc |de ");
+  EXPECT_EQ(Enclosed("abc |def ghi|", 0, EncloseMiddle, 10), "abc |def ");
+  EXPECT_EQ(Enclosed("abc |def ghi|", 0, 0, 9), "abc def ");
+  EXPECT_EQ(Enclosed("abc |def ghi|", 0, EncloseMiddle, 9), "abc |def");
   EXPECT_EQ(Enclosed("abc |def ghi|", 0, EncloseMiddle, 6), "abc |");
   EXPECT_EQ(Enclosed("abc |def ghi|", 0, EncloseMiddle, 1), "");
+  // With room to spare the middle part is finished and closed.
+  EXPECT_EQ(Enclosed("abc|de f|ghi", 0, EncloseMiddle, 11), "abc |De f|");
+  EXPECT_EQ(Enclosed("abc |def |", 0, EncloseMiddle, 11), "abc |Def| ");
 }
 
 TEST(LayoutFormat, EverySizeStaysInsideTheDestination) {
