@@ -3,16 +3,19 @@
 #include "errors/code_segments.h"
 #include "errors/error_context.h"
 
-uint16_t HardErrorInstructionLength(const uint8_t* code) {
+uint16_t HardErrorInstructionLength(const uint8_t* code, uint32_t count) {
   // Operand-form lengths by the mod field; the entry for mod 2 depends on the address
   // size: a 0x67 prefix makes its displacement four bytes wide.
   uint8_t lengths[4] = {2, 3, 4, 2};
   uint16_t at = 0;
+  if (count <= at) return 0;
   if (code[at] == 0x67) {
     ++at;
     lengths[2] = 6;
   }
+  if (count <= at) return 0;
   if (code[at] == 0x66) ++at;
+  if (count <= at + 1u) return 0;
   const uint8_t form = code[at + 1] & 0xC7;
   if ((form & 0x07) == 4) ++at;  // a scale-index byte follows
   at = static_cast<uint16_t>(at + (form == 6 || form == 7 ? 4 : lengths[form >> 6]));
@@ -21,16 +24,25 @@ uint16_t HardErrorInstructionLength(const uint8_t* code) {
 
 namespace {
 
-// Steps the frame over the interrupted instruction; false when its bytes cannot be read.
+// Steps the frame over the interrupted instruction; false when a byte that its length
+// depends on cannot be read. The bytes are read one at a time, only as far as the length
+// rules look: a short instruction at the end of its segment is read no further than its
+// end, and no read wraps from the last offset of the segment to its start.
 bool StepOverInstruction(HardErrorFrame* frame) {
-  uint8_t code[4];
-  if (PlatformReadCode(frame->instructionSegment, frame->instructionOffset, code, sizeof code) !=
-      sizeof code) {
-    return false;
+  uint8_t code[4] = {};
+  uint32_t count = 0;
+  uint16_t length;
+  while ((length = HardErrorInstructionLength(code, count)) == 0) {
+    const uint32_t offset = frame->instructionOffset + count;
+    if (count == sizeof code || offset > UINT16_MAX ||
+        PlatformReadCode(frame->instructionSegment, static_cast<uint16_t>(offset), &code[count],
+                         1) != 1) {
+      return false;
+    }
+    ++count;
   }
   // The offset is a 16-bit word and wraps as one.
-  frame->instructionOffset =
-      static_cast<uint16_t>(frame->instructionOffset + HardErrorInstructionLength(code));
+  frame->instructionOffset = static_cast<uint16_t>(frame->instructionOffset + length);
   return true;
 }
 

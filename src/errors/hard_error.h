@@ -35,9 +35,10 @@ inline constexpr uint8_t kHardErrorCause = 6;           // "system failure"
 inline constexpr uint8_t kHardErrorRecommendation = 4;  // "end application"
 
 /// The bytes an instruction at code takes, as far as stepping over it needs: an
-/// optional 0x67 and 0x66 prefix, the operation byte and the operand form. code holds at
-/// least four bytes.
-uint16_t HardErrorInstructionLength(const uint8_t* code);
+/// optional 0x67 and 0x66 prefix, the operation byte and the operand form. Looks only at
+/// the bytes these rules need, and at none from count on: 0 when the rules need a byte
+/// beyond the count bytes given.
+uint16_t HardErrorInstructionLength(const uint8_t* code, uint32_t count);
 
 /// Reports the event by its kind, asks the operator (unless an answer is recorded) and
 /// decides; advances frame->instructionOffset when the interrupted instruction is to be

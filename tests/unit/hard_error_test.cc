@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "errors/code_segments.h"
 #include "errors/error_context.h"
@@ -31,8 +33,27 @@ TEST(HardErrorInstruction, LengthByPrefixAndOperandForm) {
       {{0x67, 0x66, 0x8B, 0x84}, 9},  // both prefixes, mod 2, scale-index byte
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(HardErrorInstructionLength(c.code), c.length)
+    EXPECT_EQ(HardErrorInstructionLength(c.code, 4), c.length)
         << std::hex << int(c.code[0]) << " " << int(c.code[1]);
+  }
+}
+
+TEST(HardErrorInstruction, LooksOnlyAtTheBytesItNeeds) {
+  // Each in a buffer of exactly its own size, so that a look past it is caught.
+  struct Case {
+    std::vector<uint8_t> code;
+    uint16_t length;  // 0: a byte the rules need is missing
+  };
+  const Case cases[] = {
+      {{0x8B, 0xC0}, 2}, {{0x8B, 0x06}, 4}, {{0x67, 0x8B, 0x80}, 7}, {{0x66, 0x8B, 0x40}, 4},
+      {{0x8B}, 0},       {{0x67, 0x8B}, 0}, {{0x67, 0x66, 0x8B}, 0}, {{}, 0},
+  };
+  for (const Case& c : cases) {
+    const auto code = std::make_unique<uint8_t[]>(c.code.size());
+    std::copy(c.code.begin(), c.code.end(), code.get());
+    EXPECT_EQ(HardErrorInstructionLength(code.get(), static_cast<uint32_t>(c.code.size())),
+              c.length)
+        << c.code.size() << " bytes";
   }
 }
 
@@ -126,7 +147,7 @@ TEST_F(HardErrorTest, RecordedAnswerIsActedOnWithoutAsking) {
 
 TEST_F(HardErrorTest, CodeThatCannotBeReadIsNotSteppedOver) {
   frame_.kind = 1;
-  frame_.instructionOffset = 30;  // the operand form would lie past the mapped bytes
+  frame_.instructionOffset = 31;  // the operand form would lie past the mapped bytes
   ErrorContext.answer = kAnswerRepeat;
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
   frame_.instructionSegment = 0x77;
@@ -134,21 +155,49 @@ TEST_F(HardErrorTest, CodeThatCannotBeReadIsNotSteppedOver) {
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
 }
 
+TEST_F(HardErrorTest, ShortInstructionAtTheEndOfItsSegmentIsSteppedOver) {
+  // A two-byte instruction in the last two bytes of a segment mapped from a buffer of
+  // exactly its size: nothing past it is read.
+  const auto segment = std::make_unique<uint8_t[]>(16);
+  segment[14] = 0x8B;
+  segment[15] = 0xC0;
+  PlatformMapCode(0x1B, segment.get(), 16);
+  frame_ = {0, 0, 0, 4, 0, 14, 0x1B, 0};
+  Answer('i');
+  EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
+  EXPECT_EQ(frame_.instructionOffset, 16);
+  EXPECT_NE(console_->Joined().find("Cause : system failure"), std::string::npos);
+
+  // The operand form past the end, or behind a prefix that ends the segment: refused.
+  for (uint16_t offset : {15, 14}) {
+    segment[14] = 0x67;
+    frame_.instructionOffset = offset;
+    ErrorContext.answer = kAnswerIgnore;
+    EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd) << offset;
+    EXPECT_EQ(frame_.instructionOffset, offset);
+  }
+}
+
 TEST_F(HardErrorTest, OffsetWrapsAsASixteenBitWord) {
   PlatformMapCode(0x1B, nullptr, 0);
   static uint8_t high[0x10000];
   high[0xFFFE] = 0x8B;
-  high[0xFFFF] = 0x06;
+  high[0xFFFF] = 0xC0;
   PlatformMapCode(0x1B, high, 0x10000);
-  // Too close to the end to read four bytes: refused rather than read past the segment.
   frame_ = {0, 0, 0, 1, 0, 0xFFFE, 0x1B, 0};
   ErrorContext.answer = kAnswerIgnore;
-  EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
+  EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
+  EXPECT_EQ(frame_.instructionOffset, 0);
   high[0xFFFC] = 0x8B;
   high[0xFFFD] = 0x06;
   frame_.instructionOffset = 0xFFFC;
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
   EXPECT_EQ(frame_.instructionOffset, 0);
+  // An operand form would lie at offset 0x10000: the read does not wrap to offset 0.
+  high[0] = 0x06;
+  frame_.instructionOffset = 0xFFFF;
+  EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
+  EXPECT_EQ(frame_.instructionOffset, 0xFFFF);
 }
 
 TEST_F(HardErrorTest, EntryEndsTheProgramOnAbort) {
