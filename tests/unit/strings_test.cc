@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,21 @@ long FindAt(const char* s, const char* pattern) {
   std::string copy(s);
   char* found = StrFind(copy.data(), pattern);
   return found == nullptr ? -1 : found - copy.data();
+}
+
+TEST(StrLengthMax, CountsUpToTheLimitAndReadsNoFurther) {
+  EXPECT_EQ(StrLengthMax("abc", 10), 3u);
+  EXPECT_EQ(StrLengthMax("abc", 3), 3u);
+  EXPECT_EQ(StrLengthMax("abc", 2), 2u);
+  EXPECT_EQ(StrLengthMax("", 0), 0u);
+  EXPECT_EQ(StrLength(u"\u0430b"), 2u);  // UTF-16 units
+  // An unterminated buffer of exactly the limit's size is never read past.
+  const auto bytes = std::make_unique<char[]>(5);
+  std::fill_n(bytes.get(), 5, 'x');
+  EXPECT_EQ(StrLengthMax(bytes.get(), 5), 5u);
+  const auto units = std::make_unique<char16_t[]>(3);
+  std::fill_n(units.get(), 3, u'y');
+  EXPECT_EQ(StrLengthMax(units.get(), 3), 3u);
 }
 
 TEST(StrFind, FailedPartialMatchDoesNotRetryItsBytes) {
