@@ -6,15 +6,15 @@
 #include <array>
 #include <vector>
 
+#include "process_records.h"
 #include "published_maps.h"
 
 namespace {
 
-// Every test here leaves ByteConverter as it found it.
+// Every test here leaves ByteConverter and the kernel width as it found them.
 class ConvertBufferTest : public ::testing::Test {
  protected:
-  void TearDown() override { ByteConverter = saved_; }
-  ByteMap saved_ = ByteConverter;
+  KeepProcessRecords records_;
 };
 
 TEST(ByteMaps, EveryByteOfBothMapsMatchesThePublishedTable) {
@@ -120,7 +120,6 @@ TEST_F(ConvertBufferTest, VectorBlocksAgreeWithTheMapsAtEveryWidthAndAlignment) 
       }
     }
   }
-  ByteKernelWidthLimit = 64;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "errors_test_support.h"
+#include "process_records.h"
 
 namespace {
 
@@ -112,11 +113,11 @@ TEST(FormatMessageW, SystemTextsAndTheirBuffers) {
   EXPECT_EQ(FormatMessageW(flags, nullptr, 65000, 1024, small, 26, nullptr), 0u);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
 
+  KeepProcessRecords records;
   PlatformSeams.systemMessage = Planned;
   EXPECT_EQ(FormatMessageW(flags, nullptr, 7, 1024, small, 26, nullptr), 6u);
   EXPECT_EQ(std::u16string(small), u"Seven.");
   EXPECT_EQ(FormatMessageW(flags, nullptr, 2, 1024, small, 26, nullptr), 0u);
-  PlatformSeams.systemMessage = nullptr;
 }
 
 }  // namespace
