@@ -6,8 +6,8 @@
 
 /// The number of units before the terminator (bytes, or the 16-bit units of a wide
 /// string), counted no further than limit: limit when none of the first limit units is
-/// the terminator, and no unit past them is read. Every length in the program is found
-/// by this one scan.
+/// the terminator, and no unit past them is read. StrLength, the POSIX layer's lengths
+/// of UTF-16 texts and every bounded length of the library come from this one scan.
 template <typename Unit>
 uint32_t StrLengthMax(const Unit* s, uint32_t limit) {
   uint32_t n = 0;
