@@ -21,8 +21,9 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 if(WIN32)
   # One folder for Windows users: the program and a read-me in UTF-8 with a byte order
   # mark and CR LF line ends, so that Notepad shows the Russian.
-  file(READ ${PROJECT_SOURCE_DIR}/docs/readme-windows.txt readme)
-  string(REPLACE "@PROJECT_VERSION@" "${PROJECT_VERSION}" readme "${readme}")
+  configure_file(${PROJECT_SOURCE_DIR}/docs/readme-windows.txt
+                 ${PROJECT_BINARY_DIR}/readme-windows.txt @ONLY)
+  file(READ ${PROJECT_BINARY_DIR}/readme-windows.txt readme)
   string(REPLACE "\n" "\r\n" readme "${readme}")
   string(ASCII 239 187 191 bom)
   file(WRITE ${PROJECT_BINARY_DIR}/readme.txt "${bom}${readme}")
