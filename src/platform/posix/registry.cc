@@ -123,7 +123,7 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD t
   }
   if (value == nullptr) return ERROR_FILE_NOT_FOUND;
   const DWORD size = static_cast<DWORD>(strlen(value) + 1);
-  if (type != nullptr) *type = 1;  // a string
+  if (type != nullptr) *type = REG_SZ;
   if (data != nullptr) {
     if (dataSize == nullptr || *dataSize < size) {
       if (dataSize != nullptr) *dataSize = size;
