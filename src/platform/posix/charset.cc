@@ -60,8 +60,8 @@ iconv_t Converter(Charset to, Charset from) {
   return converters[to][from];
 }
 
-// Writes text to standard error, each byte outside printable ASCII and the line end as
-// '?'.
+// Writes text to standard error in plain ASCII: a byte that is neither printable ASCII
+// nor a line end goes as '?'.
 void WriteAscii(const char* text) {
   char line[256];
   size_t n = 0;

@@ -19,8 +19,8 @@ namespace {
 
 // The fault that a test has planned for this call of a service, if any.
 const FileFault* DueFault(FaultedCall call) {
-  const FileFault& fault = PlatformSeams.fileFaults[call];
-  const uint32_t number = ++PlatformSeams.fileFaults[call].calls;
+  FileFault& fault = PlatformSeams.fileFaults[call];
+  const uint32_t number = ++fault.calls;
   if (fault.failFrom == 0 || number < fault.failFrom ||
       number - fault.failFrom >= fault.failCount) {
     return nullptr;
