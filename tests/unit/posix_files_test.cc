@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <string.h>
 #include <unistd.h>
 
 #include <string>
@@ -125,15 +124,6 @@ TEST_F(PosixFilesTest, FailedTransfersGiveTheSystemsError) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(EIO));
   EXPECT_EQ(written, 0u);
   EXPECT_TRUE(CloseHandle(file));
-}
-
-TEST_F(PosixFilesTest, OnlyRegularFilesOpen) {
-  // Devices are refused as directories are, with the reason in the error.
-  for (const char* path : {"/dev/null", "/dev/zero", "/tmp"}) {
-    EXPECT_EQ(Open(path), INVALID_HANDLE_VALUE) << path;
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(strcmp(path, "/tmp") == 0 ? EISDIR : EMEDIUMTYPE))
-        << path;
-  }
 }
 
 TEST_F(PosixFilesTest, DescriptorsOpenedElsewhereKeepTheSystemsPosition) {
