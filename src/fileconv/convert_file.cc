@@ -73,7 +73,13 @@ void ConvertFileInPlace(const char* name) {
   // After an Abort no handle was obtained and there is nothing to close.
   if (!Aborted()) {
     ConvertBlocks(file, arguments);
-    CloseFile(file);
+    // A system may report only now that written data did not reach the disk. That is
+    // the write's failure; the handle is gone all the same, so whatever the answer the
+    // run ends here.
+    if (!CloseFile(file) && file != INVALID_HANDLE_VALUE) {
+      SetErrorAction(kActionWriteFile, arguments);
+      ReportSystemError();
+    }
   }
   // The list ends with this call; a later report must not read it.
   SetErrorAction(ErrorContext.action, nullptr);

@@ -7,13 +7,16 @@ HANDLE OpenFileForUpdate(const char* name) {
   // One UTF-16 unit per byte of a single-byte code page, and the terminator.
   WCHAR* wide = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, (length + 1) * sizeof(WCHAR)));
   if (wide == nullptr) return INVALID_HANDLE_VALUE;
-  MultiByteToWideChar(CP_ACP, 0, name, static_cast<int>(length + 1), wide,
-                      static_cast<int>(length + 1));
-  HANDLE file = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // A name that did not widen is not opened: what the buffer holds would name no file.
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (MultiByteToWideChar(CP_ACP, 0, name, static_cast<int>(length + 1), wide,
+                          static_cast<int>(length + 1)) != 0) {
+    file = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
   const DWORD error = GetLastError();
   LocalFree(wide);
-  SetLastError(error);  // the open's reason, whatever freeing did
+  SetLastError(error);  // the reason, whatever freeing did
   return file;
 }
 

@@ -74,8 +74,8 @@ class ConvertFileTest : public ::testing::Test {
   // The operator's keys come from a pipe that ends after them.
   void Answer(const char* keys) { keys_ = std::make_unique<PipedKeys>(keys); }
 
-  void Fail(FaultedCall call, uint32_t from, uint32_t count, DWORD error) {
-    PlatformSeams.fileFaults[call] = {0, from, count, error};
+  void Fail(FaultedCall call, uint32_t from, uint32_t count, DWORD error, uint32_t moved = 0) {
+    PlatformSeams.fileFaults[call] = {0, from, count, error, moved};
   }
 
   uint32_t Calls(FaultedCall call) { return PlatformSeams.fileFaults[call].calls; }
@@ -186,6 +186,53 @@ TEST_F(ConvertFileTest, FailedSeekNeverWritesElsewhere) {
   ConvertFileInPlace(path_.c_str());
   EXPECT_TRUE(Reported("read from file"));
   EXPECT_EQ(FileBytes(), Converted(original_, 0, 2500));
+}
+
+TEST_F(ConvertFileTest, IgnoredSeekBeforeAReadEndsWithNothingMoreWritten) {
+  // The second read's seek fails: its count is 0, so no block is converted twice and
+  // written over the next one.
+  Fail(kFaultSeek, 3, 1, 22);
+  Answer("i");
+  ConvertFileInPlace(path_.c_str());
+  EXPECT_TRUE(Reported("read from file"));
+  EXPECT_EQ(FileBytes(), Converted(original_, 0, 1024));
+}
+
+TEST_F(ConvertFileTest, WriteCutShortByAFailureIsRepeatedWholeInItsPlace) {
+  // The second write moves 300 bytes, then fails; Repeat writes the block again from
+  // its own offset, and Abort leaves the 300 bytes that did move.
+  Fail(kFaultWrite, 2, 1, 28, 300);
+  Answer("r");
+  ConvertFileInPlace(path_.c_str());
+  EXPECT_EQ(Reports(), 1u);
+  EXPECT_EQ(FileBytes(), Converted(original_, 0, 2500));
+
+  Fresh();
+  Fail(kFaultWrite, 2, 1, 28, 300);
+  Answer("a");
+  ConvertFileInPlace(path_.c_str());
+  EXPECT_EQ(FileBytes(), Converted(original_, 0, 1324));
+}
+
+TEST_F(ConvertFileTest, ShortAndInterruptedTransfersAreCompleted) {
+  // Every system transfer moves at most 100 bytes, and the first three are interrupted.
+  PlatformSeams.transfers = {100, 3, 0};
+  Answer("");
+  ConvertFileInPlace(path_.c_str());
+  EXPECT_EQ(console_->Joined(), "");
+  EXPECT_EQ(FileBytes(), Converted(original_, 0, 2500));
+}
+
+TEST_F(ConvertFileTest, FailedCloseIsTheWritesFailureAndEndsTheRun) {
+  // The data may not have reached the disk. The handle is gone, so Repeat closes nothing
+  // twice: every answer ends the run.
+  Fail(kFaultClose, 1, 1, 5);
+  Answer("r");
+  ConvertFileInPlace(path_.c_str());
+  EXPECT_EQ(Reports(), 1u);
+  EXPECT_TRUE(Reported("write to file"));
+  EXPECT_EQ(Calls(kFaultClose), 1u);
+  EXPECT_EQ(ErrorContext.arguments, nullptr);
 }
 
 TEST_F(ConvertFileTest, RepeatedFailuresAskEachTime) {

@@ -3,8 +3,10 @@
 #include <errno.h>
 #include <iconv.h>
 #include <langinfo.h>
+#include <locale.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "platform/posix/posix_layer.h"
 
@@ -23,6 +25,11 @@ bool CharsetOfLocaleName(const char* locale, char* name, size_t size) {
   return n != 0;
 }
 
+// C and POSIX name no charset of their own: their text is taken as UTF-8.
+bool IsPlainLocale(const char* locale) {
+  return strcmp(locale, "C") == 0 || strcmp(locale, "POSIX") == 0;
+}
+
 // One converter per pair of charsets, opened when first needed and kept.
 iconv_t converters[kCharsetCount][kCharsetCount];
 bool opened[kCharsetCount][kCharsetCount];
@@ -36,19 +43,37 @@ const char* NameOf(Charset charset) {
   return kFixedNames[charset];
 }
 
+// The name iconv is given for a charset once its own name has failed: a user's or
+// messages' charset that the C library does not know is taken as UTF-8.
+const char* FallbackNameOf(Charset charset) {
+  return charset == kCharsetUser || charset == kCharsetMessages ? "UTF-8" : NameOf(charset);
+}
+
 iconv_t Converter(Charset to, Charset from) {
   if (!opened[to][from]) {
     opened[to][from] = true;
     converters[to][from] = iconv_open(NameOf(to), NameOf(from));
     if (converters[to][from] == reinterpret_cast<iconv_t>(-1)) {
-      // A charset the C library does not know is taken as UTF-8.
-      const char* toName = to == kCharsetUser || to == kCharsetMessages ? "UTF-8" : NameOf(to);
-      const char* fromName =
-          from == kCharsetUser || from == kCharsetMessages ? "UTF-8" : NameOf(from);
-      converters[to][from] = iconv_open(toName, fromName);
+      converters[to][from] = iconv_open(FallbackNameOf(to), FallbackNameOf(from));
     }
   }
   return converters[to][from];
+}
+
+// Writes text to standard error in plain ASCII: a byte that is neither printable ASCII
+// nor a line end goes as '?'.
+void WriteAscii(const char* text) {
+  char line[256];
+  size_t n = 0;
+  for (; text[n] != 0 && n < sizeof line; ++n)
+    line[n] = (text[n] >= 0x20 && text[n] < 0x7F) || text[n] == '\n' ? text[n] : '?';
+  if (write(2, line, n) < 0) return;  // nowhere else to tell it
+}
+
+// The system's reason for an error in English, whatever the user's language.
+const char* PlainReason(int error) {
+  const locale_t plain = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return plain != static_cast<locale_t>(nullptr) ? strerror_l(error, plain) : "unknown reason";
 }
 
 bool IsUtf8(Charset charset) {
@@ -75,19 +100,55 @@ size_t SkipLength(Charset from, const unsigned char* in, size_t left) {
 
 }  // namespace
 
+const char* UserLocaleName(int category) {
+  const char* variables[] = {"LC_ALL", category == LC_MESSAGES ? "LC_MESSAGES" : "LC_CTYPE",
+                             "LANG"};
+  for (const char* variable : variables) {
+    const char* value = getenv(variable);
+    if (value != nullptr && *value != 0) return value;
+  }
+  return nullptr;
+}
+
 const char* UserCharsetName() {
   static char name[64];
   if (name[0] == 0) {
-    const char* variables[] = {"LC_ALL", "LC_CTYPE", "LANG"};
-    for (const char* variable : variables) {
-      const char* value = getenv(variable);
-      if (value == nullptr || *value == 0) continue;
-      if (!CharsetOfLocaleName(value, name, sizeof name)) name[0] = 0;
-      break;  // the first variable that is set decides
+    // Where the C library took the user's locale, it knows the charset ("ru_RU" is
+    // ISO-8859-5 there); otherwise the name may say it after its dot.
+    const char* locale = UserLocaleName(LC_CTYPE);
+    const char* taken = setlocale(LC_CTYPE, nullptr);
+    const char* codeset = nl_langinfo(CODESET);
+    if (locale != nullptr && !IsPlainLocale(locale) && taken != nullptr && !IsPlainLocale(taken) &&
+        codeset != nullptr && *codeset != 0 && strlen(codeset) < sizeof name) {
+      strcpy(name, codeset);
+    } else if (locale == nullptr || !CharsetOfLocaleName(locale, name, sizeof name)) {
+      strcpy(name, "UTF-8");
     }
-    if (name[0] == 0) strcpy(name, "UTF-8");
   }
   return name;
+}
+
+void RequireConversions() {
+  // Every pair that some service of the layer converts between.
+  const Charset pairs[][2] = {
+      {kCharsetAnsi, kCharsetUser},      {kCharsetUser, kCharsetOem},
+      {kCharsetUtf16, kCharsetUser},     {kCharsetUser, kCharsetUtf16},
+      {kCharsetUtf16, kCharsetMessages}, {kCharsetUtf16, kCharsetAnsi},
+      {kCharsetUtf16, kCharsetOem},      {kCharsetAnsi, kCharsetUtf16},
+      {kCharsetOem, kCharsetUtf16},      {kCharsetOem, kCharsetAnsi},
+  };
+  for (const auto& pair : pairs) {
+    if (Converter(pair[0], pair[1]) != reinterpret_cast<iconv_t>(-1)) continue;
+    const int error = errno;
+    WriteAscii("pelcor: the C library cannot convert from ");
+    WriteAscii(FallbackNameOf(pair[1]));
+    WriteAscii(" to ");
+    WriteAscii(FallbackNameOf(pair[0]));
+    WriteAscii(": ");
+    WriteAscii(PlainReason(error));
+    WriteAscii("; nothing was converted.\n");
+    _exit(1);
+  }
 }
 
 size_t ConvertCharset(Charset to, Charset from, const char* in, size_t inBytes, char* out,

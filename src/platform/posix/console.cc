@@ -6,15 +6,15 @@
 #include "platform/posix/posix_layer.h"
 #include "platform/posix/seams.h"
 
-PlatformSeamsRecord PlatformSeams;
-
 namespace {
 
 bool WriteAll(int fd, const char* bytes, size_t count) {
   while (count > 0) {
     const ssize_t n = write(fd, bytes, count);
-    if (n < 0) {
-      if (errno == EINTR) continue;
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      // A write that moves nothing and names no error would be tried for ever.
+      if (n == 0) errno = EIO;
       return false;
     }
     bytes += n;

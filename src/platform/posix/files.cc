@@ -1,4 +1,4 @@
-// Files: existing files opened for update, locked for the whole run, with whole
+// Files: existing regular files opened for update, locked for the whole run, with whole
 // transfers and 64-bit positions.
 //
 // The layer keeps the position of every file it opened itself and transfers with pread
@@ -17,17 +17,15 @@
 
 namespace {
 
-// A fault that a test has planned for this call, if any: the call then fails with the
-// planned error without reaching the system.
-bool InjectedFault(FaultedCall call) {
+// The fault that a test has planned for this call of a service, if any.
+const FileFault* DueFault(FaultedCall call) {
   FileFault& fault = PlatformSeams.fileFaults[call];
   const uint32_t number = ++fault.calls;
   if (fault.failFrom == 0 || number < fault.failFrom ||
       number - fault.failFrom >= fault.failCount) {
-    return false;
+    return nullptr;
   }
-  FailWith(fault.error);
-  return true;
+  return &fault;
 }
 
 // The positions of the files opened here, by descriptor.
@@ -42,13 +40,57 @@ HeldPosition* HeldFor(int fd) {
   return fd >= 0 && fd < kHeldFiles && HeldPositions[fd].held ? &HeldPositions[fd] : nullptr;
 }
 
+// What a test planned for the next system transfer: true when the plan answers the call
+// (with result, and errno set), otherwise the size is capped as planned.
+bool PlannedTransfer(size_t* size, ssize_t* result) {
+  TransferPlan& plan = PlatformSeams.transfers;
+  if (plan.interruptions > 0) {
+    --plan.interruptions;
+    errno = EINTR;
+    *result = -1;
+    return true;
+  }
+  if (plan.stalls > 0) {
+    --plan.stalls;
+    *result = 0;
+    return true;
+  }
+  if (plan.most != 0 && *size > plan.most) *size = plan.most;
+  return false;
+}
+
 // One transfer at the held position (which the caller moves on) or at the system's.
 ssize_t ReadAt(int fd, const HeldPosition* held, char* bytes, size_t size, DWORD done) {
+  ssize_t result;
+  if (PlannedTransfer(&size, &result)) return result;
   return held != nullptr ? pread(fd, bytes, size, held->position + done) : read(fd, bytes, size);
 }
 
 ssize_t WriteAt(int fd, const HeldPosition* held, const char* bytes, size_t size, DWORD done) {
+  ssize_t result;
+  if (PlannedTransfer(&size, &result)) return result;
   return held != nullptr ? pwrite(fd, bytes, size, held->position + done) : write(fd, bytes, size);
+}
+
+// Moves size bytes, going on after interrupted and short transfers, and returns how many
+// moved; *error is 0 or the reason it stopped short. A read stops at the end of the file;
+// a write that moves nothing and names no error has failed (EIO), or it would be tried
+// for ever. The bytes moved are passed, as the system's position would be.
+DWORD TransferAll(int fd, bool writing, char* bytes, DWORD size, int* error) {
+  HeldPosition* held = HeldFor(fd);
+  DWORD done = 0;
+  *error = 0;
+  while (done < size) {
+    const ssize_t n = writing ? WriteAt(fd, held, bytes + done, size - done, done)
+                              : ReadAt(fd, held, bytes + done, size - done, done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) *error = errno;
+    if (n == 0 && writing) *error = EIO;
+    if (n <= 0) break;
+    done += static_cast<DWORD>(n);
+  }
+  if (held != nullptr) held->position += done;
+  return done;
 }
 
 // Where a seek from the held position leads, as lseek would find it: a position before
@@ -85,6 +127,38 @@ int NativeName(LPCWSTR name, char* out, size_t size) {
   return n < size - 1 ? 0 : ENAMETOOLONG;
 }
 
+// What a failed open of a file that is not a regular one tells: such a file cannot be
+// rewritten in place, and opening a device may already act on it.
+#if defined(EFTYPE)
+constexpr int kNotARegularFile = EFTYPE;  // "Inappropriate file type or format"
+#elif defined(EMEDIUMTYPE)
+constexpr int kNotARegularFile = EMEDIUMTYPE;  // "Wrong medium type"
+#else
+constexpr int kNotARegularFile = ENOTSUP;
+#endif
+
+// Why a file of this type is not converted, or 0 for a regular file.
+int RefusalOf(mode_t mode) {
+  if (S_ISREG(mode)) return 0;
+  if (S_ISDIR(mode)) return EISDIR;
+  if (S_ISFIFO(mode) || S_ISSOCK(mode)) return ESPIPE;  // a stream cannot be rewritten
+  return kNotARegularFile;                              // devices above all
+}
+
+// Makes the descriptor's transfers wait again, and locks the file against a second
+// writer unless the share mode lets one in. Returns 0 or the error.
+int Prepare(int fd, DWORD access, DWORD shareMode) {
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return errno;
+  // Sharing only for reading: a second writer, such as another run on the same file, is
+  // refused for as long as this handle is open.
+  if ((access & GENERIC_WRITE) != 0 && (shareMode & FILE_SHARE_WRITE) == 0 &&
+      flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    return errno == EWOULDBLOCK ? EBUSY : errno;
+  }
+  return 0;
+}
+
 int OpenFlags(DWORD access) {
   const bool reads = (access & GENERIC_READ) != 0;
   const bool writes = (access & GENERIC_WRITE) != 0;
@@ -98,7 +172,10 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
   (void)security;
   (void)flags;
   (void)templateFile;
-  if (InjectedFault(kFaultOpen)) return INVALID_HANDLE_VALUE;
+  if (const FileFault* fault = DueFault(kFaultOpen)) {
+    FailWith(fault->error);
+    return INVALID_HANDLE_VALUE;
+  }
   char path[4096];
   const int nameError = NativeName(name, path, sizeof path);
   if (nameError != 0) {
@@ -109,28 +186,22 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
     FailWith(EINVAL);
     return INVALID_HANDLE_VALUE;
   }
+  // Anything but a regular file is refused before it is opened, since opening a device
+  // can act on it, and once more after: the name may have changed hands in between.
+  struct stat status;
+  int error = stat(path, &status) == 0 ? RefusalOf(status.st_mode) : 0;
+  if (error != 0) {
+    FailWith(static_cast<DWORD>(error));
+    return INVALID_HANDLE_VALUE;
+  }
   // Without O_NONBLOCK a FIFO would wait here for a peer; it is refused below anyway.
   const int fd = open(path, OpenFlags(access) | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     FailWithErrno();
     return INVALID_HANDLE_VALUE;
   }
-  struct stat status;
-  int error = 0;
-  if (fstat(fd, &status) != 0) {
-    error = errno;
-  } else if (S_ISDIR(status.st_mode)) {
-    error = EISDIR;
-  } else if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)) {
-    error = ESPIPE;  // a stream cannot be rewritten in place
-  } else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    error = errno;
-  } else if ((access & GENERIC_WRITE) != 0 && (shareMode & 0x2u) == 0 &&
-             flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    // Sharing only for reading: a second writer, such as another run on the same
-    // file, is refused for as long as this handle is open.
-    error = errno == EWOULDBLOCK ? EBUSY : errno;
-  }
+  error = fstat(fd, &status) != 0 ? errno : RefusalOf(status.st_mode);
+  if (error == 0) error = Prepare(fd, access, shareMode);
   if (error != 0) {
     close(fd);
     FailWith(static_cast<DWORD>(error));
@@ -143,22 +214,15 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
   (void)overlapped;
   if (read != nullptr) *read = 0;
-  if (InjectedFault(kFaultRead)) return FALSE;
+  const FileFault* fault = DueFault(kFaultRead);
+  if (fault != nullptr && fault->movedFirst == 0) return FailWith(fault->error);
   const int fd = FdFromHandle(file);
   if (fd < 0) return FailWith(EBADF);
-  HeldPosition* held = HeldFor(fd);
-  char* bytes = static_cast<char*>(buffer);
-  DWORD done = 0;
-  ssize_t n = 0;
-  while (done < toRead) {
-    n = ReadAt(fd, held, bytes + done, toRead - done, done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;  // an error, or the end of the file
-    done += static_cast<DWORD>(n);
-  }
-  // The bytes delivered before a failure are passed, as the system's position would be.
-  if (held != nullptr) held->position += done;
-  if (n < 0) return FailWithErrno();
+  int error = 0;
+  const DWORD limit = fault != nullptr && fault->movedFirst < toRead ? fault->movedFirst : toRead;
+  const DWORD done = TransferAll(fd, false, static_cast<char*>(buffer), limit, &error);
+  if (fault != nullptr) return FailWith(fault->error);
+  if (error != 0) return FailWith(static_cast<DWORD>(error));
   if (read != nullptr) *read = done;
   return TRUE;
 }
@@ -167,26 +231,25 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                LPOVERLAPPED overlapped) {
   (void)overlapped;
   if (written != nullptr) *written = 0;
-  if (InjectedFault(kFaultWrite)) return FALSE;
+  const FileFault* fault = DueFault(kFaultWrite);
+  if (fault != nullptr && fault->movedFirst == 0) return FailWith(fault->error);
   const int fd = FdFromHandle(file);
   if (fd < 0) return FailWith(EBADF);
-  HeldPosition* held = HeldFor(fd);
-  const char* bytes = static_cast<const char*>(buffer);
-  DWORD done = 0;
-  ssize_t n = 0;
-  while (done < toWrite) {
-    n = WriteAt(fd, held, bytes + done, toWrite - done, done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    done += static_cast<DWORD>(n);
-  }
-  if (held != nullptr) held->position += done;
+  int error = 0;
+  const DWORD limit = fault != nullptr && fault->movedFirst < toWrite ? fault->movedFirst : toWrite;
+  // TransferAll only reads from the bytes when it writes.
+  const DWORD done =
+      TransferAll(fd, true, static_cast<char*>(const_cast<void*>(buffer)), limit, &error);
   if (written != nullptr) *written = done;
-  return n < 0 ? FailWithErrno() : TRUE;
+  if (fault != nullptr) return FailWith(fault->error);
+  return error != 0 ? FailWith(static_cast<DWORD>(error)) : TRUE;
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method) {
-  if (InjectedFault(kFaultSeek)) return INVALID_SET_FILE_POINTER;
+  if (const FileFault* fault = DueFault(kFaultSeek)) {
+    FailWith(fault->error);
+    return INVALID_SET_FILE_POINTER;
+  }
   const int fd = FdFromHandle(file);
   if (fd < 0) {
     FailWith(EBADF);
@@ -230,6 +293,10 @@ BOOL CloseHandle(HANDLE handle) {
   if (fd < 0) return FailWith(EBADF);
   // The descriptor's number may come back for a file opened elsewhere.
   if (fd < kHeldFiles) HeldPositions[fd].held = false;
-  // The lock goes with the descriptor.
-  return close(fd) == 0 ? TRUE : FailWithErrno();
+  const FileFault* fault = DueFault(kFaultClose);
+  // The lock goes with the descriptor. The descriptor is gone even when close reports a
+  // failure (data that did not reach the disk), so it is never closed twice.
+  const int result = close(fd);
+  if (fault != nullptr) return FailWith(fault->error);
+  return result == 0 ? TRUE : FailWithErrno();
 }

@@ -22,7 +22,7 @@ BOOL FailWith(DWORD error);
 
 /// The charsets the layer converts between.
 enum Charset {
-  kCharsetUser,      // the user's charset, from LC_ALL, LC_CTYPE or LANG; UTF-8 by default
+  kCharsetUser,      // the user's charset (UserCharsetName)
   kCharsetMessages,  // the charset of the C library's messages (the locale's codeset)
   kCharsetAnsi,      // code page 1251
   kCharsetOem,       // code page 866
@@ -30,8 +30,17 @@ enum Charset {
   kCharsetCount
 };
 
-/// The iconv name of the user's charset, as the environment gives it.
+/// The locale the user names for a category of the C library (LC_CTYPE or LC_MESSAGES):
+/// the first set of LC_ALL, the category's own variable and LANG; nullptr when none is.
+const char* UserLocaleName(int category);
+
+/// The iconv name of the user's charset: the C library's for an installed locale other
+/// than C or POSIX, else what the locale's name says after its dot, else UTF-8.
 const char* UserCharsetName();
+
+/// Opens every conversion the layer needs. When the C library cannot provide one, says
+/// which and why on standard error, in plain ASCII, and ends the process with status 1.
+void RequireConversions();
 
 /// Converts inBytes bytes from one charset to another into out (outBytes at most).
 /// A character that cannot be converted, or an invalid input sequence, is replaced by

@@ -1,9 +1,12 @@
 // Process services: the command line, the standard handles, the last error, exit and
 // the local heap.
 #include <errno.h>
+#include <fcntl.h>
 #include <locale.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "platform/posix/posix_layer.h"
 
@@ -31,6 +34,30 @@ const char* ProgramName(int argc, char** argv) {
   return name;
 }
 
+// Opens /dev/null on each of descriptors 0, 1 and 2 that is closed. Otherwise the file
+// opened for conversion could take the number of the console: its bytes read as answers,
+// the report written into it. A closed input then ends at once (Abort); text written to
+// a closed output is lost.
+void HoldStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    // The lowest free number is fd itself, the lower ones being open.
+    const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened != fd) {
+      if (opened >= 0) close(opened);
+      _exit(1);  // nothing can be shown anywhere, and nothing has been touched
+    }
+  }
+}
+
+// The locale the user asked for. A category the system lacks stays C, and the others
+// still take the user's.
+void TakeUsersLocale() {
+  if (setlocale(LC_ALL, "") != nullptr) return;
+  setlocale(LC_CTYPE, "");
+  setlocale(LC_MESSAGES, "");
+}
+
 }  // namespace
 
 BOOL FailWith(DWORD error) {
@@ -50,8 +77,14 @@ void SetLastError(DWORD error) {
 }
 
 void PlatformStart(int argc, char** argv) {
-  // The C library's messages in the user's language, where it has them.
-  setlocale(LC_ALL, "");
+  HoldStandardDescriptors();
+  // A write past the file-size limit then fails with EFBIG and is reported, where the
+  // signal would end the process without a word, perhaps in the middle of a block.
+  signal(SIGXFSZ, SIG_IGN);
+  // The C library's messages in the user's language and charset, where it has them.
+  TakeUsersLocale();
+  // Without every conversion the program needs there is nothing it could show or open.
+  RequireConversions();
 
   // The command line as Windows gives it: the program name in double quotes, then each
   // argument after one space, in code page 1251.

@@ -3,6 +3,7 @@
 // locale. Its territory's international calling code is the value, so that a Russian
 // locale gives Russian messages as a Russian Windows does.
 #include <errno.h>
+#include <locale.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
@@ -75,19 +76,10 @@ struct PlatformKeyRecord {
   int unused;
 } internationalKey;
 
-const char* MessageLocale() {
-  const char* variables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-  for (const char* variable : variables) {
-    const char* value = getenv(variable);
-    if (value != nullptr && *value != 0) return value;
-  }
-  return nullptr;
-}
-
 // The calling code of the message locale's territory ("ru_RU.UTF-8" gives "7"), or
 // nullptr when the locale names no territory or one the table lacks.
 const char* CountryValue() {
-  const char* locale = MessageLocale();
+  const char* locale = UserLocaleName(LC_MESSAGES);
   if (locale == nullptr) return nullptr;
   const char* underscore = strchr(locale, '_');
   if (underscore == nullptr) return nullptr;
@@ -123,7 +115,7 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD t
   }
   if (value == nullptr) return ERROR_FILE_NOT_FOUND;
   const DWORD size = static_cast<DWORD>(strlen(value) + 1);
-  if (type != nullptr) *type = 1;  // a string
+  if (type != nullptr) *type = REG_SZ;
   if (data != nullptr) {
     if (dataSize == nullptr || *dataSize < size) {
       if (dataSize != nullptr) *dataSize = size;

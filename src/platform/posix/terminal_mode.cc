@@ -1,42 +1,126 @@
 // The terminal's mode while the program waits for keys: one key at a time, without
-// echo. Whatever way the process ends, the terminal gets its own settings back.
+// echo. Whatever way the process ends, the terminal gets its own settings back; while
+// the process is stopped it has them too, and key mode comes back when it continues.
+#include <errno.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <atomic>
 
 #include "platform/posix/posix_layer.h"
 
 namespace {
 
-// Read by the signal handlers, so written in an order that they can rely on: the saved
-// settings are complete before keyModeFd says there is something to restore.
+// Read by the signal handlers, so written in an order that they can rely on: both modes
+// are complete before keyModeFd says there is something to restore, and keyModeFd is
+// changed only with the signals held off.
 termios savedMode;
+termios keyMode;
 volatile sig_atomic_t keyModeFd = -1;
 
-// Puts the terminal back and lets the signal do what it would have done.
-void RestoreAndRaise(int signalNumber) {
-  RestoreTerminal();
-  // The handler was reset on entry (SA_RESETHAND), and the signal stays blocked until
-  // the handler returns; then its default action ends the process.
+// Every catchable signal whose default action ends the process. SIGXFSZ is among them
+// where it is not ignored, as the program itself ignores it.
+const int kEndingSignals[] = {
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,  SIGFPE, SIGUSR1,   SIGSEGV,
+    SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGPROF, SIGSYS, SIGVTALRM,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGPOLL
+    SIGPOLL,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+};
+// The signals that stop the process and can be caught.
+const int kStoppingSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
+
+// Puts the terminal back as the user had it, when it is in key mode.
+void RestoreFromHandler() {
+  const int fd = keyModeFd;
+  std::atomic_signal_fence(std::memory_order_acquire);
+  if (fd >= 0) tcsetattr(fd, TCSANOW, &savedMode);
+}
+
+// Puts the terminal into key mode again while the prompt waits, unless the process now
+// runs in the background, where changing the terminal would stop it once more.
+void ResumeKeyMode() {
+  const int fd = keyModeFd;
+  std::atomic_signal_fence(std::memory_order_acquire);
+  if (fd >= 0 && tcgetpgrp(fd) == getpgrp()) tcsetattr(fd, TCSANOW, &keyMode);
+}
+
+// Restores the terminal and lets the signal do what it would have done: the handler was
+// reset on entry (SA_RESETHAND), and the signal stays blocked until the handler
+// returns; then its default action ends the process.
+void OnEndingSignal(int signalNumber) {
+  RestoreFromHandler();
   raise(signalNumber);
 }
 
-void CatchTerminatingSignals() {
+// Restores the terminal and stops as the signal would have; when the process continues
+// (or was not stopped, as a process without a shell to continue it is not), the
+// prompt's key mode comes back and this handler is set again.
+void OnStoppingSignal(int signalNumber) {
+  const int savedErrno = errno;
+  RestoreFromHandler();
+  signal(signalNumber, SIG_DFL);
+  sigset_t stopping;
+  sigemptyset(&stopping);
+  sigaddset(&stopping, signalNumber);
+  raise(signalNumber);
+  sigprocmask(SIG_UNBLOCK, &stopping, nullptr);  // the pending stop takes effect here
+  ResumeKeyMode();
+  struct sigaction action = {};
+  action.sa_handler = OnStoppingSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(signalNumber, &action, nullptr);
+  errno = savedErrno;
+}
+
+// Continued after a stop that the program could not see (SIGSTOP).
+void OnContinue(int signalNumber) {
+  (void)signalNumber;
+  const int savedErrno = errno;
+  ResumeKeyMode();
+  errno = savedErrno;
+}
+
+// Sets handler for the signal unless it is ignored or someone else handles it.
+void Catch(int signalNumber, void (*handler)(int), int flags) {
+  struct sigaction previous;
+  if (sigaction(signalNumber, nullptr, &previous) != 0) return;
+  if (previous.sa_handler != SIG_DFL || (previous.sa_flags & SA_SIGINFO) != 0) return;
+  struct sigaction action = {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = flags;
+  sigaction(signalNumber, &action, nullptr);
+}
+
+void CatchSignals() {
   static bool installed = false;
   if (installed) return;
   installed = true;
-  const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-  for (int signalNumber : signals) {
-    struct sigaction previous;
-    if (sigaction(signalNumber, nullptr, &previous) != 0) continue;
-    // An ignored signal stays ignored, and a handler that someone else set stays.
-    if (previous.sa_handler != SIG_DFL || (previous.sa_flags & SA_SIGINFO) != 0) continue;
-    struct sigaction action = {};
-    action.sa_handler = RestoreAndRaise;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
-    sigaction(signalNumber, &action, nullptr);
-  }
+  for (int signalNumber : kEndingSignals)
+    Catch(signalNumber, OnEndingSignal, SA_RESETHAND);
+  for (int signalNumber = SIGRTMIN; signalNumber <= SIGRTMAX; ++signalNumber)
+    Catch(signalNumber, OnEndingSignal, SA_RESETHAND);
+  for (int signalNumber : kStoppingSignals)
+    Catch(signalNumber, OnStoppingSignal, SA_RESTART);
+  Catch(SIGCONT, OnContinue, SA_RESTART);
+}
+
+// Holds off the signals while the terminal and keyModeFd change together, all but
+// SIGTTOU: a process in the background must stop there, not change the terminal.
+void HoldSignals(sigset_t* previous) {
+  sigset_t held;
+  sigfillset(&held);
+  sigdelset(&held, SIGTTOU);
+  sigprocmask(SIG_BLOCK, &held, previous);
 }
 
 }  // namespace
@@ -45,20 +129,27 @@ bool EnterKeyMode(int fd) {
   if (keyModeFd >= 0) return true;
   termios mode;
   if (tcgetattr(fd, &mode) != 0) return false;
+  CatchSignals();
+  sigset_t previous;
+  HoldSignals(&previous);
   savedMode = mode;
-  CatchTerminatingSignals();
-  keyModeFd = fd;
   // Characters arrive as they are typed and are not shown; Ctrl+C still interrupts.
   mode.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ECHONL));
   mode.c_cc[VMIN] = 1;
   mode.c_cc[VTIME] = 0;
-  tcsetattr(fd, TCSANOW, &mode);
+  keyMode = mode;
+  std::atomic_signal_fence(std::memory_order_release);
+  keyModeFd = fd;
+  tcsetattr(fd, TCSANOW, &keyMode);
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
   return true;
 }
 
 void RestoreTerminal() {
-  const int fd = keyModeFd;
-  if (fd < 0) return;
-  tcsetattr(fd, TCSANOW, &savedMode);  // async-signal-safe, as this must be
+  if (keyModeFd < 0) return;
+  sigset_t previous;
+  HoldSignals(&previous);
+  tcsetattr(keyModeFd, TCSANOW, &savedMode);
   keyModeFd = -1;
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
 }

@@ -1,0 +1,4 @@
+// The seams' one record, empty unless a test fills it.
+#include "platform/posix/seams.h"
+
+PlatformSeamsRecord PlatformSeams;

@@ -1,0 +1,227 @@
+"""The tool where its surroundings work against it: closed standard descriptors, devices,
+limits, signals, job control, a C library without a converter, a locale without a suffix."""
+
+import errno
+import os
+import resource
+import shutil
+import signal
+import subprocess
+import termios
+import time
+import unittest
+
+import pexpect
+
+from convert_e2e import BANNER, PROMPT, os_text, report
+from pelcor_run import PELCOR, TempDir, environment, expected, read_file, write_file
+
+# What opening a device tells on Linux.
+NOT_A_REGULAR_FILE = errno.EMEDIUMTYPE
+
+
+def limited(size, ignore_xfsz=False, close=()):
+    """A preexec function: a file-size limit of size bytes, descriptors closed."""
+
+    def preexec():
+        if ignore_xfsz:
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+        for fd in close:
+            os.close(fd)
+
+    return preexec
+
+
+def line_mode(fd):
+    lflag = termios.tcgetattr(fd)[3]
+    return bool(lflag & termios.ICANON) and bool(lflag & termios.ECHO)
+
+
+def wait_for_key_mode(fd, want=True):
+    deadline = time.monotonic() + 10
+    while line_mode(fd) == want and time.monotonic() < deadline:
+        time.sleep(0.05)
+    return line_mode(fd) != want
+
+
+class StandardDescriptors(unittest.TestCase):
+    def test_closed_output_and_input_never_become_the_file(self):
+        text = "Привет, мир! ".encode("cp1251") * 250  # 3250 bytes
+        with TempDir() as d:
+            # Output closed: the write past 2048 bytes fails, and its report is lost
+            # instead of landing in the file.
+            path = write_file(os.path.join(d, "out.txt"), text)
+            subprocess.run([PELCOR, path], input=b"a", capture_output=False, env=environment(),
+                           timeout=30, preexec_fn=limited(2048, True, close=(1,)))
+            self.assertEqual(read_file(path), expected(text[:2048], "/1251") + text[2048:])
+
+            # Input closed: no byte of the file is taken as an answer; the one report
+            # is answered Abort.
+            path = write_file(os.path.join(d, "in.txt"), b"r" * 3000)
+            result = subprocess.run([PELCOR, path], capture_output=True, env=environment(),
+                                    timeout=30, preexec_fn=limited(2048, True, close=(0,)))
+            self.assertEqual(result.stdout.count(PROMPT), 1)
+            self.assertEqual(read_file(path), b"r" * 3000)
+
+
+class Devices(unittest.TestCase):
+    def test_devices_are_refused_at_open(self):
+        for device in ("/dev/zero", "/dev/urandom", "/dev/null"):
+            with self.subTest(device=device):
+                result = subprocess.run([PELCOR, device], input=b"a", capture_output=True,
+                                        env=environment(), timeout=10)
+                self.assertEqual(result.stdout, BANNER + report(
+                    b"opening file " + device.encode(), os_text(NOT_A_REGULAR_FILE)))
+        # A block device is refused before it is opened: this node names the first
+        # loop device, present or not.
+        with TempDir() as d:
+            node = os.path.join(d, "disk")
+            try:
+                os.mknod(node, 0o600 | 0o060000, os.makedev(7, 0))
+            except OSError:
+                self.skipTest("cannot make a device node here")
+            result = subprocess.run([PELCOR, node], input=b"a", capture_output=True,
+                                    env=environment(), timeout=10)
+            self.assertIn(b"\r\nError : " + os_text(NOT_A_REGULAR_FILE) + b"\r\n", result.stdout)
+
+
+class FileSizeLimit(unittest.TestCase):
+    def test_write_past_the_limit_is_reported_and_answered(self):
+        data = bytes(range(0xC0, 0x100)) * 47  # 3008 bytes
+        with TempDir() as d:
+            path = write_file(os.path.join(d, "f.txt"), data)
+            result = subprocess.run([PELCOR, path], input=b"ra", capture_output=True,
+                                    env=environment(), timeout=30, preexec_fn=limited(2500))
+            self.assertEqual(result.returncode, 0)
+            failed = report(b"write to file " + path.encode(), os_text(errno.EFBIG))
+            self.assertEqual(result.stdout, BANNER + failed + failed)
+            # The third block got as far as the limit.
+            self.assertEqual(read_file(path), expected(data[:2500], "/1251") + data[2500:])
+
+
+class Signals(unittest.TestCase):
+    def spawn(self, command, args, **kwargs):
+        def no_core():
+            resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+            signal.signal(signal.SIGPIPE, signal.SIG_DFL)  # Python ignores it
+
+        child = pexpect.spawn(command, args, env=environment(PS1="$ "), timeout=10,
+                              preexec_fn=no_core, **kwargs)
+        self.addCleanup(child.close, force=True)
+        return child
+
+    def at_prompt(self, d):
+        child = self.spawn(PELCOR, [os.path.join(d, "none.txt")])
+        child.expect_exact(PROMPT)
+        self.assertTrue(wait_for_key_mode(child.child_fd))
+        return child
+
+    def test_every_ending_signal_restores_the_terminal(self):
+        with TempDir() as d:
+            for name in ("SIGHUP", "SIGINT", "SIGQUIT", "SIGTERM", "SIGUSR1", "SIGUSR2",
+                         "SIGALRM", "SIGPIPE", "SIGVTALRM", "SIGPROF", "SIGXCPU"):
+                with self.subTest(signal=name):
+                    number = getattr(signal, name)
+                    child = self.at_prompt(d)
+                    child.kill(number)
+                    child.expect(pexpect.EOF)
+                    self.assertTrue(line_mode(child.child_fd))
+                    child.close()
+                    self.assertEqual(child.signalstatus, number)
+
+    def test_keys_typed_ahead_end_the_run_with_the_terminal_restored(self):
+        with TempDir() as d:
+            child = self.at_prompt(d)
+            child.send("ax")
+            child.expect(pexpect.EOF)
+            self.assertTrue(line_mode(child.child_fd))
+
+    def test_stop_and_continue_under_job_control(self):
+        # dash leaves the terminal as the stopped job left it, bash puts back its own
+        # settings: the one shows a stop that forgets the terminal, the other a continue
+        # that does not take up key mode again.
+        for shell in (["dash", "-i"], ["bash", "--norc", "--noprofile", "--noediting", "-i"]):
+            if shutil.which(shell[0]) is None:
+                continue
+            with self.subTest(shell=shell[0]), TempDir() as d:
+                child = self.spawn(shell[0], shell[1:])
+                child.expect_exact("$ ")
+                child.sendline(f"{PELCOR} {d}/none.txt")
+                child.expect_exact(PROMPT)
+                self.assertTrue(wait_for_key_mode(child.child_fd))
+                child.sendcontrol("z")
+                child.expect("Stopped")
+                child.expect_exact("$ ")
+                self.assertTrue(line_mode(child.child_fd), "stopped in key mode")
+                child.sendline("fg")
+                self.assertTrue(wait_for_key_mode(child.child_fd), "continued in line mode")
+                child.send("a")
+                child.expect_exact("$ ")
+                self.assertTrue(line_mode(child.child_fd))
+                # Nothing after the command line that fg echoes: the key was not shown.
+                self.assertEqual(child.before.rsplit(b"\n", 1)[-1].strip(), b"")
+                child.sendline("exit")
+                child.expect(pexpect.EOF)
+
+
+SHIM = r"""
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <iconv.h>
+#include <strings.h>
+
+/* A C library without the CP1251 converter. */
+iconv_t iconv_open(const char* to, const char* from) {
+  if (strncasecmp(to, "CP1251", 6) == 0 || strncasecmp(from, "CP1251", 6) == 0) {
+    errno = EINVAL;
+    return (iconv_t)-1;
+  }
+  iconv_t (*next)(const char*, const char*) = dlsym(RTLD_NEXT, "iconv_open");
+  return next(to, from);
+}
+"""
+
+
+class MissingConverter(unittest.TestCase):
+    def test_a_missing_converter_is_told_and_nothing_runs(self):
+        if shutil.which("cc") is None:
+            self.skipTest("no C compiler to build the preloaded library")
+        with TempDir() as d:
+            source = write_file(os.path.join(d, "shim.c"), SHIM.encode())
+            shim = os.path.join(d, "shim.so")
+            subprocess.run(["cc", "-shared", "-fPIC", "-o", shim, source, "-ldl"], check=True)
+            path = write_file(os.path.join(d, "f.txt"), b"\x80\x81")
+            env = environment("ru_RU.UTF-8", LD_PRELOAD=shim,
+                              ASAN_OPTIONS="verify_asan_link_order=0")
+            result = subprocess.run([PELCOR, path, "/866"], capture_output=True, env=env,
+                                    timeout=30)
+            if b"Sanitizer" in result.stderr:
+                self.skipTest("the sanitizer runtime refuses the preloaded library")
+            self.assertEqual(result.returncode, 1)
+            self.assertEqual(result.stdout, b"")
+            self.assertEqual(result.stderr,
+                             b"pelcor: the C library cannot convert from UTF-8 to CP1251: "
+                             b"Invalid argument; nothing was converted.\n")
+            self.assertEqual(read_file(path), b"\x80\x81")
+
+
+class LocaleWithoutSuffix(unittest.TestCase):
+    def test_the_c_librarys_charset_for_an_installed_locale(self):
+        installed = subprocess.run(["locale", "-a"], capture_output=True).stdout.split()
+        if b"ru_RU" not in installed:
+            if os.geteuid() != 0 or shutil.which("localedef") is None:
+                self.skipTest("the locale ru_RU (ISO-8859-5) is not installed")
+            made = subprocess.run(["localedef", "-i", "ru_RU", "-f", "ISO-8859-5", "ru_RU"],
+                                  capture_output=True)
+            if made.returncode != 0:
+                self.skipTest("cannot make the locale ru_RU")
+        result = subprocess.run([PELCOR], capture_output=True, env=environment("ru_RU"),
+                                stdin=subprocess.DEVNULL, timeout=30)
+        banner = "Утилита перекодировки текста Windows/DOS ver. 1.1 Автор Quorvendil"
+        self.assertTrue(result.stdout.startswith(banner.encode("iso-8859-5") + b"\n\r"))
+
+
+if __name__ == "__main__":
+    unittest.main()
