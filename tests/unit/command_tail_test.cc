@@ -66,9 +66,11 @@ TEST(CommandTail, ALongerTailIsCutAndSaysSo) {
 TEST(CommandTail, ClosingQuoteIsLookedForIn512BytesAtMost) {
   // The closing quote as the 512th byte after the opening one is still found...
   EXPECT_EQ(TailOf("\"" + std::string(511, '1') + "\" a.txt"), "a.txt");
+  EXPECT_EQ(TailOf("\"" + std::string(509, '1') + " b\" a.txt"), "a.txt");
   // ...as the 513th it is not: the scan stops in front of it, and the program name then
   // runs on to the first blank.
   EXPECT_EQ(TailOf("\"" + std::string(512, '1') + "\" a.txt"), "a.txt");
+  EXPECT_EQ(TailOf("\"" + std::string(512, '1') + " b\" a.txt"), "b\" a.txt");
   // An unclosed name stops the scan after 512 bytes; the unquoted skip takes the rest of
   // its letters.
   EXPECT_EQ(TailOf("\"" + std::string(600, 'x') + " a.txt"), "a.txt");
