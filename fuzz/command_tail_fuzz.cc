@@ -1,4 +1,5 @@
-// The command line as the start-up handles it: the tail, its trim and the switch.
+// The command line as the start-up handles it: the tail, its trim, the switch and the
+// file name.
 #include <string.h>
 
 #include "codepage/byte_maps.h"
@@ -14,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(strlen(tail.get()) <= kTailLimit);
   StrTrimChar(tail.get(), ' ');
   const size_t before = strlen(tail.get());
-  ParseSwitch(tail.get());
+  TakeFileName(tail.get());
   Require(strlen(tail.get()) <= before);
   Require(ByteConverter == MapCp866ToCp1251 || ByteConverter == MapCp1251ToCp866);
   return 0;

@@ -2,7 +2,9 @@
 
 #include "codepage/byte_maps.h"
 #include "errors/error_context.h"
+#include "errors/report_texts.h"
 #include "fileconv/file_primitives.h"
+#include "text/strings.h"
 
 namespace {
 
@@ -57,17 +59,29 @@ void ConvertBlocks(HANDLE file, const FormatSlot* arguments) {
   }
 }
 
+// The open of a name whose end is missing: it fails as the system fails a name too
+// long for it, and touches nothing.
+HANDLE RefuseCutName() {
+  SetLastError(ERROR_FILENAME_EXCED_RANGE);
+  return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
-void ConvertFileInPlace(const char* name) {
+void ConvertFileInPlace(const char* name, NameState state) {
+  // The name comes in the ANSI code page and the reports go to the console: they show a
+  // copy in the console's code page, as long as an action text can hold.
+  char shown[kActionTextSize];
+  StrCopyMax(shown, name, sizeof shown - 1);
+  CharToOemA(shown, shown);
   // The action texts show the name through this list for as long as the call lasts.
   FormatSlot arguments[1];
-  arguments[0].text = name;
+  arguments[0].text = shown;
 
   SetErrorAction(kActionOpenFile, arguments);
   HANDLE file = INVALID_HANDLE_VALUE;
   Guarded([&] {
-    file = OpenFileForUpdate(name);
+    file = state == kNameWhole ? OpenFileForUpdate(name) : RefuseCutName();
     return file != INVALID_HANDLE_VALUE;
   });
   // After an Abort no handle was obtained and there is nothing to close.

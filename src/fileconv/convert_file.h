@@ -6,8 +6,13 @@
 /// The size of every read and of every conversion call.
 inline constexpr uint32_t kBlockSize = 1024;
 
+/// Whether a file name is all there is of it, or only its beginning.
+enum NameState { kNameWhole = 0, kNameCut };
+
 /// Converts the named file (code page 1251 bytes) in place, block by block, without a
 /// temporary file; its length never changes. Every failed open, read or write is
 /// reported and the operator's answer obeyed: Repeat tries the call again, Ignore goes
 /// on as if it had succeeded, Abort stops, leaving the blocks written so far converted.
-void ConvertFileInPlace(const char* name);
+/// The reports show the name in the console's code page. A name that is kNameCut opens
+/// nothing: its open fails with the system's "file name too long".
+void ConvertFileInPlace(const char* name, NameState state = kNameWhole);

@@ -28,6 +28,7 @@ static_assert(sizeof(WCHAR) == 2, "a WCHAR is one UTF-16 unit");
 
 #else  // POSIX
 
+#include <errno.h>
 #include <stddef.h>
 
 #define WINAPI
@@ -71,6 +72,8 @@ typedef BOOL* LPBOOL;
 #define NO_ERROR 0
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L
+// The layer's last error is an errno value: a name too long is ENAMETOOLONG there.
+#define ERROR_FILENAME_EXCED_RANGE ((DWORD)ENAMETOOLONG)
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_MORE_DATA 234L
 #define ERROR_MR_MID_NOT_FOUND 317L

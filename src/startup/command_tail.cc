@@ -2,18 +2,28 @@
 
 #include "codepage/byte_maps.h"
 #include "platform/platform.h"
+#include "text/more_strings.h"
 #include "text/strings.h"
 
 namespace {
 
-bool IsNameByte(unsigned char c) {
-  const unsigned char folded = c | 0x20;
-  return c == '.' || (folded >= 'a' && folded <= 'z');
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// The first match of a switch word in tail that starts the tail or follows a space.
+char* FindSwitchWord(char* tail, const char* word) {
+  char* from = tail;
+  for (;;) {
+    char* found = StrFind(from, word);
+    if (found == nullptr || found == tail || found[-1] == ' ') return found;
+    from = found + 1;
+  }
 }
 
 }  // namespace
 
-char* ExtractCommandTail(const char* commandLine, char* destination) {
+bool ExtractCommandTail(const char* commandLine, char* destination) {
   const char* p = commandLine;
   if (*p == '"') {
     // Skip the quoted program name with its closing quote, looking no further than the
@@ -25,27 +35,53 @@ char* ExtractCommandTail(const char* commandLine, char* destination) {
       if (*p++ == '"') break;
     }
   }
-  // An unquoted program name: letters and full stops only, so "C:\..." stops at the colon.
-  while (IsNameByte(static_cast<unsigned char>(*p)))
+  // The program name ends at the first blank, as Windows reads it: an unquoted path
+  // ("tools\Pelcor.exe", "C:\tools\Pelcor2.exe") is skipped whole.
+  while (*p != 0 && !IsBlank(*p))
     ++p;
-  while (*p == ' ' || *p == '\t')
+  while (IsBlank(*p))
     ++p;
-  return StrCopyMax(destination, p, kTailLimit);
+  StrCopyMax(destination, p, kTailLimit);
+  // Blanks past the limit are trimmed anyway; anything else would be lost.
+  const char* rest = p + StrLength(destination);
+  while (*rest == ' ')
+    ++rest;
+  return *rest == 0;
 }
 
-char* GetCommandTail(char* destination) {
+bool GetCommandTail(char* destination) {
   return ExtractCommandTail(GetCommandLineA(), destination);
 }
 
 void ParseSwitch(char* tail) {
-  char* found = StrFind(tail, "/866");
+  char* found = FindSwitchWord(tail, "/866");
   if (found != nullptr) {
     ByteConverter = MapCp866ToCp1251;
   } else {
-    found = StrFind(tail, "/1251");
+    found = FindSwitchWord(tail, "/1251");
     ByteConverter = MapCp1251ToCp866;
   }
   // A switch at the very first byte has no byte before it to cut; the tail then names a
   // file called /866 or /1251.
   if (found != nullptr && found != tail) found[-1] = 0;
+}
+
+void TakeFileName(char* tail) {
+  ParseSwitch(tail);
+  StrTrimRightChar(tail, ' ');
+  // Windows names hold no double quote, so enclosing ones are the shell's or the user's
+  // way of keeping a name with spaces together.
+  const uint32_t length = StrLength(tail);
+  if (length >= 2 && tail[0] == '"' && tail[length - 1] == '"') {
+    tail[length - 1] = 0;
+    StrCopy(tail, tail + 1);
+  }
+}
+
+TailRequest RequestOfTail(const char* tail) {
+  if (StrCompare(tail, "/?") == 0 || StrCompare(tail, "-h") == 0 ||
+      StrCompare(tail, "--help") == 0) {
+    return kTailHelp;
+  }
+  return StrCompare(tail, "--version") == 0 ? kTailVersion : kTailFile;
 }

@@ -28,11 +28,18 @@ const char* StartupText(StartupTextIndex which) {
   return kStartupTexts[MessageLanguage.startupText + which];
 }
 
+void WriteUsage() {
+  WriteText(StartupText(kUsageLabel));
+  WriteLineEnd();
+  WriteText(StartupText(kUsageLine));
+  WriteLineEnd();
+}
+
 }  // namespace
 
 int ToolMain() {
   char tail[kTailLimit + 1];
-  GetCommandTail(tail);
+  const bool whole = GetCommandTail(tail);
   StrTrimChar(tail, ' ');
   SelectLanguage();
 
@@ -40,16 +47,20 @@ int ToolMain() {
   WriteText("\n\r");  // the banner's own line end, LF before CR
 
   // The usage test looks at the whole tail, before the switch is cut off.
-  if (tail[0] == 0 || StrHasControl(tail)) {
-    WriteText(StartupText(kUsageLabel));
-    WriteLineEnd();
-    WriteText(StartupText(kUsageLine));
-    WriteLineEnd();
+  const TailRequest request = RequestOfTail(tail);
+  if (request == kTailVersion) return 0;
+  if (tail[0] == 0 || StrHasControl(tail) || request == kTailHelp) {
+    WriteUsage();
     return 0;
   }
 
-  ParseSwitch(tail);
-  StrTrimRightChar(tail, ' ');
-  ConvertFileInPlace(tail);
+  if (!whole) {
+    // Part of the name is missing: the open is refused and reported, and no file that
+    // the cut name might reach is touched.
+    ConvertFileInPlace(tail, kNameCut);
+    return 0;
+  }
+  TakeFileName(tail);
+  ConvertFileInPlace(tail, kNameWhole);
   return 0;
 }

@@ -116,8 +116,9 @@ class UsageOrNot(StartupTest):
                         self.assertEqual(f.read(), content)
 
     def test_a_tail_with_a_file_or_a_switch_shows_no_usage(self):
-        # Only the first 129 bytes of the tail are looked at: the tab is cut off first.
-        for arguments in [["/866"], ["missing.txt"], ["missing.txt" + " " * 200 + "\t"]]:
+        # Only the bytes of the tail up to its limit are looked at: the tab past it is not
+        # seen, and the tail is reported as a name too long.
+        for arguments in [["/866"], ["missing.txt"], ["missing.txt" + " " * 5000 + "\t"]]:
             with self.subTest(arguments=arguments[0][:20]):
                 with tempfile.TemporaryDirectory() as directory:
                     result = run(arguments, cwd=directory, LANG="C.UTF-8")

@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "startup/command_tail.h"
+#include "text/strings.h"
 
 namespace {
 
@@ -18,7 +19,17 @@ std::string TailFromArguments(std::vector<std::string> arguments) {
   argv.push_back(nullptr);
   PlatformStart(static_cast<int>(arguments.size()), argv.data());
   char tail[kTailLimit + 1];
-  return GetCommandTail(tail);
+  EXPECT_TRUE(GetCommandTail(tail));
+  return tail;
+}
+
+// The file name the tool takes from the command line built of these arguments.
+std::string NameFromArguments(std::vector<std::string> arguments) {
+  std::string tail = TailFromArguments(std::move(arguments));
+  tail.resize(kTailLimit + 1);
+  StrTrimChar(tail.data(), ' ');
+  TakeFileName(tail.data());
+  return tail.c_str();
 }
 
 TEST(CommandLine, ArgumentsFollowTheQuotedProgramName) {
@@ -44,6 +55,31 @@ TEST(CommandLine, NoPathLeaksIntoTheTail) {
   EXPECT_EQ(TailFromArguments({"/" + std::string(600, 'd') + "/pelcor", "a.txt"}), "a.txt");
   // A process started with no arguments at all.
   EXPECT_EQ(TailFromArguments({}), "");
+}
+
+TEST(CommandLine, TheNameComesBackAsTheShellGaveIt) {
+  // The tool drops quotes that enclose the name; arguments that begin and end with one
+  // keep them, wherever the switch is.
+  setenv("LC_ALL", "C.UTF-8", 1);
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* name;
+  };
+  const Case cases[] = {
+      {{"pelcor", "\"a.txt\""}, "\"a.txt\""},
+      {{"pelcor", "  \"a b\" ", "/866"}, "\"a b\""},
+      {{"pelcor", "\"a", "b\"", "", "/1251"}, "\"a b\""},
+      {{"pelcor", "\"x\"", "/1251", "\"y\"", "/866"}, "\"x\" /1251 \"y\""},
+      {{"pelcor", "\"d/866\"", "/866x"}, "\"d/866\""},
+      {{"pelcor", "\"\""}, "\"\""},
+      {{"pelcor", "\"ё\""}, "\"\xB8\""},
+      // Nothing is added where the tool drops nothing.
+      {{"pelcor", "\"a\" b"}, "\"a\" b"},
+      {{"pelcor", "\""}, "\""},
+      {{"pelcor", "\"a.txt /866\""}, "\"a.txt"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(NameFromArguments(c.arguments), c.name) << "argument '" << c.arguments[1] << "'";
 }
 
 }  // namespace

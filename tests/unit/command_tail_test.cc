@@ -10,10 +10,11 @@
 
 namespace {
 
-std::string TailOf(const std::string& commandLine) {
+std::string TailOf(const std::string& commandLine, bool* whole = nullptr) {
   char tail[kTailLimit + 2];
   tail[kTailLimit + 1] = '#';
-  EXPECT_EQ(ExtractCommandTail(commandLine.c_str(), tail), tail);
+  const bool fits = ExtractCommandTail(commandLine.c_str(), tail);
+  if (whole != nullptr) *whole = fits;
   EXPECT_EQ(tail[kTailLimit + 1], '#') << "written past the tail buffer";
   return tail;
 }
@@ -29,33 +30,47 @@ TEST(CommandTail, DropsTheProgramName) {
       // Without its closing quote the whole line is the program name.
       {"\"C:\\tools\\Pelcor.exe a.txt /866", ""},
       {"Pelcor.exe a.txt /866", "a.txt /866"},
-      // The unquoted skip takes letters and full stops only: it stops at the colon.
-      {"C:\\tools\\Pelcor.exe a.txt", ":\\tools\\Pelcor.exe a.txt"},
-      {"pelcor2 a.txt", "2 a.txt"},
+      // An unquoted program name ends at the first blank, whatever it holds.
+      {"C:\\tools\\Pelcor.exe a.txt", "a.txt"},
+      {"tools\\Pelcor.exe", ""},
+      {"Pelcor2.exe\ta.txt", "a.txt"},
       // Spaces and tabs after the name go; those inside or after the tail stay.
       {"\"pelcor\" \t a b\t", "a b\t"},
-      // Letters right after the closing quote are skipped as part of the name.
+      // What is glued to the closing quote still belongs to the program name.
       {"\"pelcor\"x.txt /866", "/866"},
+      {"\"C:\\Pelcor\"2.exe a.txt", "a.txt"},
       {"", ""},
-      {"/866", "/866"},
+      // The first word is the program's, whatever it looks like.
+      {"/866 a.txt", "a.txt"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(TailOf(c.commandLine), c.tail) << "command line '" << c.commandLine << "'";
 }
 
-TEST(CommandTail, IsCutAt129Bytes) {
-  const std::string tail(200, 'a');
-  EXPECT_EQ(TailOf("pelcor " + tail), tail.substr(0, 129));
-  EXPECT_EQ(TailOf("pelcor " + tail.substr(0, 129)), tail.substr(0, 129));
-  EXPECT_EQ(TailOf("pelcor " + tail.substr(0, 128)), tail.substr(0, 128));
+TEST(CommandTail, ALongerTailIsCutAndSaysSo) {
+  static_assert(kTailLimit >= kNameLimit + sizeof "\"\" /1251" - 1);
+  const std::string tail(kTailLimit + 1, 'a');
+  bool whole = false;
+  EXPECT_EQ(TailOf("pelcor " + tail.substr(0, kTailLimit), &whole), tail.substr(0, kTailLimit));
+  EXPECT_TRUE(whole);
+  EXPECT_EQ(TailOf("pelcor " + tail, &whole), tail.substr(0, kTailLimit));
+  EXPECT_FALSE(whole);
+  // Spaces past the limit are lost to the trim anyway; anything else is part of the name.
+  EXPECT_EQ(TailOf("pelcor " + tail.substr(0, kTailLimit) + "   ", &whole),
+            tail.substr(0, kTailLimit));
+  EXPECT_TRUE(whole);
+  TailOf("pelcor " + tail.substr(0, kTailLimit) + "  \t", &whole);
+  EXPECT_FALSE(whole);
 }
 
 TEST(CommandTail, ClosingQuoteIsLookedForIn512BytesAtMost) {
   // The closing quote as the 512th byte after the opening one is still found...
   EXPECT_EQ(TailOf("\"" + std::string(511, '1') + "\" a.txt"), "a.txt");
-  // ...as the 513th it is not: the scan stops in front of it, and the quote, not being a
-  // name byte, begins the tail.
-  EXPECT_EQ(TailOf("\"" + std::string(512, '1') + "\" a.txt"), "\" a.txt");
+  EXPECT_EQ(TailOf("\"" + std::string(509, '1') + " b\" a.txt"), "a.txt");
+  // ...as the 513th it is not: the scan stops in front of it, and the program name then
+  // runs on to the first blank.
+  EXPECT_EQ(TailOf("\"" + std::string(512, '1') + "\" a.txt"), "a.txt");
+  EXPECT_EQ(TailOf("\"" + std::string(512, '1') + " b\" a.txt"), "b\" a.txt");
   // An unclosed name stops the scan after 512 bytes; the unquoted skip takes the rest of
   // its letters.
   EXPECT_EQ(TailOf("\"" + std::string(600, 'x') + " a.txt"), "a.txt");
@@ -82,11 +97,15 @@ TEST(ParseSwitch, ChoosesTheMapAndCutsTheSwitchOff) {
       // The scan misses a switch behind a second slash.
       {"a.txt //866", "a.txt //866", MapCp1251ToCp866},
       {"a.txt //1251", "a.txt //1251", MapCp1251ToCp866},
-      // The switch counts anywhere; what follows it goes with it.
-      {"dir/866x.txt", "di", MapCp866ToCp1251},
+      // What follows the switch goes with it.
       {"a.txt /866 b.txt", "a.txt", MapCp866ToCp1251},
-      {"a.txt/866", "a.tx", MapCp866ToCp1251},
       {"a.txt  /866", "a.txt ", MapCp866ToCp1251},
+      // Only a word counts: inside a path the texts are part of the name.
+      {"dir/866x.txt", "dir/866x.txt", MapCp1251ToCp866},
+      {"a.txt/866", "a.txt/866", MapCp1251ToCp866},
+      {"x/866/a.txt /866", "x/866/a.txt", MapCp866ToCp1251},
+      {"x/866/a.txt /1251", "x/866/a.txt", MapCp1251ToCp866},
+      {"a /1251/866 /866", "a /1251/866", MapCp866ToCp1251},
       // A switch at the very first byte has no byte before it to cut.
       {"/866", "/866", MapCp866ToCp1251},
       {"/1251 a.txt", "/1251 a.txt", MapCp1251ToCp866},
@@ -99,6 +118,33 @@ TEST(ParseSwitch, ChoosesTheMapAndCutsTheSwitchOff) {
     ParseSwitch(tail);
     EXPECT_STREQ(tail, c.name) << "tail '" << c.tail << "'";
     EXPECT_EQ(ByteConverter, c.map) << "tail '" << c.tail << "'";
+  }
+  ByteConverter = saved;
+}
+
+TEST(TakeFileName, DropsTheQuotesThatEncloseTheName) {
+  struct Case {
+    const char* tail;
+    const char* name;
+  };
+  const Case cases[] = {
+      {"\"my file.txt\" /866", "my file.txt"},
+      {"\"my file.txt\"  /1251", "my file.txt"},
+      {"\"a.txt\"", "a.txt"},
+      {"\"\"", ""},
+      // Only a pair that encloses the whole name goes.
+      {"\"", "\""},
+      {"\"a.txt", "\"a.txt"},
+      {"\"a\" b", "\"a\" b"},
+      {"\"a.txt /866\"", "\"a.txt"},
+      {"\"\"a.txt\"\" /866", "\"a.txt\""},
+  };
+  const ByteMap saved = ByteConverter;
+  for (const Case& c : cases) {
+    char tail[kTailLimit + 1];
+    snprintf(tail, sizeof tail, "%s", c.tail);
+    TakeFileName(tail);
+    EXPECT_STREQ(tail, c.name) << "tail '" << c.tail << "'";
   }
   ByteConverter = saved;
 }

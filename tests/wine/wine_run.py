@@ -171,10 +171,12 @@ _KEY_ATTEMPTS = 3
 class Console:
     """Pelcor.exe running in a pseudo-terminal, through Wine's console."""
 
-    def __init__(self, kind, args, cwd=None):
-        self.child = pexpect.spawn(WINE, [PELCOR_EXE] + list(args), env=environment(kind),
-                                   cwd=cwd, encoding="utf-8", codec_errors="replace",
-                                   timeout=TIMEOUT, dimensions=(25, 200))
+    def __init__(self, kind, args, cwd=None, program=None):
+        """Runs Pelcor.exe, or the given program, with args."""
+        self.child = pexpect.spawn(WINE, [program or PELCOR_EXE] + list(args),
+                                   env=environment(kind), cwd=cwd, encoding="utf-8",
+                                   codec_errors="replace", timeout=TIMEOUT,
+                                   dimensions=(25, 200))
         self.output = ""
         self.ended = False
 

@@ -58,6 +58,49 @@ void TakeUsersLocale() {
   setlocale(LC_MESSAGES, "");
 }
 
+// Text of the user's charset in code page 1251, in a new terminated buffer. Code page
+// 1251 needs no more bytes than any charset for the same characters, and a replaced
+// invalid byte takes one byte too, so the length is an upper bound.
+char* ToAnsi(const char* text, size_t length) {
+  char* ansi = static_cast<char*>(malloc(length + 1));
+  if (ansi == nullptr) abort();
+  const size_t n = length == 0 ? 0
+                               : ConvertCharset(kCharsetAnsi, kCharsetUser, text, length, ansi,
+                                                length, &kUnmappable, 1, nullptr);
+  ansi[n] = 0;
+  return ansi;
+}
+
+// Where the tool finds the file name in the arguments: after the leading blanks, up to
+// the spaces before the first "/866" (or else "/1251") that starts a word. Enclosed: the
+// name begins and ends with a double quote, which the tool would remove.
+struct NameRange {
+  size_t begin;
+  size_t end;
+  bool enclosed;
+};
+
+size_t SwitchWordAt(const char* text, const char* word) {
+  for (const char* p = strstr(text, word); p != nullptr; p = strstr(p + 1, word)) {
+    if (p == text || p[-1] == ' ') return static_cast<size_t>(p - text);
+  }
+  return strlen(text);
+}
+
+NameRange FileNameIn(const char* arguments) {
+  NameRange name = {0, 0, false};
+  while (arguments[name.begin] == ' ' || arguments[name.begin] == '\t')
+    ++name.begin;
+  const char* tail = arguments + name.begin;
+  size_t end = SwitchWordAt(tail, "/866");
+  if (tail[end] == 0) end = SwitchWordAt(tail, "/1251");
+  while (end > 0 && tail[end - 1] == ' ')
+    --end;
+  name.end = name.begin + end;
+  name.enclosed = end >= 2 && tail[0] == '"' && tail[end - 1] == '"';
+  return name;
+}
+
 }  // namespace
 
 BOOL FailWith(DWORD error) {
@@ -89,27 +132,42 @@ void PlatformStart(int argc, char** argv) {
   // The command line as Windows gives it: the program name in double quotes, then each
   // argument after one space, in code page 1251.
   const char* program = ProgramName(argc, argv);
-  size_t length = strlen(program) + 2;
+  size_t argumentBytes = 0;
   for (int i = 1; i < argc; ++i)
-    length += strlen(argv[i]) + 1;
-  char* utf = static_cast<char*>(malloc(length + 1));
-  free(commandLine);  // a second start replaces the first one's line
-  commandLine = static_cast<char*>(malloc(length + 1));
-  if (utf == nullptr || commandLine == nullptr) abort();
-  char* p = utf;
-  *p++ = '"';
-  p = stpcpy(p, program);
-  *p++ = '"';
+    argumentBytes += strlen(argv[i]) + 1;
+  char* joined = static_cast<char*>(malloc(argumentBytes + 1));
+  if (joined == nullptr) abort();
+  char* p = joined;
   for (int i = 1; i < argc; ++i) {
     *p++ = ' ';
     p = stpcpy(p, argv[i]);
   }
-  // Code page 1251 needs no more bytes than any charset for the same characters, but a
-  // replaced invalid byte takes one byte too, so the length is an upper bound.
-  const size_t n = ConvertCharset(kCharsetAnsi, kCharsetUser, utf, static_cast<size_t>(p - utf),
-                                  commandLine, length, &kUnmappable, 1, nullptr);
-  commandLine[n] = 0;
-  free(utf);
+  char* programAnsi = ToAnsi(program, strlen(program));
+  char* arguments = ToAnsi(joined, argumentBytes);
+  free(joined);
+
+  const NameRange name = FileNameIn(arguments);
+  const size_t programLength = strlen(programAnsi);
+  const size_t argumentLength = strlen(arguments);
+  free(commandLine);  // a second start replaces the first one's line
+  commandLine = static_cast<char*>(malloc(programLength + argumentLength + 5));
+  if (commandLine == nullptr) abort();
+  p = commandLine;
+  *p++ = '"';
+  p = stpcpy(p, programAnsi);
+  *p++ = '"';
+  if (name.enclosed) {
+    // The tool drops the quotes that enclose a name: one more pair keeps the user's own.
+    p = static_cast<char*>(mempcpy(p, arguments, name.begin));
+    *p++ = '"';
+    p = static_cast<char*>(mempcpy(p, arguments + name.begin, name.end - name.begin));
+    *p++ = '"';
+    p = stpcpy(p, arguments + name.end);
+  } else {
+    p = stpcpy(p, arguments);
+  }
+  free(programAnsi);
+  free(arguments);
 }
 
 LPSTR GetCommandLineA() {

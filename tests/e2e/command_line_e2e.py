@@ -1,0 +1,197 @@
+"""The command line as users type it: the named file and no other, paths of any real
+length, names in reports as typed, quoted names and the help forms. Decoys are the
+files a wrong reading of the command line would reach; they must keep every byte."""
+
+import errno
+import os
+import subprocess
+import unittest
+
+from pelcor_run import PELCOR, TempDir, environment, expected, read_file, write_file
+
+BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n\r"
+USAGE = BANNER + b"Usage :\r\n\tPelcor <file> [/866 | /1251]\r\n"
+PROMPT = b"? Ignore /I/ Repeat /R/ Abort /A/ ?"
+# Cyrillic text in both code pages: each direction changes every letter of it.
+DATA = "Привет, ёлка!\r\n".encode("cp866") + "Привет, ёлка!\r\n".encode("cp1251")
+TAIL_LIMIT = 4096 + 64
+
+
+def run(args, cwd, lang="C.UTF-8", answers=b""):
+    return subprocess.run([PELCOR] + list(args), input=answers, capture_output=True, cwd=cwd,
+                          env=environment(lang), timeout=60)
+
+
+def make_path(root, components, data):
+    """Makes the folders and the file at root/components..., relative to descriptors, so
+    that a path past the system's limit can be made; components are bytes."""
+    fd = os.open(root, os.O_RDONLY | os.O_DIRECTORY)
+    try:
+        for name in components[:-1]:
+            try:
+                os.mkdir(name, dir_fd=fd)
+            except FileExistsError:
+                pass
+            inner = os.open(name, os.O_RDONLY | os.O_DIRECTORY, dir_fd=fd)
+            os.close(fd)
+            fd = inner
+        out = os.open(components[-1], os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644, dir_fd=fd)
+        os.write(out, data)
+        os.close(out)
+    finally:
+        os.close(fd)
+
+
+def read_path(root, components):
+    fd = os.open(root, os.O_RDONLY | os.O_DIRECTORY)
+    try:
+        for name in components[:-1]:
+            inner = os.open(name, os.O_RDONLY | os.O_DIRECTORY, dir_fd=fd)
+            os.close(fd)
+            fd = inner
+        f = os.open(components[-1], os.O_RDONLY, dir_fd=fd)
+        data = os.read(f, 1 << 20)
+        os.close(f)
+        return data
+    finally:
+        os.close(fd)
+
+
+class NamedFileOnly(unittest.TestCase):
+
+    def test_a_switch_inside_a_path_is_part_of_the_name(self):
+        # (arguments, the file they name, its direction, decoys the old reading reached)
+        cases = [
+            (["docs/1251/letter.txt"], "docs/1251/letter.txt", "/1251", ["doc"]),
+            (["abc/866.txt", "/1251"], "abc/866.txt", "/1251", ["ab"]),
+            (["dir/866x.txt"], "dir/866x.txt", "/1251", ["di"]),
+            (["x/866/a.txt", "/866"], "x/866/a.txt", "/866", []),
+            (["a.txt/866"], "a.txt/866", "/1251", ["a.tx"]),
+            # An empty argument makes two spaces before the switch.
+            (["a.txt", "", "/866"], "a.txt", "/866", ["a.tx"]),
+        ]
+        for args, named, switch, decoys in cases:
+            with self.subTest(args=args), TempDir() as d:
+                for decoy in decoys:
+                    write_file(os.path.join(d, decoy), DATA)
+                os.makedirs(os.path.dirname(os.path.join(d, named)), exist_ok=True)
+                write_file(os.path.join(d, named), DATA)
+                result = run(args, d)
+                self.assertEqual(result.stdout, BANNER)
+                self.assertEqual(read_file(os.path.join(d, named)), expected(DATA, switch))
+                for decoy in decoys:
+                    self.assertEqual(read_file(os.path.join(d, decoy)), DATA, decoy)
+
+    def test_a_long_cyrillic_path_converts_in_the_asked_direction(self):
+        # 8 folders of 40 letters: 330 bytes of code page 1251, 650 of UTF-8.
+        components = ["папка№%d" % i + "ж" * 32 for i in range(8)] + ["файл.txt"]
+        path = "/".join(components)
+        self.assertGreater(len(path.encode("cp1251")), 300)
+        with TempDir() as d:
+            make_path(d, [c.encode() for c in components], DATA)
+            # Decoys named by the cut of the old 129-byte tail.
+            cut = (path + " /866").encode("cp1251")[:129].decode("cp1251").split("/")
+            make_path(d, [c.encode() for c in cut], DATA)
+            result = run([path, "/866"], d, lang="ru_RU.UTF-8")
+            self.assertEqual(result.stdout, "Утилита перекодировки текста Windows/DOS ver. 1.1 "
+                             "Автор Quorvendil\n\r".encode())
+            self.assertEqual(read_file(os.path.join(d, path)), expected(DATA, "/866"))
+            self.assertEqual(read_path(d, [c.encode() for c in cut]), DATA)
+
+    def test_a_tail_past_the_limit_is_reported_and_touches_nothing(self):
+        # Folders of 200 bytes: the tail is cut inside the one of the cut of each limit,
+        # where a decoy file bears the cut name.
+        components = ["%03d" % i + "d" * 197 for i in range(22)] + ["f.txt"]
+        tail = "/".join(components) + " /866"
+        self.assertGreater(len(tail), TAIL_LIMIT)
+        with TempDir() as d:
+            make_path(d, [c.encode() for c in components], DATA)
+            cuts = [tail[:limit].split("/") for limit in (129, TAIL_LIMIT)]
+            for cut in cuts:
+                make_path(d, [c.encode() for c in cut], DATA)
+            # Repeat reports again; the end of the input then answers Abort.
+            result = run(["/".join(components), "/866"], d, answers=b"r")
+            action = b"\r\nAction : opening file " + tail[:124 - 13].encode()
+            error = os.strerror(errno.ENAMETOOLONG).encode()
+            self.assertEqual(result.stdout.count(action + b"\r\nError : " +
+                                                 error[:1].lower() + error[1:] + b"\r\n"), 2)
+            self.assertEqual(result.stdout.count(PROMPT), 2)
+            self.assertEqual(read_path(d, [c.encode() for c in components]), DATA)
+            for cut in cuts:
+                self.assertEqual(read_path(d, [c.encode() for c in cut]), DATA, len(cut))
+
+
+class QuotedNames(unittest.TestCase):
+
+    def test_a_name_that_begins_and_ends_with_a_quote(self):
+        # Windows users quote names with spaces and the tool drops such quotes; the
+        # shell's arguments still name exactly their file.
+        for args, named in [(['"q.txt"'], '"q.txt"'), (['"q.txt"', "/866"], '"q.txt"'),
+                            (['"my', 'q.txt"', "/1251"], '"my q.txt"'), (['""'], '""')]:
+            with self.subTest(args=args), TempDir() as d:
+                decoys = ["q.txt", "my q.txt", '"q.txt', "q.txt\""]
+                for name in decoys:
+                    write_file(os.path.join(d, name), DATA)
+                write_file(os.path.join(d, named), DATA)
+                result = run(args, d)
+                self.assertEqual(result.stdout, BANNER)
+                self.assertEqual(read_file(os.path.join(d, named)),
+                                 expected(DATA, args[-1] if args[-1][0] == "/" else "/1251"))
+                for name in decoys:
+                    if name != named:
+                        self.assertEqual(read_file(os.path.join(d, name)), DATA, name)
+
+
+def locale_installed(name):
+    listed = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.split()
+    return name.lower().replace("-", "") in [n.lower().replace("-", "") for n in listed]
+
+
+def make_locale(name):
+    """True when the locale is installed or could be made here (as root)."""
+    if not locale_installed(name) and os.geteuid() == 0:
+        source, charmap = name.split(".")
+        subprocess.run(["localedef", "-i", source, "-f", charmap, name], capture_output=True)
+    return locale_installed(name)
+
+
+class NamesInReports(unittest.TestCase):
+
+    def test_a_cyrillic_name_reads_as_typed(self):
+        name = "нет_файла.txt"
+        cases = [("C.UTF-8", "utf-8", "Action : opening file "),
+                 ("ru_RU.UTF-8", "utf-8", "При выполнении операции : открытие файла "),
+                 ("ru_RU.KOI8-R", "koi8_r", "При выполнении операции : открытие файла ")]
+        for lang, encoding, label in cases:
+            with self.subTest(lang=lang), TempDir() as d:
+                if not make_locale(lang):
+                    self.skipTest(lang + " cannot be made here")
+                result = run([name.encode(encoding)], d, lang=lang, answers=b"a")
+                self.assertIn(b"\r\n" + (label + name).encode(encoding) + b"\r\n", result.stdout)
+                self.assertEqual(os.listdir(d), [])
+
+    def test_a_character_outside_code_page_1251_shows_as_a_replacement(self):
+        with TempDir() as d:
+            write_file(os.path.join(d, "a?.txt"), DATA)
+            result = run(["a\u4e2d.txt"], d, answers=b"a")
+            self.assertIn(b"\r\nAction : opening file a?.txt\r\n", result.stdout)
+            self.assertEqual(read_file(os.path.join(d, "a?.txt")), DATA)
+
+
+class Help(unittest.TestCase):
+
+    def test_help_forms_show_the_usage_and_the_version_the_banner(self):
+        decoys = ["-h", "--help", "--version", "h", "help", "version"]
+        for args, output in [(["/?"], USAGE), (["-h"], USAGE), (["--help"], USAGE),
+                             ([" --help "], USAGE), (["--version"], BANNER)]:
+            with self.subTest(args=args), TempDir() as d:
+                for name in decoys:
+                    write_file(os.path.join(d, name), DATA)
+                result = run(args, d)
+                self.assertEqual((result.returncode, result.stdout), (0, output))
+                for name in decoys:
+                    self.assertEqual(read_file(os.path.join(d, name)), DATA, name)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,109 @@
+"""Pelcor.exe started from cmd the ways Windows users start programs: by a relative path,
+by a path with a drive, renamed, with quoted names; and a Cyrillic name in the report.
+
+Each run takes place on drive P:, which maps a temporary folder. The decoys are the files
+a program path mistaken for the file name would reach: the root's Pelcor.exe for
+"sub\\Pelcor.exe", 2.exe for "Pelcor2.exe". They must keep every byte.
+"""
+
+import os
+import tempfile
+import unittest
+
+import pexpect
+
+import wine_run
+from startup_wine import ENGLISH, RUSSIAN, shown
+
+BANNER = ENGLISH[:1]
+PROMPT = "? Ignore /I/ Repeat /R/ Abort /A/ ?"
+# Letters in both code pages: any conversion changes them.
+DATA = "Ёлка, привет".encode("cp1251") + "Ёлка, привет".encode("cp866")
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+class StartedFromCmd(unittest.TestCase):
+
+    def setUp(self):
+        wine_run.set_country("en", None)
+        folder = tempfile.TemporaryDirectory(prefix="pelcor-")
+        self.addCleanup(folder.cleanup)
+        self.root = folder.name
+        drive = os.path.join(wine_run.prefix("en"), "dosdevices", "p:")
+        os.symlink(self.root, drive)
+        self.addCleanup(os.remove, drive)
+        with open(wine_run.PELCOR_EXE, "rb") as f:
+            program = f.read()
+        write(os.path.join(self.root, "work", "sub", "Pelcor.exe"), program)
+        write(os.path.join(self.root, "work", "Pelcor2.exe"), program)
+        self.decoys = [os.path.join(self.root, "Pelcor.exe"),
+                       os.path.join(self.root, "work", "2.exe")]
+        for decoy in self.decoys:
+            write(decoy, DATA)
+
+    def run_in_cmd(self, command):
+        """Runs command from a batch file in P:\\work; returns the lines shown. A report
+        is answered with Abort, so that a run that should have shown none still ends."""
+        with open(os.path.join(self.root, "work", "run.bat"), "wb") as f:
+            f.write(b"@P:\r\n@cd \\work\r\n@" + command.encode("ascii") + b"\r\n")
+        console = wine_run.Console("en", ["/c", r"P:\work\run.bat"], cwd=self.root,
+                                   program="cmd")
+        if console.child.expect_exact([pexpect.EOF, PROMPT]) == 1:
+            console.output += console.child.before + console.child.after
+            console.answer("a", None)
+        else:
+            console.output += console.child.before
+            console.ended = True
+        lines, _ = console.finish()
+        return shown(lines)
+
+    def test_program_path_relative_with_a_drive_or_renamed(self):
+        commands = [r"sub\Pelcor.exe", r".\sub\Pelcor.exe", r"P:\work\sub\Pelcor.exe",
+                    "Pelcor2.exe", r"sub\Pelcor.exe /?"]
+        for command in commands:
+            with self.subTest(command=command):
+                self.assertEqual(self.run_in_cmd(command), shown(ENGLISH))
+                for decoy in self.decoys:
+                    self.assertEqual(read(decoy), DATA, decoy)
+        for command, switch in [(r"sub\Pelcor.exe a.txt /866", "/866"),
+                                (r"P:\work\sub\Pelcor.exe a.txt", "/1251"),
+                                ("Pelcor2.exe a.txt /1251", "/1251"),
+                                (r'Pelcor2.exe "my file.txt" /866', "/866"),
+                                (r'sub\Pelcor.exe "my file.txt"', "/1251")]:
+            with self.subTest(command=command):
+                named = os.path.join(self.root, "work", command.split(" ", 1)[1]
+                                     .rsplit(" /", 1)[0].strip('"'))
+                write(named, DATA)
+                self.assertEqual(self.run_in_cmd(command), BANNER)
+                self.assertEqual(read(named), wine_run.converted(DATA, switch))
+                for decoy in self.decoys:
+                    self.assertEqual(read(decoy), DATA, decoy)
+
+
+class CyrillicNameInTheReport(unittest.TestCase):
+
+    def test_the_name_reads_as_typed_in_the_russian_prefix(self):
+        # The name comes in the ANSI code page (1251) and the console shows the OEM one.
+        wine_run.set_country("ru", "7")
+        with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
+            console = wine_run.Console("ru", ["нет_файла.txt"], cwd=folder)
+            console.expect("? Игнорировать")
+            console.answer("a", None)
+            lines, status = console.finish()
+            self.assertIn("При выполнении операции : открытие файла нет_файла.txt", lines)
+            self.assertEqual(lines[0], RUSSIAN[0])
+            self.assertEqual(os.listdir(folder), [])
+
+
+if __name__ == "__main__":
+    unittest.main()
