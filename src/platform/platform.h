@@ -131,7 +131,7 @@ DWORD GetLastError();
 void SetLastError(DWORD error);
 
 // Console
-BOOL WriteConsoleA(HANDLE output, const void* buffer, DWORD count, LPDWORD written,
+BOOL WriteConsoleW(HANDLE output, const void* buffer, DWORD count, LPDWORD written,
                    LPVOID reserved);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL GetNumberOfConsoleInputEvents(HANDLE input, LPDWORD count);

@@ -85,6 +85,13 @@ def system_text_of_missing_file(kind, folder):
     return (output + errors).decode(ANSI_CODE_PAGE[kind]).strip().splitlines()[0]
 
 
+def missing_file_report(kind, folder, template):
+    """The lines of the report on a missing file, from the template of its language."""
+    # The system's text is shown trimmed, without its full stop, first letter in lower case.
+    text = system_text_of_missing_file(kind, folder).strip().removesuffix(".")
+    return [line.format(text[0].lower() + text[1:]) for line in template]
+
+
 ANSI_CODE_PAGE = {"en": "cp1252", "ru": "cp1251"}
 ENGLISH_REPORT = ["Action : opening file missing.txt",
                   "Error : {}",
@@ -106,9 +113,7 @@ class MissingFileTest(unittest.TestCase):
         """A missing file is reported; the repeat key shows the report again and the
         abort key ends the run, which still exits with 0 and creates nothing."""
         with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
-            # Shown trimmed, without its full stop, first letter in lower case.
-            text = system_text_of_missing_file(kind, folder).strip().removesuffix(".")
-            report = [line.format(text[0].lower() + text[1:]) for line in template]
+            report = missing_file_report(kind, folder, template)
             prompt = report[-1]
             console = wine_run.Console(kind, ["missing.txt"], cwd=folder)
             console.expect(prompt)

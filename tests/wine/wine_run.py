@@ -171,8 +171,11 @@ _KEY_ATTEMPTS = 3
 class Console:
     """Pelcor.exe running in a pseudo-terminal, through Wine's console."""
 
-    def __init__(self, kind, args, cwd=None):
-        self.child = pexpect.spawn(WINE, [PELCOR_EXE] + list(args), env=environment(kind),
+    def __init__(self, kind, args, cwd=None, program=None):
+        """Runs Pelcor.exe with args, or the given program (a Windows command line as a
+        list) when there is one."""
+        command = list(program) if program is not None else [PELCOR_EXE] + list(args)
+        self.child = pexpect.spawn(WINE, command, env=environment(kind),
                                    cwd=cwd, encoding="utf-8", codec_errors="replace",
                                    timeout=TIMEOUT, dimensions=(25, 200))
         self.output = ""
@@ -219,6 +222,12 @@ class Console:
 def run_console(kind, args, cwd=None):
     """Runs Pelcor.exe to its end in a pseudo-terminal; returns (visible lines, exit code)."""
     return Console(kind, args, cwd).finish()
+
+
+def run_program_in_console(kind, program, cwd=None):
+    """Runs a program (a Windows command line as a list) to its end in a pseudo-terminal;
+    returns (visible lines, exit code)."""
+    return Console(kind, [], cwd, program).finish()
 
 
 def run_redirected(kind, program, cwd=None):

@@ -26,7 +26,7 @@ struct PlannedInput {
 };
 
 struct PlatformSeamsRecord {
-  /// When set, receives the bytes handed to WriteConsoleA (code page 866, unconverted)
+  /// When set, receives the text handed to WriteConsoleW, as code page 866 bytes,
   /// instead of the console.
   void (*consoleOutput)(const char* bytes, DWORD count);
   FileFault fileFaults[kFaultedCallCount];
