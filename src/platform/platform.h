@@ -58,7 +58,6 @@ typedef HKEY* PHKEY;
 typedef LONG LSTATUS;
 typedef DWORD REGSAM;
 typedef struct PlatformSecurityAttributes* LPSECURITY_ATTRIBUTES;
-typedef struct PlatformOverlapped* LPOVERLAPPED;
 typedef BOOL* LPBOOL;
 
 #define TRUE 1
@@ -71,6 +70,7 @@ typedef BOOL* LPBOOL;
 #define NO_ERROR 0
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_HANDLE_EOF 38L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_MORE_DATA 234L
 #define ERROR_MR_MID_NOT_FOUND 317L
@@ -115,6 +115,16 @@ typedef struct _KEY_EVENT_RECORD {
   } uChar;
   DWORD dwControlKeyState;
 } KEY_EVENT_RECORD;
+
+// A transfer's file offset, given to ReadFile and WriteFile on a handle opened for
+// synchronous use: the call transfers at that offset and returns when it is done.
+typedef struct _OVERLAPPED {
+  uintptr_t Internal;
+  uintptr_t InternalHigh;
+  DWORD Offset;
+  DWORD OffsetHigh;
+  HANDLE hEvent;
+} OVERLAPPED, *LPOVERLAPPED;
 
 typedef struct _INPUT_RECORD {
   WORD EventType;

@@ -67,6 +67,14 @@ class WholeFileTest(unittest.TestCase):
                 self.assertEqual(len(result), len(data))
                 self.assertEqual(result, wine_run.converted(data, direction))
 
+    def test_files_ending_on_a_block_boundary(self):
+        # Each block is read at its offset; a read that starts at the end of the file is
+        # the end of the conversion, not a failure to report.
+        for size in [0, 1024, 3072]:
+            data = random.Random(size).randbytes(size)
+            with self.subTest(size=size):
+                self.assertEqual(self.convert(data, ["/866"]), wine_run.converted(data, "/866"))
+
     def test_cyrillic_file_name_reaches_the_file(self):
         # The command line comes in the ANSI code page, 1251 in a Russian prefix, and
         # the name is widened from it to open the file.

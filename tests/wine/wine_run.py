@@ -230,19 +230,19 @@ def run_program_in_console(kind, program, cwd=None):
     return Console(kind, [], cwd, program).finish()
 
 
-def run_redirected(kind, program, cwd=None):
+def run_redirected(kind, program, cwd=None, timeout=TIMEOUT):
     """Runs a program (a Windows command line as a list) with its input on /dev/null and
     its output and error output in files; returns (exit code, output, error output)."""
     # Files, not pipes: a pipe may be held open by processes the program starts.
     with tempfile.TemporaryFile() as output, tempfile.TemporaryFile() as errors:
         status = subprocess.run([WINE] + list(program), env=environment(kind), cwd=cwd,
                                 stdin=subprocess.DEVNULL, stdout=output, stderr=errors,
-                                timeout=TIMEOUT).returncode
+                                timeout=timeout).returncode
         output.seek(0)
         errors.seek(0)
         return status, output.read(), errors.read()
 
 
-def run_pelcor_redirected(kind, args, cwd=None):
+def run_pelcor_redirected(kind, args, cwd=None, timeout=TIMEOUT):
     """Runs Pelcor.exe with its output in a file; returns (exit code, output bytes)."""
-    return run_redirected(kind, [PELCOR_EXE] + list(args), cwd)[:2]
+    return run_redirected(kind, [PELCOR_EXE] + list(args), cwd, timeout)[:2]

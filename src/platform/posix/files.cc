@@ -2,10 +2,10 @@
 // transfers and 64-bit positions.
 //
 // The layer keeps the position of every file it opened itself and transfers with pread
-// and pwrite at that position, so that setting the position costs no system call: a
-// block read and written back in place costs two calls instead of four. Descriptors it
-// did not open (or past its table) keep the system's own position through read, write
-// and lseek.
+// and pwrite at that position, so that setting the position costs no system call.
+// Descriptors it did not open (or past its table) keep the system's own position through
+// read, write and lseek. A transfer that names its offset (the Offset of an OVERLAPPED)
+// goes there with pread or pwrite on any descriptor.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -66,6 +66,25 @@ int SeekHeld(int fd, HeldPosition* held, int64_t offset, int whence, off_t* posi
   if (__builtin_add_overflow(base, offset, &target) || target < 0) return EINVAL;
   *position = held->position = target;
   return 0;
+}
+
+// Where a transfer that names its offset goes: there, whatever the held position. A
+// transfer whose end lies past what the system can address fails before it starts.
+bool PositionOf(const OVERLAPPED* overlapped, DWORD size, HeldPosition* at) {
+  if (InjectedFault(kFaultSeek)) return false;
+  const uint64_t offset = static_cast<uint64_t>(overlapped->OffsetHigh) << 32 | overlapped->Offset;
+  if (offset > static_cast<uint64_t>(INT64_MAX) - size) {
+    FailWith(EINVAL);
+    return false;
+  }
+  *at = {true, static_cast<off_t>(offset)};
+  return true;
+}
+
+// After a transfer at a named offset the handle's position follows it, as it does on a
+// synchronous Windows handle.
+void FollowTransfer(int fd, const HeldPosition& at) {
+  if (HeldPosition* held = HeldFor(fd)) held->position = at.position;
 }
 
 // The name in the user's charset, or the error that stops the open. A character that
@@ -141,12 +160,13 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
-  (void)overlapped;
   if (read != nullptr) *read = 0;
+  HeldPosition at;
+  if (overlapped != nullptr && !PositionOf(overlapped, toRead, &at)) return FALSE;
   if (InjectedFault(kFaultRead)) return FALSE;
   const int fd = FdFromHandle(file);
   if (fd < 0) return FailWith(EBADF);
-  HeldPosition* held = HeldFor(fd);
+  HeldPosition* held = overlapped != nullptr ? &at : HeldFor(fd);
   char* bytes = static_cast<char*>(buffer);
   DWORD done = 0;
   ssize_t n = 0;
@@ -158,19 +178,24 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
   }
   // The bytes delivered before a failure are passed, as the system's position would be.
   if (held != nullptr) held->position += done;
+  if (overlapped != nullptr) FollowTransfer(fd, at);
   if (n < 0) return FailWithErrno();
   if (read != nullptr) *read = done;
+  // At or past the end, a read at a named offset fails where one at the position
+  // delivers nothing.
+  if (overlapped != nullptr && done == 0 && toRead > 0) return FailWith(ERROR_HANDLE_EOF);
   return TRUE;
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                LPOVERLAPPED overlapped) {
-  (void)overlapped;
   if (written != nullptr) *written = 0;
+  HeldPosition at;
+  if (overlapped != nullptr && !PositionOf(overlapped, toWrite, &at)) return FALSE;
   if (InjectedFault(kFaultWrite)) return FALSE;
   const int fd = FdFromHandle(file);
   if (fd < 0) return FailWith(EBADF);
-  HeldPosition* held = HeldFor(fd);
+  HeldPosition* held = overlapped != nullptr ? &at : HeldFor(fd);
   const char* bytes = static_cast<const char*>(buffer);
   DWORD done = 0;
   ssize_t n = 0;
@@ -181,6 +206,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
     done += static_cast<DWORD>(n);
   }
   if (held != nullptr) held->position += done;
+  if (overlapped != nullptr) FollowTransfer(fd, at);
   if (written != nullptr) *written = done;
   return n < 0 ? FailWithErrno() : TRUE;
 }

@@ -4,7 +4,9 @@
 
 #include "platform/platform.h"
 
-/// The file services whose failures a test can plan.
+/// The file services whose failures a test can plan. kFaultSeek is every positioning:
+/// SetFilePointer, and the offset that a ReadFile or WriteFile names, which is taken
+/// before the transfer (so a planned failure there leaves the transfer uncounted).
 enum FaultedCall { kFaultOpen, kFaultRead, kFaultWrite, kFaultSeek, kFaultedCallCount };
 
 /// Makes calls failFrom to failFrom + failCount - 1 (counting from 1) of one service
