@@ -20,7 +20,9 @@ HANDLE OpenFileForUpdate(const char* name) {
 namespace {
 
 // The offset of one transfer on a handle opened for synchronous use: the system moves
-// to it and transfers in the one call, which returns when the transfer is done.
+// to it and transfers in the one call, which returns when the transfer is done. Offsets
+// within a file stay below 2^63, clear of the values that mean "at the end of the file"
+// and "at the file position".
 OVERLAPPED At(uint64_t offset) {
   OVERLAPPED at = {};
   at.Offset = static_cast<DWORD>(offset);
