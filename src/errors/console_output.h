@@ -1,5 +1,5 @@
 // Console output: every text the program shows goes through these two operations, as
-// bytes already in the console's code page (866).
+// code page 866 bytes; they reach the console as UTF-16.
 #pragma once
 
 #include "platform/platform.h"
@@ -11,7 +11,8 @@ struct StandardHandles {
 };
 extern StandardHandles StdHandles;
 
-/// Writes the bytes of a terminated text to the console output. Failures are ignored.
+/// Writes a terminated code page 866 text to the console output, converted to UTF-16 a
+/// piece at a time in a buffer of its own. Failures are ignored.
 void WriteText(const char* text);
 
 /// Writes CR then LF.

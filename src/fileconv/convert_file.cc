@@ -24,18 +24,15 @@ bool Aborted() {
   return ErrorContext.answer == kAnswerAbort;
 }
 
-// Each block is read and written at its own offset: the position is set right before
-// every transfer, so a seek that fails fails the transfer with it, and no block can ever
-// land anywhere but where it was read.
+// Each block is read and written at its own offset, which goes with every attempt of
+// the transfer: no attempt depends on where an earlier one, failed or not, left the file
+// position, so no block can ever land anywhere but where it was read.
 bool ReadBlockAt(HANDLE file, uint64_t offset, DWORD* count) {
-  *count = 0;
-  if (SeekFile(file, offset, FILE_BEGIN) == kSeekFailed) return false;
-  return ReadFileBlock(file, BlockBuffer, kBlockSize, count) != 0;
+  return ReadFileBlock(file, offset, BlockBuffer, kBlockSize, count) != 0;
 }
 
 bool WriteBlockAt(HANDLE file, uint64_t offset, DWORD count) {
-  if (SeekFile(file, offset, FILE_BEGIN) == kSeekFailed) return false;
-  return WriteFileBlock(file, BlockBuffer, count) != 0;
+  return WriteFileBlock(file, offset, BlockBuffer, count) != 0;
 }
 
 // Reads, converts and writes back every block, until a short read or an Abort.

@@ -20,22 +20,38 @@ HANDLE OpenFileForUpdate(const char* name) {
   return file;
 }
 
-uint64_t SeekFile(HANDLE file, uint64_t offset, DWORD method) {
-  LONG high = static_cast<LONG>(offset >> 32);
-  SetLastError(NO_ERROR);
-  const DWORD low = SetFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFFu), &high, method);
-  // A low part of all ones is also a valid position; only the last error tells.
-  if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return kSeekFailed;
-  return (static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) | low;
+namespace {
+
+// The offset of one transfer on a handle opened for synchronous use: the system moves
+// to it and transfers in the one call, which returns when the transfer is done. Offsets
+// within a file stay below 2^63, clear of the values that mean "at the end of the file"
+// and "at the file position".
+OVERLAPPED At(uint64_t offset) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return at;
 }
 
-BOOL ReadFileBlock(HANDLE file, void* buffer, DWORD size, DWORD* count) {
-  return ReadFile(file, buffer, size, count, nullptr);
+}  // namespace
+
+BOOL ReadFileBlock(HANDLE file, uint64_t offset, void* buffer, DWORD size, DWORD* count) {
+  OVERLAPPED at = At(offset);
+  *count = 0;
+  if (ReadFile(file, buffer, size, count, &at)) return TRUE;
+  // Where a read at the file position finds the end and delivers nothing, one that names
+  // its offset fails with this error instead.
+  if (GetLastError() == ERROR_HANDLE_EOF) {
+    *count = 0;
+    return TRUE;
+  }
+  return FALSE;
 }
 
-BOOL WriteFileBlock(HANDLE file, const void* buffer, DWORD size) {
+BOOL WriteFileBlock(HANDLE file, uint64_t offset, const void* buffer, DWORD size) {
+  OVERLAPPED at = At(offset);
   DWORD written;  // not looked at: a write that succeeds has written everything
-  return WriteFile(file, buffer, size, &written, nullptr);
+  return WriteFile(file, buffer, size, &written, &at);
 }
 
 BOOL CloseFile(HANDLE file) {

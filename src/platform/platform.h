@@ -59,7 +59,6 @@ typedef HKEY* PHKEY;
 typedef LONG LSTATUS;
 typedef DWORD REGSAM;
 typedef struct PlatformSecurityAttributes* LPSECURITY_ATTRIBUTES;
-typedef struct PlatformOverlapped* LPOVERLAPPED;
 typedef BOOL* LPBOOL;
 
 #define TRUE 1
@@ -74,6 +73,7 @@ typedef BOOL* LPBOOL;
 #define ERROR_FILE_NOT_FOUND 2L
 // The layer's last error is an errno value: a name too long is ENAMETOOLONG there.
 #define ERROR_FILENAME_EXCED_RANGE ((DWORD)ENAMETOOLONG)
+#define ERROR_HANDLE_EOF 38L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_MORE_DATA 234L
 #define ERROR_MR_MID_NOT_FOUND 317L
@@ -121,6 +121,16 @@ typedef struct _KEY_EVENT_RECORD {
   DWORD dwControlKeyState;
 } KEY_EVENT_RECORD;
 
+// A transfer's file offset, given to ReadFile and WriteFile on a handle opened for
+// synchronous use: the call transfers at that offset and returns when it is done.
+typedef struct _OVERLAPPED {
+  uintptr_t Internal;
+  uintptr_t InternalHigh;
+  DWORD Offset;
+  DWORD OffsetHigh;
+  HANDLE hEvent;
+} OVERLAPPED, *LPOVERLAPPED;
+
 typedef struct _INPUT_RECORD {
   WORD EventType;
   union {
@@ -136,7 +146,7 @@ DWORD GetLastError();
 void SetLastError(DWORD error);
 
 // Console
-BOOL WriteConsoleA(HANDLE output, const void* buffer, DWORD count, LPDWORD written,
+BOOL WriteConsoleW(HANDLE output, const void* buffer, DWORD count, LPDWORD written,
                    LPVOID reserved);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL GetNumberOfConsoleInputEvents(HANDLE input, LPDWORD count);

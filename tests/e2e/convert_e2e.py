@@ -219,6 +219,30 @@ class Terminal(unittest.TestCase):
             self.assertEqual(child.exitstatus, 0)
             self.assertEqual(os.listdir(d), [])
 
+    def test_repeat_after_a_partial_write_puts_the_block_at_its_own_offset(self):
+        # The second block's write stops 100 bytes in at the file size limit and fails;
+        # the file position has moved on with those bytes. With the limit lifted, Repeat
+        # writes the whole block again where it was read, and the run goes on.
+        def limit():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (1124, resource.RLIM_INFINITY))
+
+        with TempDir() as d:
+            data = bytes(range(256)) * 12
+            path = write_file(os.path.join(d, "a.txt"), data)
+            child = pexpect.spawn(PELCOR, [path], env=environment(), preexec_fn=limit,
+                                  timeout=20)
+            child.expect_exact(b"Action : write to file")
+            child.expect_exact(PROMPT)
+            self.assertEqual(read_file(path)[:1124], expected(data[:1124], "/1251"))
+            resource.prlimit(child.pid, resource.RLIMIT_FSIZE,
+                             (resource.RLIM_INFINITY, resource.RLIM_INFINITY))
+            child.send("r")
+            child.expect(pexpect.EOF)
+            child.close()
+            self.assertEqual(child.exitstatus, 0)
+            self.assertEqual(read_file(path), expected(data, "/1251"))
+
     def test_file_held_by_another_run(self):
         with TempDir() as d:
             data = bytes(range(256)) * 16

@@ -171,15 +171,16 @@ TEST_F(ConvertFileTest, FailedWrite) {
 }
 
 TEST_F(ConvertFileTest, FailedSeekNeverWritesElsewhere) {
-  // Seeks go before every read and every write; the second is the first write's. Its
-  // failure fails that write, which is reported and, on Abort, never happens at all.
+  // Every read and every write is positioned at its block's offset first; the second
+  // positioning is the first write's. Its failure fails that write, which is reported
+  // and, on Abort, never happens at all.
   Fail(kFaultSeek, 2, 1, 22);
   Answer("a");
   ConvertFileInPlace(path_.c_str());
   EXPECT_TRUE(Reported("write to file"));
   EXPECT_EQ(FileBytes(), original_);
 
-  // A failed seek before a read is that read's failure; Repeat then goes on normally.
+  // A failed positioning of a read is that read's failure; Repeat then goes on normally.
   Fresh();
   Fail(kFaultSeek, 3, 1, 22);
   Answer("r");

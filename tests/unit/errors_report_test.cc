@@ -170,4 +170,37 @@ TEST_F(ErrorReportTest, ActionStaysUntilTheNextOneIsSet) {
   EXPECT_EQ(console.pieces[16], "opening file b.txt");
 }
 
+// Longer than one piece of the console output, with every byte value of code page 866.
+std::string LongCp866Text() {
+  std::string text;
+  for (int i = 0; i < 700; ++i)
+    text += static_cast<char>(1 + i % 255);
+  return text;
+}
+
+TEST(ConsoleOutput, LongTextArrivesWholeAndInOrder) {
+  const std::string text = LongCp866Text();
+  {
+    ConsoleCapture console;
+    WriteText(text.c_str());
+    EXPECT_EQ(console.Joined(), text);
+  }
+
+  // On a descriptor it leaves in the user's charset, as a direct conversion gives it.
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const HANDLE saved = StdHandles.output;
+  StdHandles.output = HandleFromFd(fds[1]);
+  WriteText(text.c_str());
+  StdHandles.output = saved;
+  close(fds[1]);
+  std::string shown(8192, '\0');
+  shown.resize(static_cast<size_t>(read(fds[0], shown.data(), shown.size())));
+  close(fds[0]);
+  std::string expected(8192, '\0');
+  expected.resize(ConvertCharset(kCharsetUser, kCharsetOem, text.data(), text.size(),
+                                 expected.data(), expected.size(), "?", 1, nullptr));
+  EXPECT_EQ(shown, expected);
+}
+
 }  // namespace

@@ -12,7 +12,7 @@
 #include "platform/posix/posix_layer.h"
 #include "platform/posix/seams.h"
 
-/// Collects every WriteConsoleA call as one piece while it lives.
+/// Collects every WriteConsoleW call as one piece of code page 866 bytes while it lives.
 class ConsoleCapture {
  public:
   ConsoleCapture() {

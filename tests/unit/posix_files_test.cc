@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -153,6 +154,45 @@ TEST_F(PosixFilesTest, DescriptorsOpenedElsewhereKeepTheSystemsPosition) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ESPIPE));
   EXPECT_EQ(Read(HandleFromFd(fds[0]), 10), "cdef");
   close(fds[0]);
+}
+
+TEST_F(PosixFilesTest, TransfersAtANamedOffsetGoThereWhateverThePosition) {
+  HANDLE file = Open(path_);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Seek(file, 100, FILE_BEGIN), 100);
+  OVERLAPPED at = {};
+  at.Offset = 2000;
+  std::string bytes(1024, '\0');
+  DWORD count = 0;
+  EXPECT_TRUE(ReadFile(file, bytes.data(), 1024, &count, &at));
+  EXPECT_EQ(bytes.substr(0, count), original_.substr(2000));  // short: the end of the file
+  EXPECT_EQ(Seek(file, 0, FILE_CURRENT), 3000);               // the position follows, as on Windows
+  at.Offset = 10;
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(file, "xyz", 3, &written, &at));
+  EXPECT_EQ(written, 3u);
+  EXPECT_EQ(Read(file, 2), original_.substr(13, 2));
+
+  // At or past the end a read at an offset fails with the end of the file, as on Windows.
+  for (DWORD offset : {3000u, 5000u}) {
+    at.Offset = offset;
+    count = 7;
+    EXPECT_FALSE(ReadFile(file, bytes.data(), 1024, &count, &at));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
+    EXPECT_EQ(count, 0u);
+  }
+
+  // The high part reaches the system; an offset it cannot address fails the transfer.
+  at.Offset = 5;
+  at.OffsetHigh = 1;
+  EXPECT_TRUE(WriteFile(file, "q", 1, &written, &at));
+  at.OffsetHigh = 0x80000000u;
+  EXPECT_FALSE(WriteFile(file, "r", 1, &written, &at));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(EINVAL));
+  EXPECT_TRUE(CloseHandle(file));
+  struct stat status;
+  ASSERT_EQ(stat(path_.c_str(), &status), 0);
+  EXPECT_EQ(status.st_size, 0x100000006LL);
 }
 
 }  // namespace

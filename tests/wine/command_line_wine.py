@@ -56,8 +56,8 @@ class StartedFromCmd(unittest.TestCase):
         is answered with Abort, so that a run that should have shown none still ends."""
         with open(os.path.join(self.root, "work", "run.bat"), "wb") as f:
             f.write(b"@P:\r\n@cd \\work\r\n@" + command.encode("ascii") + b"\r\n")
-        console = wine_run.Console("en", ["/c", r"P:\work\run.bat"], cwd=self.root,
-                                   program="cmd")
+        console = wine_run.Console("en", [], cwd=self.root,
+                                   program=["cmd", "/c", r"P:\work\run.bat"])
         if console.child.expect_exact([pexpect.EOF, PROMPT]) == 1:
             console.output += console.child.before + console.child.after
             console.answer("a", None)

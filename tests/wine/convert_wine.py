@@ -67,6 +67,14 @@ class WholeFileTest(unittest.TestCase):
                 self.assertEqual(len(result), len(data))
                 self.assertEqual(result, wine_run.converted(data, direction))
 
+    def test_files_ending_on_a_block_boundary(self):
+        # Each block is read at its offset; a read that starts at the end of the file is
+        # the end of the conversion, not a failure to report.
+        for size in [0, 1024, 3072]:
+            data = random.Random(size).randbytes(size)
+            with self.subTest(size=size):
+                self.assertEqual(self.convert(data, ["/866"]), wine_run.converted(data, "/866"))
+
     def test_cyrillic_file_name_reaches_the_file(self):
         # The command line comes in the ANSI code page, 1251 in a Russian prefix, and
         # the name is widened from it to open the file.
@@ -83,6 +91,13 @@ def system_text_of_missing_file(kind, folder):
     _, output, errors = wine_run.run_redirected(kind, ["cmd", "/c", "type", "missing.txt"],
                                                 folder)
     return (output + errors).decode(ANSI_CODE_PAGE[kind]).strip().splitlines()[0]
+
+
+def missing_file_report(kind, folder, template):
+    """The lines of the report on a missing file, from the template of its language."""
+    # The system's text is shown trimmed, without its full stop, first letter in lower case.
+    text = system_text_of_missing_file(kind, folder).strip().removesuffix(".")
+    return [line.format(text[0].lower() + text[1:]) for line in template]
 
 
 ANSI_CODE_PAGE = {"en": "cp1252", "ru": "cp1251"}
@@ -106,9 +121,7 @@ class MissingFileTest(unittest.TestCase):
         """A missing file is reported; the repeat key shows the report again and the
         abort key ends the run, which still exits with 0 and creates nothing."""
         with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
-            # Shown trimmed, without its full stop, first letter in lower case.
-            text = system_text_of_missing_file(kind, folder).strip().removesuffix(".")
-            report = [line.format(text[0].lower() + text[1:]) for line in template]
+            report = missing_file_report(kind, folder, template)
             prompt = report[-1]
             console = wine_run.Console(kind, ["missing.txt"], cwd=folder)
             console.expect(prompt)

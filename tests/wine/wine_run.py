@@ -172,11 +172,12 @@ class Console:
     """Pelcor.exe running in a pseudo-terminal, through Wine's console."""
 
     def __init__(self, kind, args, cwd=None, program=None):
-        """Runs Pelcor.exe, or the given program, with args."""
-        self.child = pexpect.spawn(WINE, [program or PELCOR_EXE] + list(args),
-                                   env=environment(kind), cwd=cwd, encoding="utf-8",
-                                   codec_errors="replace", timeout=TIMEOUT,
-                                   dimensions=(25, 200))
+        """Runs Pelcor.exe with args, or the given program (a Windows command line as a
+        list) when there is one."""
+        command = list(program) if program is not None else [PELCOR_EXE] + list(args)
+        self.child = pexpect.spawn(WINE, command, env=environment(kind),
+                                   cwd=cwd, encoding="utf-8", codec_errors="replace",
+                                   timeout=TIMEOUT, dimensions=(25, 200))
         self.output = ""
         self.ended = False
 
@@ -223,19 +224,25 @@ def run_console(kind, args, cwd=None):
     return Console(kind, args, cwd).finish()
 
 
-def run_redirected(kind, program, cwd=None):
+def run_program_in_console(kind, program, cwd=None):
+    """Runs a program (a Windows command line as a list) to its end in a pseudo-terminal;
+    returns (visible lines, exit code)."""
+    return Console(kind, [], cwd, program).finish()
+
+
+def run_redirected(kind, program, cwd=None, timeout=TIMEOUT):
     """Runs a program (a Windows command line as a list) with its input on /dev/null and
     its output and error output in files; returns (exit code, output, error output)."""
     # Files, not pipes: a pipe may be held open by processes the program starts.
     with tempfile.TemporaryFile() as output, tempfile.TemporaryFile() as errors:
         status = subprocess.run([WINE] + list(program), env=environment(kind), cwd=cwd,
                                 stdin=subprocess.DEVNULL, stdout=output, stderr=errors,
-                                timeout=TIMEOUT).returncode
+                                timeout=timeout).returncode
         output.seek(0)
         errors.seek(0)
         return status, output.read(), errors.read()
 
 
-def run_pelcor_redirected(kind, args, cwd=None):
+def run_pelcor_redirected(kind, args, cwd=None, timeout=TIMEOUT):
     """Runs Pelcor.exe with its output in a file; returns (exit code, output bytes)."""
-    return run_redirected(kind, [PELCOR_EXE] + list(args), cwd)[:2]
+    return run_redirected(kind, [PELCOR_EXE] + list(args), cwd, timeout)[:2]

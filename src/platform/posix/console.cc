@@ -1,5 +1,5 @@
-// Console output: code page 866 text leaves in the user's charset, to a terminal, a pipe
-// or a file alike.
+// Console output: UTF-16 text leaves in the user's charset, to a terminal, a pipe or a
+// file alike.
 #include <errno.h>
 #include <unistd.h>
 
@@ -25,26 +25,33 @@ bool WriteAll(int fd, const char* bytes, size_t count) {
 
 }  // namespace
 
-BOOL WriteConsoleA(HANDLE output, const void* buffer, DWORD count, LPDWORD written,
+BOOL WriteConsoleW(HANDLE output, const void* buffer, DWORD count, LPDWORD written,
                    LPVOID reserved) {
   (void)reserved;
   if (written != nullptr) *written = 0;
-  const char* bytes = static_cast<const char*>(buffer);
-  if (PlatformSeams.consoleOutput != nullptr) {
-    PlatformSeams.consoleOutput(bytes, count);
-    if (written != nullptr) *written = count;
-    return TRUE;
-  }
+  const WCHAR* units = static_cast<const WCHAR*>(buffer);
   const int fd = FdFromHandle(output);
-  if (fd < 0) return FailWith(EBADF);
-  // Converted a piece at a time: one cp866 byte is at most four bytes of any charset.
+  if (PlatformSeams.consoleOutput == nullptr && fd < 0) return FailWith(EBADF);
+  // Converted a piece at a time: one UTF-16 unit is at most four bytes of any charset,
+  // and a piece never ends between the two units of a surrogate pair.
   char converted[1024];
   DWORD done = 0;
   while (done < count) {
-    const DWORD piece = count - done < 256 ? count - done : 256;
-    const size_t n = ConvertCharset(kCharsetUser, kCharsetOem, bytes + done, piece, converted,
-                                    sizeof converted, "?", 1, nullptr);
-    if (!WriteAll(fd, converted, n)) return FailWithErrno();
+    DWORD piece = count - done < 256 ? count - done : 256;
+    if (piece > 1 && units[done + piece - 1] >= 0xD800 && units[done + piece - 1] <= 0xDBFF) {
+      --piece;
+    }
+    const char* from = reinterpret_cast<const char*>(units + done);
+    if (PlatformSeams.consoleOutput != nullptr) {
+      // The seam sees the console's own code page, 866, as the program formatted it.
+      const size_t n = ConvertCharset(kCharsetOem, kCharsetUtf16, from, piece * sizeof(WCHAR),
+                                      converted, sizeof converted, "?", 1, nullptr);
+      PlatformSeams.consoleOutput(converted, static_cast<DWORD>(n));
+    } else {
+      const size_t n = ConvertCharset(kCharsetUser, kCharsetUtf16, from, piece * sizeof(WCHAR),
+                                      converted, sizeof converted, "?", 1, nullptr);
+      if (!WriteAll(fd, converted, n)) return FailWithErrno();
+    }
     done += piece;
   }
   if (written != nullptr) *written = count;

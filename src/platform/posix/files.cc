@@ -2,10 +2,10 @@
 // transfers and 64-bit positions.
 //
 // The layer keeps the position of every file it opened itself and transfers with pread
-// and pwrite at that position, so that setting the position costs no system call: a
-// block read and written back in place costs two calls instead of four. Descriptors it
-// did not open (or past its table) keep the system's own position through read, write
-// and lseek.
+// and pwrite at that position, so that setting the position costs no system call.
+// Descriptors it did not open (or past its table) keep the system's own position through
+// read, write and lseek. A transfer that names its offset (the Offset of an OVERLAPPED)
+// goes there with pread or pwrite on any descriptor.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -72,12 +72,12 @@ ssize_t WriteAt(int fd, const HeldPosition* held, const char* bytes, size_t size
   return held != nullptr ? pwrite(fd, bytes, size, held->position + done) : write(fd, bytes, size);
 }
 
-// Moves size bytes, going on after interrupted and short transfers, and returns how many
-// moved; *error is 0 or the reason it stopped short. A read stops at the end of the file;
-// a write that moves nothing and names no error has failed (EIO), or it would be tried
-// for ever. The bytes moved are passed, as the system's position would be.
-DWORD TransferAll(int fd, bool writing, char* bytes, DWORD size, int* error) {
-  HeldPosition* held = HeldFor(fd);
+// Moves size bytes at the held position (or the system's, without one), going on after
+// interrupted and short transfers, and returns how many moved; *error is 0 or the reason
+// it stopped short. A read stops at the end of the file; a write that moves nothing and
+// names no error has failed (EIO), or it would be tried for ever. The bytes moved are
+// passed, as the system's position would be.
+DWORD TransferAll(int fd, HeldPosition* held, bool writing, char* bytes, DWORD size, int* error) {
   DWORD done = 0;
   *error = 0;
   while (done < size) {
@@ -108,6 +108,28 @@ int SeekHeld(int fd, HeldPosition* held, int64_t offset, int whence, off_t* posi
   if (__builtin_add_overflow(base, offset, &target) || target < 0) return EINVAL;
   *position = held->position = target;
   return 0;
+}
+
+// Where a transfer that names its offset goes: there, whatever the held position. A
+// transfer whose end lies past what the system can address fails before it starts.
+bool PositionOf(const OVERLAPPED* overlapped, DWORD size, HeldPosition* at) {
+  if (const FileFault* fault = DueFault(kFaultSeek)) {
+    FailWith(fault->error);
+    return false;
+  }
+  const uint64_t offset = static_cast<uint64_t>(overlapped->OffsetHigh) << 32 | overlapped->Offset;
+  if (offset > static_cast<uint64_t>(INT64_MAX) - size) {
+    FailWith(EINVAL);
+    return false;
+  }
+  *at = {true, static_cast<off_t>(offset)};
+  return true;
+}
+
+// After a transfer at a named offset the handle's position follows it, as it does on a
+// synchronous Windows handle.
+void FollowTransfer(int fd, const HeldPosition& at) {
+  if (HeldPosition* held = HeldFor(fd)) held->position = at.position;
 }
 
 // The name in the user's charset, or the error that stops the open. A character that
@@ -212,25 +234,32 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
-  (void)overlapped;
   if (read != nullptr) *read = 0;
+  HeldPosition at;
+  if (overlapped != nullptr && !PositionOf(overlapped, toRead, &at)) return FALSE;
   const FileFault* fault = DueFault(kFaultRead);
   if (fault != nullptr && fault->movedFirst == 0) return FailWith(fault->error);
   const int fd = FdFromHandle(file);
   if (fd < 0) return FailWith(EBADF);
   int error = 0;
   const DWORD limit = fault != nullptr && fault->movedFirst < toRead ? fault->movedFirst : toRead;
-  const DWORD done = TransferAll(fd, false, static_cast<char*>(buffer), limit, &error);
+  const DWORD done = TransferAll(fd, overlapped != nullptr ? &at : HeldFor(fd), false,
+                                 static_cast<char*>(buffer), limit, &error);
+  if (overlapped != nullptr) FollowTransfer(fd, at);
   if (fault != nullptr) return FailWith(fault->error);
   if (error != 0) return FailWith(static_cast<DWORD>(error));
   if (read != nullptr) *read = done;
+  // At or past the end, a read at a named offset fails where one at the position
+  // delivers nothing.
+  if (overlapped != nullptr && done == 0 && toRead > 0) return FailWith(ERROR_HANDLE_EOF);
   return TRUE;
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                LPOVERLAPPED overlapped) {
-  (void)overlapped;
   if (written != nullptr) *written = 0;
+  HeldPosition at;
+  if (overlapped != nullptr && !PositionOf(overlapped, toWrite, &at)) return FALSE;
   const FileFault* fault = DueFault(kFaultWrite);
   if (fault != nullptr && fault->movedFirst == 0) return FailWith(fault->error);
   const int fd = FdFromHandle(file);
@@ -238,8 +267,9 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
   int error = 0;
   const DWORD limit = fault != nullptr && fault->movedFirst < toWrite ? fault->movedFirst : toWrite;
   // TransferAll only reads from the bytes when it writes.
-  const DWORD done =
-      TransferAll(fd, true, static_cast<char*>(const_cast<void*>(buffer)), limit, &error);
+  const DWORD done = TransferAll(fd, overlapped != nullptr ? &at : HeldFor(fd), true,
+                                 static_cast<char*>(const_cast<void*>(buffer)), limit, &error);
+  if (overlapped != nullptr) FollowTransfer(fd, at);
   if (written != nullptr) *written = done;
   if (fault != nullptr) return FailWith(fault->error);
   return error != 0 ? FailWith(static_cast<DWORD>(error)) : TRUE;

@@ -13,9 +13,10 @@ namespace {
 constexpr char kReplacementUnit[2] = {'\xFD', '\xFF'};
 
 bool CharsetOfCodePage(UINT codePage, Charset* charset) {
-  if (codePage == CP_ACP) {
+  // The system's ANSI and OEM code pages are 1251 and 866, which may also be named.
+  if (codePage == CP_ACP || codePage == 1251) {
     *charset = kCharsetAnsi;
-  } else if (codePage == CP_OEMCP) {
+  } else if (codePage == CP_OEMCP || codePage == 866) {
     *charset = kCharsetOem;
   } else {
     return false;

@@ -4,7 +4,9 @@
 
 #include "platform/platform.h"
 
-/// The file services whose failures a test can plan.
+/// The file services whose failures a test can plan. kFaultSeek is every positioning:
+/// SetFilePointer, and the offset that a ReadFile or WriteFile names, which is taken
+/// before the transfer (so a planned failure there leaves the transfer uncounted).
 enum FaultedCall {
   kFaultOpen,
   kFaultRead,
@@ -45,7 +47,7 @@ struct PlannedInput {
 };
 
 struct PlatformSeamsRecord {
-  /// When set, receives the bytes handed to WriteConsoleA (code page 866, unconverted)
+  /// When set, receives the text handed to WriteConsoleW, as code page 866 bytes,
   /// instead of the console.
   void (*consoleOutput)(const char* bytes, DWORD count);
   FileFault fileFaults[kFaultedCallCount];
