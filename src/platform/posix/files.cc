@@ -132,6 +132,27 @@ void FollowTransfer(int fd, const HeldPosition& at) {
   if (HeldPosition* held = HeldFor(fd)) held->position = at.position;
 }
 
+// The transfer of ReadFile (call kFaultRead) or WriteFile (kFaultWrite): at the offset
+// the OVERLAPPED names, or else at the file position, with any fault a test planned for
+// the call. *done receives the bytes moved, also when the transfer then fails.
+BOOL Transfer(HANDLE file, FaultedCall call, char* bytes, DWORD size, LPOVERLAPPED overlapped,
+              DWORD* done) {
+  *done = 0;
+  HeldPosition at;
+  if (overlapped != nullptr && !PositionOf(overlapped, size, &at)) return FALSE;
+  const FileFault* fault = DueFault(call);
+  if (fault != nullptr && fault->movedFirst == 0) return FailWith(fault->error);
+  const int fd = FdFromHandle(file);
+  if (fd < 0) return FailWith(EBADF);
+  int error = 0;
+  const DWORD limit = fault != nullptr && fault->movedFirst < size ? fault->movedFirst : size;
+  *done = TransferAll(fd, overlapped != nullptr ? &at : HeldFor(fd), call == kFaultWrite, bytes,
+                      limit, &error);
+  if (overlapped != nullptr) FollowTransfer(fd, at);
+  if (fault != nullptr) return FailWith(fault->error);
+  return error != 0 ? FailWith(static_cast<DWORD>(error)) : TRUE;
+}
+
 // The name in the user's charset, or the error that stops the open. A character that
 // the charset cannot hold, or one that stood for an unconvertible character on the
 // command line (U+FFFD), fails it: a name is never bent into the name of another file.
@@ -235,19 +256,10 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
   if (read != nullptr) *read = 0;
-  HeldPosition at;
-  if (overlapped != nullptr && !PositionOf(overlapped, toRead, &at)) return FALSE;
-  const FileFault* fault = DueFault(kFaultRead);
-  if (fault != nullptr && fault->movedFirst == 0) return FailWith(fault->error);
-  const int fd = FdFromHandle(file);
-  if (fd < 0) return FailWith(EBADF);
-  int error = 0;
-  const DWORD limit = fault != nullptr && fault->movedFirst < toRead ? fault->movedFirst : toRead;
-  const DWORD done = TransferAll(fd, overlapped != nullptr ? &at : HeldFor(fd), false,
-                                 static_cast<char*>(buffer), limit, &error);
-  if (overlapped != nullptr) FollowTransfer(fd, at);
-  if (fault != nullptr) return FailWith(fault->error);
-  if (error != 0) return FailWith(static_cast<DWORD>(error));
+  DWORD done;
+  if (!Transfer(file, kFaultRead, static_cast<char*>(buffer), toRead, overlapped, &done)) {
+    return FALSE;  // the count stays 0: nothing read counts after a failure
+  }
   if (read != nullptr) *read = done;
   // At or past the end, a read at a named offset fails where one at the position
   // delivers nothing.
@@ -257,22 +269,12 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
                LPOVERLAPPED overlapped) {
-  if (written != nullptr) *written = 0;
-  HeldPosition at;
-  if (overlapped != nullptr && !PositionOf(overlapped, toWrite, &at)) return FALSE;
-  const FileFault* fault = DueFault(kFaultWrite);
-  if (fault != nullptr && fault->movedFirst == 0) return FailWith(fault->error);
-  const int fd = FdFromHandle(file);
-  if (fd < 0) return FailWith(EBADF);
-  int error = 0;
-  const DWORD limit = fault != nullptr && fault->movedFirst < toWrite ? fault->movedFirst : toWrite;
-  // TransferAll only reads from the bytes when it writes.
-  const DWORD done = TransferAll(fd, overlapped != nullptr ? &at : HeldFor(fd), true,
-                                 static_cast<char*>(const_cast<void*>(buffer)), limit, &error);
-  if (overlapped != nullptr) FollowTransfer(fd, at);
-  if (written != nullptr) *written = done;
-  if (fault != nullptr) return FailWith(fault->error);
-  return error != 0 ? FailWith(static_cast<DWORD>(error)) : TRUE;
+  DWORD done;
+  // Transfer only reads from the bytes when it writes.
+  const BOOL ok = Transfer(file, kFaultWrite, static_cast<char*>(const_cast<void*>(buffer)),
+                           toWrite, overlapped, &done);
+  if (written != nullptr) *written = done;  // also what a failed write moved
+  return ok;
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method) {
