@@ -11,16 +11,6 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-// The first match of a switch word in tail that starts the tail or follows a space.
-char* FindSwitchWord(char* tail, const char* word) {
-  char* from = tail;
-  for (;;) {
-    char* found = StrFind(from, word);
-    if (found == nullptr || found == tail || found[-1] == ' ') return found;
-    from = found + 1;
-  }
-}
-
 }  // namespace
 
 bool ExtractCommandTail(const char* commandLine, char* destination) {
@@ -54,11 +44,11 @@ bool GetCommandTail(char* destination) {
 }
 
 void ParseSwitch(char* tail) {
-  char* found = FindSwitchWord(tail, "/866");
+  char* found = StrFindWordStart(tail, "/866");
   if (found != nullptr) {
     ByteConverter = MapCp866ToCp1251;
   } else {
-    found = FindSwitchWord(tail, "/1251");
+    found = StrFindWordStart(tail, "/1251");
     ByteConverter = MapCp1251ToCp866;
   }
   // A switch at the very first byte has no byte before it to cut; the tail then names a

@@ -35,6 +35,14 @@ char* StrFind(char* s, const char* pattern) {
   }
 }
 
+char* StrFindWordStart(char* s, const char* pattern) {
+  for (char* from = s;;) {
+    char* found = StrFind(from, pattern);
+    if (found == nullptr || found == s || found[-1] == ' ') return found;
+    from = found + 1;
+  }
+}
+
 char* StrTrimLeftChar(char* s, char c) {
   uint32_t skip = 0;
   while (s[skip] == c && c != 0)

@@ -35,6 +35,10 @@ char* StrCopyMax(char* dst, const char* src, uint16_t limit);
 /// "/866", "x/866" does. An empty pattern is found at the start.
 char* StrFind(char* s, const char* pattern);
 
+/// The first match of pattern, by StrFind's search, that begins a word: it starts s or
+/// follows a space. nullptr when there is none.
+char* StrFindWordStart(char* s, const char* pattern);
+
 /// Remove the run of bytes equal to c at the start (moving the rest down), at the end,
 /// or at both ends. Each returns s.
 char* StrTrimLeftChar(char* s, char c);

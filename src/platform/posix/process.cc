@@ -80,18 +80,17 @@ struct NameRange {
   bool enclosed;
 };
 
-size_t SwitchWordAt(const char* text, const char* word) {
-  for (const char* p = strstr(text, word); p != nullptr; p = strstr(p + 1, word)) {
-    if (p == text || p[-1] == ' ') return static_cast<size_t>(p - text);
-  }
-  return strlen(text);
+// Where the switch word starts, by the tool's own search, or the end of the text.
+size_t SwitchWordAt(char* text, const char* word) {
+  const char* found = StrFindWordStart(text, word);
+  return found != nullptr ? static_cast<size_t>(found - text) : strlen(text);
 }
 
-NameRange FileNameIn(const char* arguments) {
+NameRange FileNameIn(char* arguments) {
   NameRange name = {0, 0, false};
   while (arguments[name.begin] == ' ' || arguments[name.begin] == '\t')
     ++name.begin;
-  const char* tail = arguments + name.begin;
+  char* tail = arguments + name.begin;
   size_t end = SwitchWordAt(tail, "/866");
   if (tail[end] == 0) end = SwitchWordAt(tail, "/1251");
   while (end > 0 && tail[end - 1] == ' ')
