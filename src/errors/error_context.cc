@@ -22,7 +22,7 @@ void StoreErrorWord(uint32_t value) {
 }
 
 uint16_t ReportSystemError() {
-  StoreErrorWord(GetLastError());
+  StoreErrorWord(PlatformLastError());
   ClearAnswer();  // a system error is always put to the operator
   return ShowErrorReport();
 }

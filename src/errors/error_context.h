@@ -46,7 +46,7 @@ void ClearAnswer();
 /// recommendation (24-31).
 void StoreErrorWord(uint32_t value);
 
-/// Records GetLastError(), clears the answer, shows the report and returns the answer.
+/// Records the last system error, clears the answer, shows the report and returns the answer.
 uint16_t ReportSystemError();
 
 /// Records the given error, cause and recommendation and shows the report, unless an

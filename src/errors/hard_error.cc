@@ -1,7 +1,7 @@
 #include "errors/hard_error.h"
 
-#include "errors/code_segments.h"
 #include "errors/error_context.h"
+#include "platform/platform.h"
 
 uint16_t HardErrorInstructionLength(const uint8_t* code, uint32_t count) {
   // Operand-form lengths by the mod field; the entry for mod 2 depends on the address

@@ -32,7 +32,7 @@ uint16_t AskOperator() {
   AnswerCode answer = kAnswerNone;
   while (answer == kAnswerNone) {
     // Keys typed before the question, or rejected, never answer it.
-    FlushConsoleInputBuffer(StdHandles.input);
+    PlatformDiscardConsoleInput(StdHandles.input);
     const uint32_t key = WaitKeyRelease();
     // Without a console to answer from, the work stops rather than waiting for ever.
     answer = key == kNoMoreKeys ? kAnswerAbort : AnswerOfKey(key);
@@ -42,20 +42,17 @@ uint16_t AskOperator() {
 }
 
 uint32_t WaitKeyRelease() {
-  const HANDLE input = StdHandles.input;
+  const PlatformHandle input = StdHandles.input;
   for (;;) {
-    if (WaitForSingleObject(input, INFINITE) == WAIT_FAILED) return kNoMoreKeys;
-    DWORD pending = 0;
-    if (!GetNumberOfConsoleInputEvents(input, &pending)) return kNoMoreKeys;
+    if (!PlatformWaitConsoleInput(input)) return kNoMoreKeys;
+    uint32_t pending = 0;
+    if (!PlatformConsoleEventCount(input, &pending)) return kNoMoreKeys;
     // Presses, repeats and every other kind of event are passed over: only the release
     // of a key counts, so a key already held when the prompt appears counts on release.
-    for (DWORD i = 0; i < pending; ++i) {
-      INPUT_RECORD record;
-      DWORD read = 0;
-      if (!ReadConsoleInputW(input, &record, 1, &read) || read == 0) continue;
-      if (record.EventType == KEY_EVENT && !record.Event.KeyEvent.bKeyDown) {
-        return static_cast<uint16_t>(record.Event.KeyEvent.uChar.UnicodeChar);
-      }
+    for (uint32_t i = 0; i < pending; ++i) {
+      ConsoleEvent event;
+      if (!PlatformReadConsoleEvent(input, &event)) continue;
+      if (event.isKey && !event.keyDown) return event.character;
     }
   }
 }

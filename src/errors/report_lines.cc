@@ -13,10 +13,6 @@ char SystemErrorBuffer[kSystemErrorTextSize];
 char CauseNumberBuffer[kNumberTextSize];
 char RecommendationNumberBuffer[kNumberTextSize];
 
-// The language FormatMessageW is asked for: the user's default, the value of
-// MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT).
-constexpr DWORD kUserDefaultLanguage = 0x0400;
-
 // Stands in for a missing argument list: every text empty, every number 0.
 const FormatSlot kNoArguments[8] = {};
 
@@ -44,30 +40,22 @@ const char* ActionText() {
 }
 
 const char* SystemErrorText() {
-  const DWORD number = ErrorContext.errorNumber;
-  LPWSTR message = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
-      nullptr, number, kUserDefaultLanguage, reinterpret_cast<LPWSTR>(&message), 0, nullptr);
-  if (length == 0 || message == nullptr) {
-    // The system has no text for this number: the line shows the number itself.
-    if (message != nullptr) LocalFree(message);
-    return NumberText(SystemErrorBuffer, sizeof SystemErrorBuffer, number);
-  }
-  // A text too long for the buffer fills it and fails; whatever was written, the last
-  // byte ends it, and nothing of an earlier report is left behind.
+  const PlatformError number = ErrorContext.errorNumber;
+  // Whatever the system writes, the last byte ends it, and nothing of an earlier report
+  // is left behind.
   for (char& byte : SystemErrorBuffer)
     byte = 0;
-  WideCharToMultiByte(CP_ACP, 0, message, -1, SystemErrorBuffer, sizeof SystemErrorBuffer, nullptr,
-                      nullptr);
+  if (!PlatformErrorText(number, SystemErrorBuffer, sizeof SystemErrorBuffer)) {
+    // The system has no text for this number: the line shows the number itself.
+    return NumberText(SystemErrorBuffer, sizeof SystemErrorBuffer, number);
+  }
   SystemErrorBuffer[sizeof SystemErrorBuffer - 1] = 0;
-  LocalFree(message);
 
   StrTrimBelow(SystemErrorBuffer, 32);
   StrStripLastChar(SystemErrorBuffer, '.');
   // Still in the ANSI code page here, which is the one the character services know.
   SystemErrorBuffer[0] = static_cast<char>(CharToLower(static_cast<uint8_t>(SystemErrorBuffer[0])));
-  CharToOemA(SystemErrorBuffer, SystemErrorBuffer);
+  PlatformToConsoleCodePage(SystemErrorBuffer, SystemErrorBuffer);
   return SystemErrorBuffer;
 }
 

@@ -27,18 +27,18 @@ bool Aborted() {
 // Each block is read and written at its own offset, which goes with every attempt of
 // the transfer: no attempt depends on where an earlier one, failed or not, left the file
 // position, so no block can ever land anywhere but where it was read.
-bool ReadBlockAt(HANDLE file, uint64_t offset, DWORD* count) {
-  return ReadFileBlock(file, offset, BlockBuffer, kBlockSize, count) != 0;
+bool ReadBlockAt(PlatformHandle file, uint64_t offset, uint32_t* count) {
+  return ReadFileBlock(file, offset, BlockBuffer, kBlockSize, count);
 }
 
-bool WriteBlockAt(HANDLE file, uint64_t offset, DWORD count) {
-  return WriteFileBlock(file, offset, BlockBuffer, count) != 0;
+bool WriteBlockAt(PlatformHandle file, uint64_t offset, uint32_t count) {
+  return WriteFileBlock(file, offset, BlockBuffer, count);
 }
 
 // Reads, converts and writes back every block, until a short read or an Abort.
-void ConvertBlocks(HANDLE file, const FormatSlot* arguments) {
+void ConvertBlocks(PlatformHandle file, const FormatSlot* arguments) {
   uint64_t offset = 0;
-  DWORD count = kBlockSize;
+  uint32_t count = kBlockSize;
   // A read shorter than a block is the last; it is still converted and written.
   while (count == kBlockSize) {
     SetErrorAction(kActionReadFile, arguments);
@@ -58,9 +58,9 @@ void ConvertBlocks(HANDLE file, const FormatSlot* arguments) {
 
 // The open of a name whose end is missing: it fails as the system fails a name too
 // long for it, and touches nothing.
-HANDLE RefuseCutName() {
-  SetLastError(ERROR_FILENAME_EXCED_RANGE);
-  return INVALID_HANDLE_VALUE;
+PlatformHandle RefuseCutName() {
+  PlatformSetLastError(kErrorNameTooLong);
+  return kNoHandle;
 }
 
 }  // namespace
@@ -70,16 +70,16 @@ void ConvertFileInPlace(const char* name, NameState state) {
   // copy in the console's code page, as long as an action text can hold.
   char shown[kActionTextSize];
   StrCopyMax(shown, name, sizeof shown - 1);
-  CharToOemA(shown, shown);
+  PlatformToConsoleCodePage(shown, shown);
   // The action texts show the name through this list for as long as the call lasts.
   FormatSlot arguments[1];
   arguments[0].text = shown;
 
   SetErrorAction(kActionOpenFile, arguments);
-  HANDLE file = INVALID_HANDLE_VALUE;
+  PlatformHandle file = kNoHandle;
   Guarded([&] {
     file = state == kNameWhole ? OpenFileForUpdate(name) : RefuseCutName();
-    return file != INVALID_HANDLE_VALUE;
+    return file != kNoHandle;
   });
   // After an Abort no handle was obtained and there is nothing to close.
   if (!Aborted()) {
@@ -87,7 +87,7 @@ void ConvertFileInPlace(const char* name, NameState state) {
     // A system may report only now that written data did not reach the disk. That is
     // the write's failure; the handle is gone all the same, so whatever the answer the
     // run ends here.
-    if (!CloseFile(file) && file != INVALID_HANDLE_VALUE) {
+    if (!CloseFile(file) && file != kNoHandle) {
       SetErrorAction(kActionWriteFile, arguments);
       ReportSystemError();
     }

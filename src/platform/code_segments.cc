@@ -1,9 +1,7 @@
 // Code segments as fault events name them, for the critical-error entry. Both targets
 // run flat code, so one implementation serves them: a segment is readable only once
 // whoever delivers the events has mapped it, and the task ends through the platform's
-// own ExitProcess.
-#include "errors/code_segments.h"
-
+// own exit.
 #include "platform/platform.h"
 
 namespace {
@@ -34,5 +32,5 @@ uint32_t PlatformReadCode(uint16_t segment, uint16_t offset, uint8_t* out, uint3
 void PlatformEndTask(uint16_t task, uint16_t flag) {
   (void)task;  // only the current task can be ended
   (void)flag;
-  ExitProcess(0);
+  PlatformExit(0);
 }

@@ -1,186 +1,131 @@
-// The one door to the operating system.
+// The one door to the operating system, in the program's own terms.
 //
-// Every subsystem talks to the system through the Win32 functions declared here, by
-// their own names and signatures. On Windows this header is <windows.h>. Elsewhere it
-// declares the same small subset, and platform/posix/ implements it on top of POSIX so
-// that the program sees a Windows installation whose ANSI code page is 1251 and whose
-// OEM (console) code page is 866.
+// These are the services the program asks of the system. platform/win32/ implements each
+// with the Win32 calls of a Windows console program; platform/posix/ implements each with
+// POSIX and iconv, as a Windows installation whose ANSI code page is 1251 and whose console
+// code page is 866 would behave for the program. Nothing outside platform/ knows which
+// system it runs on. Texts cross the door in code page 1251 (names, the command line,
+// system messages) or 866 (console text), as the program keeps them.
 #pragma once
 
 #include <stdint.h>
 
-#ifdef _WIN32
+/// A file or console handle. kNoHandle is none.
+typedef intptr_t PlatformHandle;
+inline constexpr PlatformHandle kNoHandle = -1;
 
-// The system's own declarations. Its WCHAR is wchar_t, 16 bits wide there; code that
-// needs a UTF-16 unit writes WCHAR, never char16_t or wchar_t.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+/// A system error number, as the last error holds it: Windows error codes on Windows,
+/// errno values on POSIX. 0 is none.
+typedef uint32_t PlatformError;
 
-static_assert(sizeof(WCHAR) == 2, "a WCHAR is one UTF-16 unit");
+/// The system's error for a name too long for it.
+extern const PlatformError kErrorNameTooLong;
 
-// Exported under its plain name, as the system's loaders look it up.
-#define PLATFORM_EXPORT extern "C" __declspec(dllexport)
+// ---- Process ----
 
-#else  // POSIX
-
-#include <errno.h>
-#include <stddef.h>
-
-#define WINAPI
-#define PLATFORM_EXPORT extern "C" __attribute__((visibility("default")))
-
-typedef int BOOL;
-typedef unsigned char BYTE;
-typedef uint16_t WORD;
-typedef uint32_t DWORD;
-typedef int32_t LONG;
-typedef uint32_t UINT;
-typedef char CHAR;
-typedef char16_t WCHAR;
-typedef size_t SIZE_T;
-typedef LONG* PLONG;
-typedef DWORD* LPDWORD;
-typedef BYTE* LPBYTE;
-typedef CHAR* LPSTR;
-typedef const CHAR* LPCSTR;
-typedef WCHAR* LPWSTR;
-typedef const WCHAR* LPCWSTR;
-typedef void* LPVOID;
-typedef const void* LPCVOID;
-typedef void* HANDLE;
-typedef HANDLE HLOCAL;
-typedef struct PlatformKey* HKEY;
-typedef HKEY* PHKEY;
-typedef LONG LSTATUS;
-typedef DWORD REGSAM;
-typedef struct PlatformSecurityAttributes* LPSECURITY_ATTRIBUTES;
-typedef BOOL* LPBOOL;
-
-#define TRUE 1
-#define FALSE 0
-
-#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
-#define STD_INPUT_HANDLE ((DWORD)-10)
-#define STD_OUTPUT_HANDLE ((DWORD)-11)
-
-#define NO_ERROR 0
-#define ERROR_SUCCESS 0L
-#define ERROR_FILE_NOT_FOUND 2L
-// The layer's last error is an errno value: a name too long is ENAMETOOLONG there.
-#define ERROR_FILENAME_EXCED_RANGE ((DWORD)ENAMETOOLONG)
-#define ERROR_HANDLE_EOF 38L
-#define ERROR_INSUFFICIENT_BUFFER 122L
-#define ERROR_MORE_DATA 234L
-#define ERROR_MR_MID_NOT_FOUND 317L
-
-#define INFINITE 0xFFFFFFFFu
-#define WAIT_OBJECT_0 0u
-#define WAIT_TIMEOUT 0x00000102u
-#define WAIT_FAILED 0xFFFFFFFFu
-
-#define GENERIC_READ 0x80000000u
-#define GENERIC_WRITE 0x40000000u
-#define FILE_SHARE_READ 0x00000001u
-#define FILE_SHARE_WRITE 0x00000002u
-#define OPEN_EXISTING 3u
-#define FILE_ATTRIBUTE_NORMAL 0x00000080u
-#define FILE_BEGIN 0u
-#define FILE_CURRENT 1u
-#define FILE_END 2u
-#define INVALID_SET_FILE_POINTER ((DWORD)-1)
-
-#define LMEM_FIXED 0x0000u
-
-#define CP_ACP 0u
-#define CP_OEMCP 1u
-
-#define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100u
-#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200u
-#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000u
-
-#define HKEY_CURRENT_USER ((HKEY)(uintptr_t)0x80000001u)
-#define KEY_QUERY_VALUE 0x0001u
-#define REG_SZ 1u
-
-#define KEY_EVENT 0x0001u
-
-typedef struct _KEY_EVENT_RECORD {
-  BOOL bKeyDown;
-  WORD wRepeatCount;
-  WORD wVirtualKeyCode;
-  WORD wVirtualScanCode;
-  union {
-    WCHAR UnicodeChar;
-    CHAR AsciiChar;
-  } uChar;
-  DWORD dwControlKeyState;
-} KEY_EVENT_RECORD;
-
-// A transfer's file offset, given to ReadFile and WriteFile on a handle opened for
-// synchronous use: the call transfers at that offset and returns when it is done.
-typedef struct _OVERLAPPED {
-  uintptr_t Internal;
-  uintptr_t InternalHigh;
-  DWORD Offset;
-  DWORD OffsetHigh;
-  HANDLE hEvent;
-} OVERLAPPED, *LPOVERLAPPED;
-
-typedef struct _INPUT_RECORD {
-  WORD EventType;
-  union {
-    KEY_EVENT_RECORD KeyEvent;
-  } Event;
-} INPUT_RECORD, *PINPUT_RECORD;
-
-// Process
-LPSTR GetCommandLineA();
-[[noreturn]] void ExitProcess(UINT exitCode);
-HANDLE GetStdHandle(DWORD which);
-DWORD GetLastError();
-void SetLastError(DWORD error);
-
-// Console
-BOOL WriteConsoleW(HANDLE output, const void* buffer, DWORD count, LPDWORD written,
-                   LPVOID reserved);
-DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
-BOOL GetNumberOfConsoleInputEvents(HANDLE input, LPDWORD count);
-BOOL ReadConsoleInputW(HANDLE input, PINPUT_RECORD records, DWORD length, LPDWORD read);
-BOOL FlushConsoleInputBuffer(HANDLE input);
-
-// Files
-HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
-                   DWORD disposition, DWORD flags, HANDLE templateFile);
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
-               LPOVERLAPPED overlapped);
-DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
-BOOL CloseHandle(HANDLE handle);
-HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
-HLOCAL LocalFree(HLOCAL memory);
-
-// Code pages and system messages
-int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source, int sourceBytes, LPWSTR wide,
-                        int wideChars);
-int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideChars, LPSTR dest,
-                        int destBytes, LPCSTR defaultChar, LPBOOL usedDefault);
-BOOL CharToOemA(LPCSTR source, LPSTR dest);
-DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
-                     DWORD size, void* arguments);
-
-// Registry
-LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
-LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
-                         LPDWORD dataSize);
-LSTATUS RegCloseKey(HKEY key);
-
-#endif  // _WIN32
-
-/// Called first by main(), before the entry routine: lets the platform layer take the
-/// process arguments and prepare its services. Does nothing on Windows.
+/// Called first by main(): takes the process arguments and prepares the services (on
+/// POSIX: the standard descriptors, signals, the user's locale and the charset
+/// converters). May end the process with status 1 when a service cannot be had.
 void PlatformStart(int argc, char** argv);
+
+/// Ends the process with the given exit code, leaving the console as it was found.
+[[noreturn]] void PlatformExit(uint8_t code);
+
+/// The whole command line, program name first, as code page 1251 text. Lives as long as
+/// the process.
+const char* PlatformCommandLine();
+
+/// Copies the user's country code (the international calling code of the user's
+/// country, as text: "7" for Russia) into out, terminated and zero-filled to size bytes
+/// (at least 2). False when the system names none, or a longer one than fits.
+bool PlatformCountryCode(char* out, uint32_t size);
+
+// ---- Console ----
+
+enum StandardStream { kStandardInput = 0, kStandardOutput = 1 };
+
+/// The console input or output handle of the process.
+PlatformHandle PlatformStandardHandle(StandardStream which);
+
+/// Writes count bytes of code page 866 text to the console output, whatever code page
+/// the console is set to. Failures are not reported: there is nowhere to report them.
+void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count);
+
+/// Writes one line of plain ASCII text (without its line end) to standard error.
+void PlatformWriteErrorLine(const char* text);
+
+/// One console input event, as the prompt needs it.
+struct ConsoleEvent {
+  bool isKey;          // a key event; other events (mouse, focus, size) are passed over
+  bool keyDown;        // a press (or repeat) rather than a release
+  uint16_t character;  // the key's character as a UTF-16 unit, 0 for keys without one
+};
+
+/// Waits until console input is there. False when no further event can come.
+bool PlatformWaitConsoleInput(PlatformHandle input);
+
+/// The number of events waiting, without waiting. False when no further event can come.
+bool PlatformConsoleEventCount(PlatformHandle input, uint32_t* count);
+
+/// Takes the next event. False when none could be read.
+bool PlatformReadConsoleEvent(PlatformHandle input, ConsoleEvent* event);
+
+/// Discards keys typed but not yet read.
+void PlatformDiscardConsoleInput(PlatformHandle input);
+
+// ---- Files ----
+
+/// Opens an existing file, named in code page 1251, for reading and writing, shared with
+/// readers only: no second writer can open it while it is open. Returns kNoHandle on
+/// failure, the reason in the last error.
+PlatformHandle PlatformOpenForUpdate(const char* name);
+
+/// Reads up to size bytes at offset into buffer; *read receives the bytes read, fewer
+/// than size only at the end of the file (0 at or past it). On failure *read is 0.
+bool PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t size,
+                    uint32_t* read);
+
+/// Writes size bytes at offset; *written receives the bytes moved, also when the write
+/// fails after moving some, so that a write cut short can be told from one that failed.
+bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, uint32_t size,
+                     uint32_t* written);
+
+/// Closes the file. The handle is gone even when this fails (data that did not reach
+/// the disk): it is never to be closed again.
+bool PlatformClose(PlatformHandle file);
+
+// ---- Errors and code pages ----
+
+/// The last system error of this thread, and setting it.
+PlatformError PlatformLastError();
+void PlatformSetLastError(PlatformError error);
+
+/// The system's text for an error number in the user's language, as code page 1251, into
+/// out (size bytes): a text too long is cut and always terminated. False when the system
+/// has no text for the number.
+bool PlatformErrorText(PlatformError number, char* out, uint32_t size);
+
+/// Converts terminated code page 1251 text to the console's code page; out may be text
+/// itself, and needs as many bytes.
+void PlatformToConsoleCodePage(const char* text, char* out);
+
+// ---- Code segments, for the critical-error entry ----
+
+/// Lets the instruction bytes of code segment selector be read: size bytes at base.
+/// Nothing in the program maps code; whoever delivers a fault event does.
+void PlatformMapCode(uint16_t selector, const uint8_t* base, uint32_t size);
+
+/// Copies up to count bytes of code at segment:offset to out; returns how many could be
+/// read (0 for a segment that is not mapped). Never reads past the mapped bytes.
+uint32_t PlatformReadCode(uint16_t segment, uint16_t offset, uint8_t* out, uint32_t count);
+
+/// The termination service of a fault event: ends task 0 (this process) with the flag
+/// word given.
+[[noreturn]] void PlatformEndTask(uint16_t task, uint16_t flag);
+
+/// Exported under its plain name, as the system's loaders look it up.
+#ifdef _WIN32
+#define PLATFORM_EXPORT extern "C" __declspec(dllexport)
+#else
+#define PLATFORM_EXPORT extern "C" __attribute__((visibility("default")))
+#endif

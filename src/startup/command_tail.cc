@@ -40,7 +40,7 @@ bool ExtractCommandTail(const char* commandLine, char* destination) {
 }
 
 bool GetCommandTail(char* destination) {
-  return ExtractCommandTail(GetCommandLineA(), destination);
+  return ExtractCommandTail(PlatformCommandLine(), destination);
 }
 
 void ParseSwitch(char* tail) {

@@ -4,12 +4,12 @@
 #include "startup/tool_main.h"
 
 void ProcessEntry() {
-  StdHandles.input = GetStdHandle(STD_INPUT_HANDLE);
-  StdHandles.output = GetStdHandle(STD_OUTPUT_HANDLE);
+  StdHandles.input = PlatformStandardHandle(kStandardInput);
+  StdHandles.output = PlatformStandardHandle(kStandardOutput);
   ToolMain();
   ExitProgram(0);
 }
 
 void ExitProgram(uint8_t code) {
-  ExitProcess(code);
+  PlatformExit(code);
 }

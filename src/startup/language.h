@@ -8,9 +8,9 @@ struct MessageLanguageRecord {
 };
 extern MessageLanguageRecord MessageLanguage;
 
-/// The first character of the registry's "iCountry" value as a number (the low byte of
-/// its first two bytes with bits 4 and 5 cleared: '7' gives 7, "49" gives 4), or 0 when
-/// the key or the value cannot be read.
+/// The first character of the user's country code as a number (the low byte of its
+/// first two bytes with bits 4 and 5 cleared: "7" gives 7, "49" gives 4), or 0 when the
+/// system names none.
 uint16_t ReadCountryCode();
 
 /// Russian when the country code is 7, English otherwise; sets every table offset.
