@@ -8,11 +8,11 @@
 #include <string.h>
 #include <unistd.h>
 
-#include "platform/posix/posix_layer.h"
+#include "platform/posix/posix.h"
 
 namespace {
 
-const char* const kFixedNames[kCharsetCount] = {nullptr, nullptr, "CP1251", "CP866", "UTF-16LE"};
+const char* const kFixedNames[kCharsetCount] = {nullptr, nullptr, "CP1251", "CP866", "UTF-32LE"};
 
 // The charset named after the dot of a locale name ("ru_RU.KOI8-R@x" names KOI8-R).
 bool CharsetOfLocaleName(const char* locale, char* name, size_t size) {
@@ -83,10 +83,6 @@ bool IsUtf8(Charset charset) {
 
 // How many input bytes to step over at an unconvertible or invalid sequence.
 size_t SkipLength(Charset from, const unsigned char* in, size_t left) {
-  if (from == kCharsetUtf16) {
-    const bool highSurrogate = left >= 4 && (in[1] & 0xFC) == 0xD8;
-    return left < 2 ? left : highSurrogate ? 4 : 2;
-  }
   if (IsUtf8(from)) {
     size_t length = in[0] >= 0xF0 && in[0] < 0xF8 ? 4 : in[0] >= 0xE0 ? 3 : in[0] >= 0xC2 ? 2 : 1;
     if (length > left) return left;
@@ -129,13 +125,11 @@ const char* UserCharsetName() {
 }
 
 void RequireConversions() {
-  // Every pair that some service of the layer converts between.
+  // Every pair that some service converts between: the command line, console text,
+  // file names, the system's messages, names in reports and keys.
   const Charset pairs[][2] = {
-      {kCharsetAnsi, kCharsetUser},      {kCharsetUser, kCharsetOem},
-      {kCharsetUtf16, kCharsetUser},     {kCharsetUser, kCharsetUtf16},
-      {kCharsetUtf16, kCharsetMessages}, {kCharsetUtf16, kCharsetAnsi},
-      {kCharsetUtf16, kCharsetOem},      {kCharsetAnsi, kCharsetUtf16},
-      {kCharsetOem, kCharsetUtf16},      {kCharsetOem, kCharsetAnsi},
+      {kCharsetAnsi, kCharsetUser},     {kCharsetUser, kCharsetOem}, {kCharsetUser, kCharsetAnsi},
+      {kCharsetAnsi, kCharsetMessages}, {kCharsetOem, kCharsetAnsi}, {kCharsetUtf32, kCharsetUser},
   };
   for (const auto& pair : pairs) {
     if (Converter(pair[0], pair[1]) != reinterpret_cast<iconv_t>(-1)) continue;
@@ -182,29 +176,21 @@ size_t ConvertCharset(Charset to, Charset from, const char* in, size_t inBytes, 
 
 size_t DecodeCharacter(Charset from, const char* in, size_t inBytes, uint32_t* character) {
   *character = 0xFFFD;
-  iconv_t cd = Converter(kCharsetUtf16, from);
+  iconv_t cd = Converter(kCharsetUtf32, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return 1;
-  // Room for one UTF-16 unit first, so that exactly one character comes out; a
-  // character beyond the first 65536 needs the room of two.
-  for (size_t room = 2; room <= 4; room += 2) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    unsigned char units[4];
-    char* inPos = const_cast<char*>(in);
-    size_t inLeft = inBytes;
-    char* outPos = reinterpret_cast<char*>(units);
-    size_t outLeft = room;
-    const size_t result = iconv(cd, &inPos, &inLeft, &outPos, &outLeft);
-    const int error = errno;
-    if (outLeft < room) {
-      const uint32_t first = units[0] | (units[1] << 8);
-      const uint32_t second = room - outLeft == 4 ? units[2] | (units[3] << 8) : 0;
-      *character = second != 0 ? 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00) : first;
-      return static_cast<size_t>(inPos - in);
-    }
-    if (result != static_cast<size_t>(-1)) return 0;  // only a shift sequence so far
-    if (error == E2BIG) continue;
-    if (error == EINVAL) return 0;  // the rest of the character has not come yet
-    break;
+  // Room for one character, so that exactly one comes out.
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  unsigned char value[4];
+  char* inPos = const_cast<char*>(in);
+  size_t inLeft = inBytes;
+  char* outPos = reinterpret_cast<char*>(value);
+  size_t outLeft = sizeof value;
+  const size_t result = iconv(cd, &inPos, &inLeft, &outPos, &outLeft);
+  if (outLeft == 0) {
+    *character = value[0] | value[1] << 8 | value[2] << 16 | static_cast<uint32_t>(value[3]) << 24;
+    return static_cast<size_t>(inPos - in);
   }
+  // Only a shift sequence so far, or the rest of the character has not come yet.
+  if (result != static_cast<size_t>(-1) || errno == EINVAL) return 0;
   return 1;  // an invalid sequence: its first byte is one key of its own
 }

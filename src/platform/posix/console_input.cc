@@ -1,16 +1,14 @@
 // Console input: the operator's keys. Bytes from the input descriptor become keys, one
 // per character of the user's charset or per escape sequence, and each key becomes a
-// press and a release event in a queue that the console calls read.
+// press and a release event in a queue that the console services read.
 #include <errno.h>
 #include <poll.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
-#include "platform/posix/posix_layer.h"
-#include "platform/posix/seams.h"
+#include "platform/posix/posix.h"
 
 namespace {
 
@@ -20,27 +18,27 @@ constexpr char kEscape = '\x1B';
 // How long the rest of an escape sequence or of a character may take to arrive. A lone
 // Escape press answers nothing, so a generous wait costs the operator nothing.
 constexpr int kRestWaitMs = 300;
-// What GetLastError tells once no further byte can come from a descriptor that ended.
-constexpr DWORD kEndOfInput = ENODATA;
+// What the last error tells once no further byte can come from a descriptor that ended.
+constexpr int kEndOfInput = ENODATA;
 
 struct ConsoleInputState {
   int fd = -1;   // the descriptor the state belongs to, -1 for none yet
   dev_t device;  // with inode, tells a reused descriptor number from the same file
   ino_t inode;
   bool terminal;
-  INPUT_RECORD queue[kQueueSize];
+  ConsoleEvent queue[kQueueSize];
   size_t head;
   size_t count;
   char pending[kPendingSize];
   size_t pendingCount;
   bool ended;  // no further byte can come
-  DWORD endError;
+  int endError;
 };
 ConsoleInputState Input;
 
 // Takes the state for the handle's descriptor, starting afresh for another file.
-bool Bind(HANDLE handle) {
-  const int fd = FdFromHandle(handle);
+bool Bind(PlatformHandle handle) {
+  const int fd = static_cast<int>(handle);
   struct stat info;
   if (fd < 0 || fstat(fd, &info) != 0) return FailWith(EBADF);
   if (fd == Input.fd && info.st_dev == Input.device && info.st_ino == Input.inode) return true;
@@ -53,15 +51,10 @@ bool Bind(HANDLE handle) {
   return true;
 }
 
-void PushEvent(BOOL keyDown, uint32_t character) {
-  INPUT_RECORD& record = Input.queue[(Input.head + Input.count++) % kQueueSize];
-  memset(&record, 0, sizeof record);
-  record.EventType = KEY_EVENT;
-  record.Event.KeyEvent.bKeyDown = keyDown;
-  record.Event.KeyEvent.wRepeatCount = 1;
+void PushEvent(bool keyDown, uint32_t character) {
   // One UTF-16 unit per event: a character beyond it cannot be told apart anyway.
-  record.Event.KeyEvent.uChar.UnicodeChar =
-      static_cast<WCHAR>(character <= 0xFFFF ? character : 0xFFFD);
+  Input.queue[(Input.head + Input.count++) % kQueueSize] = {
+      true, keyDown, static_cast<uint16_t>(character <= 0xFFFF ? character : 0xFFFD)};
 }
 
 // The length of the escape sequence at the start of bytes, or 0 while it is incomplete:
@@ -92,8 +85,8 @@ void DecodePending(bool whole) {
       used = Input.pendingCount;
       character = Input.pending[0] == kEscape ? 0 : 0xFFFD;
     }
-    PushEvent(TRUE, character);
-    PushEvent(FALSE, character);
+    PushEvent(true, character);
+    PushEvent(false, character);
     Input.pendingCount -= used;
     memmove(Input.pending, Input.pending + used, Input.pendingCount);
   }
@@ -101,7 +94,7 @@ void DecodePending(bool whole) {
 
 enum Intake { kIntakeBytes, kIntakeTimedOut, kIntakeEnded };
 
-Intake EndInput(DWORD error) {
+Intake EndInput(int error) {
   Input.ended = true;
   Input.endError = error;
   return kIntakeEnded;
@@ -114,7 +107,7 @@ Intake ReadBytes(int timeoutMs) {
     pollfd watched = {Input.fd, POLLIN, 0};
     const int ready = poll(&watched, 1, timeoutMs);
     if (ready < 0 && errno == EINTR) continue;
-    if (ready < 0) return EndInput(static_cast<DWORD>(errno));
+    if (ready < 0) return EndInput(errno);
     if (ready == 0) return kIntakeTimedOut;
     if ((watched.revents & POLLNVAL) != 0) return EndInput(EBADF);
     const ssize_t n =
@@ -124,118 +117,61 @@ Intake ReadBytes(int timeoutMs) {
       return kIntakeBytes;
     }
     if (n == 0) return EndInput(kEndOfInput);
-    if (errno != EINTR && errno != EAGAIN) return EndInput(static_cast<DWORD>(errno));
+    if (errno != EINTR && errno != EAGAIN) return EndInput(errno);
   }
 }
 
-int64_t NowMs() {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
-// Waits until the queue holds an event (WAIT_OBJECT_0), the time is up (WAIT_TIMEOUT),
-// or no further key can come (WAIT_FAILED).
-DWORD WaitForEvents(DWORD milliseconds) {
-  const int64_t deadline = milliseconds == INFINITE ? -1 : NowMs() + milliseconds;
+// Waits until the queue holds an event (true) or no further key can come (false).
+bool WaitForEvents() {
   for (;;) {
     DecodePending(Input.ended);
-    if (Input.count > 0) return WAIT_OBJECT_0;
+    if (Input.count > 0) return true;
     if (Input.ended) {
       RestoreTerminal();
-      FailWith(Input.endError);
-      return WAIT_FAILED;
+      return FailWith(Input.endError);
     }
     if (Input.terminal) EnterKeyMode(Input.fd);
-    int timeout = -1;
-    if (deadline >= 0) {
-      const int64_t left = deadline - NowMs();
-      timeout = left > 0 ? static_cast<int>(left) : 0;
-    }
     // An unfinished sequence waits only briefly for its rest.
     const bool unfinished = Input.pendingCount > 0;
-    if (unfinished && (timeout < 0 || timeout > kRestWaitMs)) timeout = kRestWaitMs;
-    if (ReadBytes(timeout) != kIntakeTimedOut) continue;
-    if (unfinished) {
+    if (ReadBytes(unfinished ? kRestWaitMs : -1) == kIntakeTimedOut && unfinished) {
       DecodePending(true);
-    } else if (deadline >= 0 && NowMs() >= deadline) {
-      return WAIT_TIMEOUT;
     }
   }
-}
-
-// The records a test planned, when it planned any.
-PlannedInput* Planned() {
-  PlannedInput& planned = PlatformSeams.plannedInput;
-  return planned.records != nullptr ? &planned : nullptr;
-}
-
-DWORD PlannedLeft(const PlannedInput& planned) {
-  return planned.next < planned.count ? planned.count - planned.next : 0;
 }
 
 }  // namespace
 
-DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-  if (PlannedInput* planned = Planned()) {
-    if (PlannedLeft(*planned) > 0) return WAIT_OBJECT_0;
-    FailWith(kEndOfInput);
-    return WAIT_FAILED;
-  }
-  if (!Bind(handle)) return WAIT_FAILED;
-  return WaitForEvents(milliseconds);
+bool PlatformWaitConsoleInput(PlatformHandle input) {
+  return Bind(input) && WaitForEvents();
 }
 
-BOOL GetNumberOfConsoleInputEvents(HANDLE input, LPDWORD count) {
-  if (count == nullptr) return FailWith(EINVAL);
+bool PlatformConsoleEventCount(PlatformHandle input, uint32_t* count) {
   *count = 0;
-  if (PlannedInput* planned = Planned()) {
-    *count = PlannedLeft(*planned);
-    return *count > 0 ? TRUE : FailWith(kEndOfInput);
-  }
-  if (!Bind(input)) return FALSE;
+  if (!Bind(input)) return false;
   // Without waiting: what has already arrived, or the news that nothing more will.
   if (Input.count == 0 && !Input.ended && Input.pendingCount < kPendingSize) ReadBytes(0);
   DecodePending(Input.ended);
   if (Input.count == 0 && Input.ended) return FailWith(Input.endError);
-  *count = static_cast<DWORD>(Input.count);
-  return TRUE;
+  *count = static_cast<uint32_t>(Input.count);
+  return true;
 }
 
-BOOL ReadConsoleInputW(HANDLE input, PINPUT_RECORD records, DWORD length, LPDWORD read) {
-  if (records == nullptr || read == nullptr) return FailWith(EINVAL);
-  *read = 0;
-  if (length == 0) return TRUE;
-  if (PlannedInput* planned = Planned()) {
-    if (PlannedLeft(*planned) == 0) return FailWith(kEndOfInput);
-    records[0] = planned->records[planned->next++];
-    *read = 1;
-    return TRUE;
-  }
-  if (!Bind(input)) return FALSE;
-  if (WaitForEvents(INFINITE) != WAIT_OBJECT_0) return FALSE;
-  while (*read < length && Input.count > 0) {
-    records[(*read)++] = Input.queue[Input.head];
-    Input.head = (Input.head + 1) % kQueueSize;
-    --Input.count;
-  }
+bool PlatformReadConsoleEvent(PlatformHandle input, ConsoleEvent* event) {
+  if (!Bind(input) || !WaitForEvents()) return false;
+  *event = Input.queue[Input.head];
+  Input.head = (Input.head + 1) % kQueueSize;
+  --Input.count;
   // Every key that was waited for has been taken: the terminal is the user's again.
   if (Input.count == 0 && Input.pendingCount == 0) RestoreTerminal();
-  return TRUE;
+  return true;
 }
 
-BOOL FlushConsoleInputBuffer(HANDLE input) {
-  if (PlannedInput* planned = Planned()) {
-    ++planned->flushes;
-    return TRUE;
-  }
-  if (!Bind(input)) return FALSE;
+void PlatformDiscardConsoleInput(PlatformHandle input) {
   // Answers given by a script through a pipe or a file stay: they were typed on purpose.
-  if (!Input.terminal) return TRUE;
+  if (!Bind(input) || !Input.terminal) return;
   // From here on keys are not echoed, so none typed while waiting shows on the screen.
   EnterKeyMode(Input.fd);
   tcflush(Input.fd, TCIFLUSH);
   Input.count = 0;
   Input.pendingCount = 0;
-  return TRUE;
 }

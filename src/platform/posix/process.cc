@@ -1,38 +1,25 @@
-// Process services: the command line, the standard handles, the last error, exit and
-// the local heap.
+// Process services: start-up, the command line, the user's country, the last error and
+// the end of the process.
 #include <errno.h>
 #include <fcntl.h>
 #include <locale.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 #include <unistd.h>
 
-#include "platform/posix/posix_layer.h"
+#include "platform/posix/posix.h"
+#include "text/strings.h"  // the switch word, found by the tool's own search
 
 namespace {
 
-DWORD lastError;
+PlatformError lastError;
 char* commandLine;
 
 // A byte that code page 1251 leaves unassigned: it stands for every character of an
 // argument that the code page cannot hold, and no file name converts from it.
 constexpr char kUnmappable = '\x98';
-
-// The command-line tail is found by skipping the quoted program name, whose closing quote
-// is looked for in the first 512 bytes after the opening one. Windows never puts a double
-// quote in that name; a POSIX path may hold one, or be longer. Either would leave part of
-// the path in the tail, so such a name is given by a stand-in: nothing else reads it.
-constexpr size_t kLongestProgramName = 511;
-
-const char* ProgramName(int argc, char** argv) {
-  if (argc < 1) return "pelcor";
-  const char* name = argv[0];
-  // Code page 1251 takes at most as many bytes as the user's charset, so the length
-  // checked here bounds the converted one.
-  if (strchr(name, '"') != nullptr || strlen(name) > kLongestProgramName) return "pelcor";
-  return name;
-}
 
 // Opens /dev/null on each of descriptors 0, 1 and 2 that is closed. Otherwise the file
 // opened for conversion could take the number of the console: its bytes read as answers,
@@ -56,19 +43,6 @@ void TakeUsersLocale() {
   if (setlocale(LC_ALL, "") != nullptr) return;
   setlocale(LC_CTYPE, "");
   setlocale(LC_MESSAGES, "");
-}
-
-// Text of the user's charset in code page 1251, in a new terminated buffer. Code page
-// 1251 needs no more bytes than any charset for the same characters, and a replaced
-// invalid byte takes one byte too, so the length is an upper bound.
-char* ToAnsi(const char* text, size_t length) {
-  char* ansi = static_cast<char*>(malloc(length + 1));
-  if (ansi == nullptr) abort();
-  const size_t n = length == 0 ? 0
-                               : ConvertCharset(kCharsetAnsi, kCharsetUser, text, length, ansi,
-                                                length, &kUnmappable, 1, nullptr);
-  ansi[n] = 0;
-  return ansi;
 }
 
 // Where the tool finds the file name in the arguments: after the leading blanks, up to
@@ -100,22 +74,43 @@ NameRange FileNameIn(char* arguments) {
   return name;
 }
 
+// The calling code of the territory a locale names ("ru_RU.UTF-8" names RU): "7" for the
+// territories whose calling code is 7, nullptr for any other and for none.
+const char* CallingCodeOf(const char* locale) {
+  const char* underscore = locale != nullptr ? strchr(locale, '_') : nullptr;
+  if (underscore == nullptr || strcspn(underscore + 1, ".@") != 2) return nullptr;
+  const char* territory = underscore + 1;
+  const bool seven = strncasecmp(territory, "RU", 2) == 0 || strncasecmp(territory, "KZ", 2) == 0;
+  return seven ? "7" : nullptr;
+}
+
 }  // namespace
 
-BOOL FailWith(DWORD error) {
-  lastError = error;
-  return FALSE;
+const PlatformError kErrorNameTooLong = ENAMETOOLONG;
+
+bool FailWith(int error) {
+  lastError = static_cast<PlatformError>(error);
+  return false;
 }
 
-BOOL FailWithErrno() {
-  return FailWith(static_cast<DWORD>(errno));
+bool FailWithErrno() {
+  return FailWith(errno);
 }
 
-DWORD GetLastError() {
+PlatformError PlatformLastError() {
   return lastError;
 }
-void SetLastError(DWORD error) {
+
+void PlatformSetLastError(PlatformError error) {
   lastError = error;
+}
+
+bool PlatformCountryCode(char* out, uint32_t size) {
+  memset(out, 0, size);
+  const char* code = CallingCodeOf(UserLocaleName(LC_MESSAGES));
+  if (code == nullptr || strlen(code) >= size) return false;
+  strcpy(out, code);
+  return true;
 }
 
 void PlatformStart(int argc, char** argv) {
@@ -128,72 +123,47 @@ void PlatformStart(int argc, char** argv) {
   // Without every conversion the program needs there is nothing it could show or open.
   RequireConversions();
 
-  // The command line as Windows gives it: the program name in double quotes, then each
-  // argument after one space, in code page 1251.
-  const char* program = ProgramName(argc, argv);
-  size_t argumentBytes = 0;
+  // The arguments, each after one space, in code page 1251. Code page 1251 needs no more
+  // bytes than any charset for the same characters, and a replaced byte takes one byte.
+  size_t bytes = 0;
   for (int i = 1; i < argc; ++i)
-    argumentBytes += strlen(argv[i]) + 1;
-  char* joined = static_cast<char*>(malloc(argumentBytes + 1));
-  if (joined == nullptr) abort();
+    bytes += strlen(argv[i]) + 1;
+  char* joined = static_cast<char*>(malloc(bytes + 1));
+  char* arguments = static_cast<char*>(malloc(bytes + 1));
+  if (joined == nullptr || arguments == nullptr) abort();
   char* p = joined;
   for (int i = 1; i < argc; ++i) {
     *p++ = ' ';
     p = stpcpy(p, argv[i]);
   }
-  char* programAnsi = ToAnsi(program, strlen(program));
-  char* arguments = ToAnsi(joined, argumentBytes);
+  arguments[ConvertCharset(kCharsetAnsi, kCharsetUser, joined, bytes, arguments, bytes,
+                           &kUnmappable, 1, nullptr)] = 0;
   free(joined);
 
+  // The command line as Windows gives it, after a program name in double quotes that
+  // nothing reads: a path of the user's could hold a quote, or be longer than the tail's
+  // scan for the closing one.
   const NameRange name = FileNameIn(arguments);
-  const size_t programLength = strlen(programAnsi);
-  const size_t argumentLength = strlen(arguments);
   free(commandLine);  // a second start replaces the first one's line
-  commandLine = static_cast<char*>(malloc(programLength + argumentLength + 5));
+  commandLine = static_cast<char*>(malloc(bytes + 11));
   if (commandLine == nullptr) abort();
-  p = commandLine;
-  *p++ = '"';
-  p = stpcpy(p, programAnsi);
-  *p++ = '"';
+  p = stpcpy(commandLine, "\"pelcor\"");
   if (name.enclosed) {
     // The tool drops the quotes that enclose a name: one more pair keeps the user's own.
     p = static_cast<char*>(mempcpy(p, arguments, name.begin));
     *p++ = '"';
     p = static_cast<char*>(mempcpy(p, arguments + name.begin, name.end - name.begin));
     *p++ = '"';
-    p = stpcpy(p, arguments + name.end);
-  } else {
-    p = stpcpy(p, arguments);
   }
-  free(programAnsi);
+  stpcpy(p, arguments + (name.enclosed ? name.end : 0));
   free(arguments);
 }
 
-LPSTR GetCommandLineA() {
-  static char empty[] = "";
-  return commandLine != nullptr ? commandLine : empty;
+const char* PlatformCommandLine() {
+  return commandLine != nullptr ? commandLine : "";
 }
 
-HANDLE GetStdHandle(DWORD which) {
-  if (which == STD_INPUT_HANDLE) return HandleFromFd(0);
-  if (which == STD_OUTPUT_HANDLE) return HandleFromFd(1);
-  FailWith(EINVAL);
-  return INVALID_HANDLE_VALUE;
-}
-
-void ExitProcess(UINT exitCode) {
+void PlatformExit(uint8_t code) {
   RestoreTerminal();
-  exit(static_cast<int>(exitCode));
-}
-
-HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) {
-  (void)flags;  // only fixed memory is asked for
-  void* memory = malloc(bytes != 0 ? bytes : 1);
-  if (memory == nullptr) FailWithErrno();
-  return memory;
-}
-
-HLOCAL LocalFree(HLOCAL memory) {
-  free(memory);
-  return nullptr;
+  exit(code);
 }

@@ -8,7 +8,7 @@
 
 #include <atomic>
 
-#include "platform/posix/posix_layer.h"
+#include "platform/posix/posix.h"
 
 namespace {
 

@@ -1,32 +1,23 @@
-// What the files of the POSIX layer share: handles, the last error, and charset
-// conversion through iconv(3).
+// What the files of the POSIX side share: the last error, the user's locale and charset
+// conversion through iconv(3), and the terminal's key mode.
 #pragma once
 
 #include <stddef.h>
+#include <stdint.h>
 
 #include "platform/platform.h"
-#include "text/strings.h"  // StrLength of UTF-16 names and texts
 
-/// Handles are file descriptors plus one, so that descriptor 0 is not a null handle.
-inline HANDLE HandleFromFd(int fd) {
-  return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1);
-}
-inline int FdFromHandle(HANDLE handle) {
-  const intptr_t value = reinterpret_cast<intptr_t>(handle);
-  return value >= 1 && value <= 0x7FFFFFFF ? static_cast<int>(value - 1) : -1;
-}
+/// Records errno (or the given value) as the last error and returns false.
+bool FailWithErrno();
+bool FailWith(int error);
 
-/// Records errno (or the given value) as the last error and returns FALSE.
-BOOL FailWithErrno();
-BOOL FailWith(DWORD error);
-
-/// The charsets the layer converts between.
+/// The charsets the POSIX side converts between.
 enum Charset {
   kCharsetUser,      // the user's charset (UserCharsetName)
   kCharsetMessages,  // the charset of the C library's messages (the locale's codeset)
-  kCharsetAnsi,      // code page 1251
-  kCharsetOem,       // code page 866
-  kCharsetUtf16,     // UTF-16, little-endian
+  kCharsetAnsi,      // code page 1251, the program's names and messages
+  kCharsetOem,       // code page 866, the program's console text
+  kCharsetUtf32,     // UTF-32, little-endian: the value of a key
   kCharsetCount
 };
 
@@ -38,7 +29,7 @@ const char* UserLocaleName(int category);
 /// than C or POSIX, else what the locale's name says after its dot, else UTF-8.
 const char* UserCharsetName();
 
-/// Opens every conversion the layer needs. When the C library cannot provide one, says
+/// Opens every conversion the program needs. When the C library cannot provide one, says
 /// which and why on standard error, in plain ASCII, and ends the process with status 1.
 void RequireConversions();
 
@@ -54,6 +45,10 @@ size_t ConvertCharset(Charset to, Charset from, const char* in, size_t inBytes, 
 /// Returns the bytes it takes, or 0 when in holds only the beginning of a character. An
 /// invalid sequence takes one byte and gives U+FFFD.
 size_t DecodeCharacter(Charset from, const char* in, size_t inBytes, uint32_t* character);
+
+/// Writes count bytes to fd whole, going on after interrupted and short writes. A write
+/// that moves nothing and names no error fails with EIO, or it would be tried for ever.
+bool WriteAll(int fd, const char* bytes, size_t count);
 
 /// Switches the terminal fd to one key at a time without echo, keeping Ctrl+C, unless
 /// it is switched already. Returns false when fd is no terminal.

@@ -1,0 +1,68 @@
+// The console on Windows: code page 866 text written as UTF-16, so that it reads right
+// whatever code page the console is set to, and the console's own input events.
+#include "platform/win32/win32.h"
+
+namespace {
+
+// The code page the program's texts are formatted in.
+constexpr UINT kTextCodePage = 866;
+
+// The text goes out in pieces of this many bytes, each widened on the stack; one byte of
+// code page 866 is one UTF-16 unit.
+constexpr uint32_t kPieceBytes = 256;
+
+}  // namespace
+
+PlatformHandle PlatformStandardHandle(StandardStream which) {
+  return DoorHandle(GetStdHandle(which == kStandardInput ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE));
+}
+
+void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count) {
+  // The results are not looked at: when the output is no console the text is lost.
+  WCHAR wide[kPieceBytes];
+  while (count > 0) {
+    const uint32_t piece = count < kPieceBytes ? count : kPieceBytes;
+    const int units = MultiByteToWideChar(kTextCodePage, 0, text, static_cast<int>(piece), wide,
+                                          static_cast<int>(kPieceBytes));
+    if (units > 0) {
+      WriteConsoleW(SystemHandle(output), wide, static_cast<DWORD>(units), nullptr, nullptr);
+    }
+    text += piece;
+    count -= piece;
+  }
+}
+
+void PlatformWriteErrorLine(const char* text) {
+  const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD length = 0;
+  while (text[length] != 0)
+    ++length;
+  DWORD written;
+  WriteFile(error, text, length, &written, nullptr);
+  WriteFile(error, "\r\n", 2, &written, nullptr);
+}
+
+bool PlatformWaitConsoleInput(PlatformHandle input) {
+  return WaitForSingleObject(SystemHandle(input), INFINITE) != WAIT_FAILED;
+}
+
+bool PlatformConsoleEventCount(PlatformHandle input, uint32_t* count) {
+  DWORD pending = 0;
+  const bool ok = GetNumberOfConsoleInputEvents(SystemHandle(input), &pending) != 0;
+  *count = pending;
+  return ok;
+}
+
+bool PlatformReadConsoleEvent(PlatformHandle input, ConsoleEvent* event) {
+  INPUT_RECORD record;
+  DWORD read = 0;
+  if (!ReadConsoleInputW(SystemHandle(input), &record, 1, &read) || read == 0) return false;
+  event->isKey = record.EventType == KEY_EVENT;
+  event->keyDown = event->isKey && record.Event.KeyEvent.bKeyDown;
+  event->character = event->isKey ? record.Event.KeyEvent.uChar.UnicodeChar : 0;
+  return true;
+}
+
+void PlatformDiscardConsoleInput(PlatformHandle input) {
+  FlushConsoleInputBuffer(SystemHandle(input));
+}

@@ -1,0 +1,20 @@
+// What the files of the Windows side share: the system's declarations and the handle
+// conversions.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "platform/platform.h"
+
+inline HANDLE SystemHandle(PlatformHandle handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
+inline PlatformHandle DoorHandle(HANDLE handle) {
+  return reinterpret_cast<PlatformHandle>(handle);
+}
