@@ -16,14 +16,14 @@
 int main(int argc, char** argv) {
   PlatformStart(argc, argv);
   if (argc != 4) return 2;
-  StdHandles.input = GetStdHandle(STD_INPUT_HANDLE);
-  StdHandles.output = GetStdHandle(STD_OUTPUT_HANDLE);
+  StdHandles.input = PlatformStandardHandle(kStandardInput);
+  StdHandles.output = PlatformStandardHandle(kStandardOutput);
   SelectLanguage();
 
   FormatSlot arguments[1];
   arguments[0].text = argv[3];
   SetErrorAction(static_cast<uint16_t>(atoi(argv[1])), arguments);
-  SetLastError(static_cast<DWORD>(atol(argv[2])));
+  PlatformSetLastError(static_cast<PlatformError>(atol(argv[2])));
   const uint16_t answer = ReportSystemError();
 
   char number[12];

@@ -1,257 +1,203 @@
-// The file converter against planned faults: every answer on every guarded call.
+// The file converter against planned faults: every kind of fault with every answer, as
+// the calls it makes, the reports it shows and the bytes it leaves.
 #include "fileconv/convert_file.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "codepage/byte_maps.h"
 #include "errors/error_context.h"
 #include "errors_test_support.h"
-#include "platform/posix/seams.h"
-#include "process_records.h"
 #include "published_maps.h"
 
 namespace {
 
-std::vector<uint8_t> Converted(std::vector<uint8_t> data, size_t from, size_t to) {
-  for (size_t i = from; i < to && i < data.size(); ++i)
-    data[i] = kExpected1251To866[data[i]];
+// The file's name in code page 1251 (А.txt), and as the reports show it in 866.
+const char kName[] = "\xC0.txt";
+const char kShownName[] = " \x80.txt";
+
+std::vector<uint8_t> Original(size_t size) {
+  std::vector<uint8_t> data;
+  for (size_t i = 0; i < size; ++i)
+    data.push_back(static_cast<uint8_t>(0xC0 + i % 64));
   return data;
 }
 
-class ConvertFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    PlatformSeams = {};
-    console_ = std::make_unique<ConsoleCapture>();
-    SetReportLanguage(false);
-    ByteConverter = MapCp1251ToCp866;
-    char pattern[] = "/tmp/pelcor-convert-XXXXXX";
-    const int fd = mkstemp(pattern);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    path_ = pattern;
-    original_.clear();
-    for (size_t i = 0; i < 2500; ++i)
-      original_.push_back(static_cast<uint8_t>(0xC0 + i % 64));
-    WriteFileBytes(original_);
+// The calls made, one word each: the call's letter, the block it starts at for a
+// transfer, and "!" when it failed.
+std::string Trace() {
+  std::string trace;
+  for (const FakeCallRecord& call : FakePlatform.calls) {
+    trace += trace.empty() ? "" : " ";
+    trace += "ORWC"[call.call];
+    if (call.call == kFakeRead || call.call == kFakeWrite)
+      trace += std::to_string(call.offset / 1024);
+    if (!call.ok) trace += "!";
   }
+  return trace;
+}
 
-  void TearDown() override {
-    keys_.reset();
-    console_.reset();
-    PlatformSeams = {};
-    unlink(path_.c_str());
+// The action line of every report, in order.
+std::vector<std::string> ReportedActions() {
+  std::vector<std::string> actions;
+  const std::vector<std::string>& pieces = FakePlatform.console;
+  for (size_t i = 0; i + 1 < pieces.size(); ++i) {
+    if (pieces[i] == "Action : ") actions.push_back(pieces[i + 1]);
   }
+  return actions;
+}
 
-  // A new file and a clean slate, for one more case inside a test.
-  void Fresh() {
-    TearDown();
-    SetUp();
-  }
-
-  void WriteFileBytes(const std::vector<uint8_t>& data) {
-    FILE* f = fopen(path_.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    fwrite(data.data(), 1, data.size(), f);
-    fclose(f);
-  }
-
-  std::vector<uint8_t> FileBytes() {
-    std::vector<uint8_t> data(8192);
-    FILE* f = fopen(path_.c_str(), "rb");
-    data.resize(fread(data.data(), 1, data.size(), f));
-    fclose(f);
-    return data;
-  }
-
-  // The operator's keys come from a pipe that ends after them.
-  void Answer(const char* keys) { keys_ = std::make_unique<PipedKeys>(keys); }
-
-  void Fail(FaultedCall call, uint32_t from, uint32_t count, DWORD error, uint32_t moved = 0) {
-    PlatformSeams.fileFaults[call] = {0, from, count, error, moved};
-  }
-
-  uint32_t Calls(FaultedCall call) { return PlatformSeams.fileFaults[call].calls; }
-  size_t Reports() {
-    size_t n = 0;
-    for (size_t at = console_->Joined().find("Action : "); at != std::string::npos;
-         at = console_->Joined().find("Action : ", at + 1)) {
-      ++n;
-    }
-    return n;
-  }
-  bool Reported(const std::string& action) {
-    return console_->Joined().find("Action : " + action + " " + path_) != std::string::npos;
-  }
-
-  std::string path_;
-  std::vector<uint8_t> original_;
-  std::unique_ptr<ConsoleCapture> console_;
-  std::unique_ptr<PipedKeys> keys_;
-  KeepProcessRecords records_;
+struct Row {
+  const char* what;
+  std::vector<FakeFault> faults;
+  std::u16string keys;
+  const char* trace;
+  std::vector<std::pair<size_t, size_t>> converted;
+  std::vector<std::string> reports;
+  size_t size = 2500;
+  NameState state = kNameWhole;
 };
 
-TEST_F(ConvertFileTest, ConvertsEveryBlockOnceWithoutFaults) {
-  Answer("");
-  ConvertFileInPlace(path_.c_str());
-  EXPECT_EQ(FileBytes(), Converted(original_, 0, 2500));
-  EXPECT_EQ(console_->Joined(), "");
-  EXPECT_EQ(Calls(kFaultRead), 3u);  // 1024, 1024, 452
-  EXPECT_EQ(Calls(kFaultWrite), 3u);
-  // The argument list lived on the converter's stack: no later report may read it.
-  EXPECT_EQ(ErrorContext.arguments, nullptr);
-}
+// Each row: the faults, the keys that answer the reports, the calls made, the byte ranges
+// converted, and the actions reported.
+// clang-format off
+const std::vector<Row> kRows = {
+    {"no fault", {}, u"", "O R0 W0 R1 W1 R2 W2 C", {{0, 2500}}, {}},
+    {"a block multiple takes an empty last pass", {}, u"", "O R0 W0 R1 W1 R2 W2 C", {{0, 2048}},
+     {}, 2048},
+    // Repeat opens again and goes on; Abort touches nothing; Ignore goes on with no
+    // handle, so that the read fails in turn.
+    {"open, Repeat", {{kFakeOpen, 0, 1, 5, 0}}, u"r", "O! O R0 W0 R1 W1 R2 W2 C", {{0, 2500}},
+     {"opening file"}},
+    {"open, Abort", {{kFakeOpen, 0, 1, 5, 0}}, u"a", "O!", {}, {"opening file"}},
+    {"open, Ignore", {{kFakeOpen, 0, 1, 5, 0}}, u"ia", "O! R0! C!", {},
+     {"opening file", "read from file"}},
+    // A cut name is refused before the system sees it, on every attempt.
+    {"cut name", {}, u"ra", "", {}, {"opening file", "opening file"}, 2500, kNameCut},
+    // Repeat reads the block again; Ignore leaves a count of 0, so that the block is
+    // written as nothing and the run ends; Abort stops with the file closed.
+    {"read, Repeat", {{kFakeRead, 1024, 1, 5, 0}}, u"r", "O R0 W0 R1! R1 W1 R2 W2 C",
+     {{0, 2500}}, {"read from file"}},
+    {"read, Ignore", {{kFakeRead, 1024, 1, 5, 0}}, u"i", "O R0 W0 R1! W1 C", {{0, 1024}},
+     {"read from file"}},
+    {"read, Abort", {{kFakeRead, 1024, 1, 5, 0}}, u"a", "O R0 W0 R1! C", {{0, 1024}},
+     {"read from file"}},
+    {"read that stays", {{kFakeRead, 2048, kFakeForever, 5, 0}}, u"rri",
+     "O R0 W0 R1 W1 R2! R2! R2! W2 C", {{0, 2048}},
+     {"read from file", "read from file", "read from file"}},
+    // The door delivers fewer bytes than asked only at the end of the file: the
+    // converter takes a short read for the last block.
+    {"short read", {{kFakeRead, 1024, 1, 0, 100}}, u"", "O R0 W0 R1 W1 C", {{0, 1124}}, {}},
+    // Repeat writes the block again at its own offset; Ignore leaves it as it was and
+    // goes on at the next one; Abort keeps what the failed write moved.
+    {"write, Repeat", {{kFakeWrite, 1024, 1, 28, 0}}, u"r", "O R0 W0 R1 W1! W1 R2 W2 C",
+     {{0, 2500}}, {"write to file"}},
+    {"write, Ignore", {{kFakeWrite, 1024, 1, 28, 0}}, u"i", "O R0 W0 R1 W1! R2 W2 C",
+     {{0, 1024}, {2048, 2500}}, {"write to file"}},
+    {"write, Abort", {{kFakeWrite, 1024, 1, 28, 0}}, u"a", "O R0 W0 R1 W1! C", {{0, 1024}},
+     {"write to file"}},
+    {"write cut short, Repeat", {{kFakeWrite, 1024, 1, 28, 300}}, u"r",
+     "O R0 W0 R1 W1! W1 R2 W2 C", {{0, 2500}}, {"write to file"}},
+    {"write cut short, Abort", {{kFakeWrite, 1024, 1, 28, 300}}, u"a", "O R0 W0 R1 W1! C",
+     {{0, 1324}}, {"write to file"}},
+    {"write failing thrice", {{kFakeWrite, 0, 3, 28, 0}}, u"rrr",
+     "O R0 W0! W0! W0! W0 R1 W1 R2 W2 C", {{0, 2500}},
+     {"write to file", "write to file", "write to file"}},
+    // Data that may not have reached the disk: the write's failure. The handle is gone,
+    // so that Repeat closes nothing twice and every answer ends the run.
+    {"close, Repeat", {{kFakeClose, 0, 1, 5, 0}}, u"r", "O R0 W0 R1 W1 R2 W2 C!", {{0, 2500}},
+     {"write to file"}},
+};
+// clang-format on
 
-TEST_F(ConvertFileTest, FailedOpen) {
-  // Repeat opens again and goes on.
-  Fail(kFaultOpen, 1, 1, 2);
-  Answer("r");
-  ConvertFileInPlace(path_.c_str());
-  EXPECT_EQ(Calls(kFaultOpen), 2u);
-  EXPECT_TRUE(Reported("opening file"));
-  EXPECT_EQ(FileBytes(), Converted(original_, 0, 2500));
+class ConvertFileTest : public FakeDoorTest {
+ protected:
+  ConvertFileTest() { ByteConverter = MapCp1251ToCp866; }
+};
 
-  // Abort touches nothing; Ignore goes on with no handle, so the read fails in turn.
-  for (const char* keys : {"a", "i a"}) {
-    Fresh();
-    Fail(kFaultOpen, 1, 1, 2);
-    Answer(keys);
-    ConvertFileInPlace(path_.c_str());
-    EXPECT_EQ(FileBytes(), original_) << keys;
-    EXPECT_EQ(Calls(kFaultWrite), 0u) << keys;
-    EXPECT_EQ(Reported("read from file"), keys[0] == 'i') << keys;
+TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
+  for (const Row& row : kRows) {
+    FakePlatformReset();
+    const std::vector<uint8_t> original = Original(row.size);
+    FakePlatform.files[kName] = original;
+    FakePlatform.faults = row.faults;
+    FakePlanKeys(row.keys);
+    ConvertFileInPlace(kName, row.state);
+
+    EXPECT_EQ(Trace(), row.trace) << row.what;
+    std::vector<uint8_t> expected = original;
+    for (const auto& [from, to] : row.converted) {
+      for (size_t i = from; i < to; ++i)
+        expected[i] = kExpected1251To866[expected[i]];
+    }
+    EXPECT_EQ(FakePlatform.files[kName], expected) << row.what;
+    std::vector<std::string> reports;
+    for (const std::string& action : row.reports)
+      reports.push_back(action + kShownName);
+    EXPECT_EQ(ReportedActions(), reports) << row.what;
+    // The argument list lived on the converter's stack: no later report may read it.
+    EXPECT_EQ(ErrorContext.arguments, nullptr) << row.what;
   }
 }
 
-TEST_F(ConvertFileTest, FailedRead) {
+TEST_F(ConvertFileTest, ReportsTheSystemsErrorForTheFile) {
+  // A missing file, and a cut name with the error of a name too long.
+  FakePlatform.errorTexts[kFakeNoSuchFile] = "No such file.\r\n";
+  FakePlanKeys(u"a");
+  ConvertFileInPlace("gone.txt");
+  EXPECT_NE(FakeConsoleText().find("Error : no such file\r\n"), std::string::npos);
+  FakePlanKeys(u"a");
+  ConvertFileInPlace(kName, kNameCut);
+  EXPECT_EQ(ErrorContext.errorNumber, kErrorNameTooLong);
+}
+
+// The fake door's transfers of many blocks, as a converter that moves spans meets them:
+// a fault stops a span at its block, whatever block the span starts at.
+TEST(FakeDoor, SpanStopsAtTheFaultedBlock) {
   struct Case {
-    const char* keys;
-    size_t convertedUpTo;
-    uint32_t reads;
+    FakeCall call;
+    uint64_t offset;
+    FakeFault fault;
+    bool ok;
+    uint32_t moved;  // *read or *written
+    size_t reached;  // the bytes of the file the transfer reached
   };
-  // The second read fails: Repeat reads it again; Ignore leaves a count of 0, so nothing
-  // more is written and the loop ends; Abort stops with the file closed.
-  for (const Case& c : {Case{"r", 2500, 4}, Case{"i", 1024, 2}, Case{"a", 1024, 2}}) {
-    Fresh();
-    Fail(kFaultRead, 2, 1, 5);
-    Answer(c.keys);
-    ConvertFileInPlace(path_.c_str());
-    EXPECT_EQ(FileBytes(), Converted(original_, 0, c.convertedUpTo)) << c.keys;
-    EXPECT_EQ(Calls(kFaultRead), c.reads) << c.keys;
-    EXPECT_EQ(Reports(), 1u) << c.keys;
-    EXPECT_TRUE(Reported("read from file")) << c.keys;
-  }
-}
-
-TEST_F(ConvertFileTest, FailedWrite) {
-  // The second write fails. Repeat writes it again; Ignore leaves that block as it was
-  // and goes on at the next offset; Abort ends after the first block.
-  std::vector<uint8_t> ignored = Converted(original_, 0, 1024);
-  ignored = Converted(ignored, 2048, 2500);
-  struct Case {
-    const char* keys;
-    std::vector<uint8_t> result;
+  const Case cases[] = {
+      {kFakeRead, 0, {kFakeRead, 2048, 1, 5, 0}, false, 0, 2048},
+      {kFakeRead, 0, {kFakeRead, 2048, 1, 0, 100}, true, 2148, 2148},  // a short read
+      {kFakeRead, 0, {kFakeRead, 8192, 1, 5, 0}, true, 4096, 4096},    // past the span
+      {kFakeWrite, 0, {kFakeWrite, 2048, 1, 28, 0}, false, 2048, 2048},
+      {kFakeWrite, 1024, {kFakeWrite, 3072, 1, 28, 300}, false, 2348, 3372},
+      {kFakeWrite, 2048, {kFakeWrite, 2048, 1, 28, 300}, false, 300, 2348},
   };
-  for (const Case& c : {Case{"r", Converted(original_, 0, 2500)}, Case{"i", ignored},
-                        Case{"a", Converted(original_, 0, 1024)}}) {
-    Fresh();
-    Fail(kFaultWrite, 2, 1, 28);
-    Answer(c.keys);
-    ConvertFileInPlace(path_.c_str());
-    EXPECT_EQ(FileBytes(), c.result) << c.keys;
-    EXPECT_TRUE(Reported("write to file")) << c.keys;
+  KeepProcessRecords records;
+  for (const Case& c : cases) {
+    FakePlatformReset();
+    FakePlatform.files["f"] = std::vector<uint8_t>(8192, 1);
+    FakePlatform.faults = {c.fault};
+    std::vector<uint8_t> buffer(4097, 2);  // one byte past the span to look at
+    const PlatformHandle file = PlatformOpenForUpdate("f");
+    uint32_t moved = 7;
+    const bool ok = c.call == kFakeRead
+                        ? PlatformReadAt(file, c.offset, buffer.data(), 4096, &moved)
+                        : PlatformWriteAt(file, c.offset, buffer.data(), 4096, &moved);
+    EXPECT_EQ(ok, c.ok) << c.fault.block;
+    EXPECT_EQ(moved, c.moved) << c.fault.block;
+    const std::vector<uint8_t>& data = FakePlatform.files["f"];
+    if (c.call == kFakeWrite) {
+      EXPECT_EQ(data[c.reached - 1], 2) << c.fault.block;
+      EXPECT_EQ(data[c.reached], 1) << c.fault.block;
+    } else {
+      EXPECT_EQ(buffer[c.reached - 1], 1) << c.fault.block;
+      EXPECT_EQ(buffer[c.reached], 2) << c.fault.block;
+    }
+    // A fault met is answered; one past the span still waits.
+    EXPECT_EQ(FakePlatform.faults[0].times, c.fault.block - c.offset < 4096 ? 0u : 1u);
+    EXPECT_EQ(FakePlatform.lastError, c.ok ? 0u : c.fault.error);
   }
-}
-
-TEST_F(ConvertFileTest, FailedSeekNeverWritesElsewhere) {
-  // Every read and every write is positioned at its block's offset first; the second
-  // positioning is the first write's. Its failure fails that write, which is reported
-  // and, on Abort, never happens at all.
-  Fail(kFaultSeek, 2, 1, 22);
-  Answer("a");
-  ConvertFileInPlace(path_.c_str());
-  EXPECT_TRUE(Reported("write to file"));
-  EXPECT_EQ(FileBytes(), original_);
-
-  // A failed positioning of a read is that read's failure; Repeat then goes on normally.
-  Fresh();
-  Fail(kFaultSeek, 3, 1, 22);
-  Answer("r");
-  ConvertFileInPlace(path_.c_str());
-  EXPECT_TRUE(Reported("read from file"));
-  EXPECT_EQ(FileBytes(), Converted(original_, 0, 2500));
-}
-
-TEST_F(ConvertFileTest, IgnoredSeekBeforeAReadEndsWithNothingMoreWritten) {
-  // The second read's seek fails: its count is 0, so no block is converted twice and
-  // written over the next one.
-  Fail(kFaultSeek, 3, 1, 22);
-  Answer("i");
-  ConvertFileInPlace(path_.c_str());
-  EXPECT_TRUE(Reported("read from file"));
-  EXPECT_EQ(FileBytes(), Converted(original_, 0, 1024));
-}
-
-TEST_F(ConvertFileTest, WriteCutShortByAFailureIsRepeatedWholeInItsPlace) {
-  // The second write moves 300 bytes, then fails; Repeat writes the block again from
-  // its own offset, and Abort leaves the 300 bytes that did move.
-  Fail(kFaultWrite, 2, 1, 28, 300);
-  Answer("r");
-  ConvertFileInPlace(path_.c_str());
-  EXPECT_EQ(Reports(), 1u);
-  EXPECT_EQ(FileBytes(), Converted(original_, 0, 2500));
-
-  Fresh();
-  Fail(kFaultWrite, 2, 1, 28, 300);
-  Answer("a");
-  ConvertFileInPlace(path_.c_str());
-  EXPECT_EQ(FileBytes(), Converted(original_, 0, 1324));
-}
-
-TEST_F(ConvertFileTest, ShortAndInterruptedTransfersAreCompleted) {
-  // Every system transfer moves at most 100 bytes, and the first three are interrupted.
-  PlatformSeams.transfers = {100, 3, 0};
-  Answer("");
-  ConvertFileInPlace(path_.c_str());
-  EXPECT_EQ(console_->Joined(), "");
-  EXPECT_EQ(FileBytes(), Converted(original_, 0, 2500));
-}
-
-TEST_F(ConvertFileTest, FailedCloseIsTheWritesFailureAndEndsTheRun) {
-  // The data may not have reached the disk. The handle is gone, so Repeat closes nothing
-  // twice: every answer ends the run.
-  Fail(kFaultClose, 1, 1, 5);
-  Answer("r");
-  ConvertFileInPlace(path_.c_str());
-  EXPECT_EQ(Reports(), 1u);
-  EXPECT_TRUE(Reported("write to file"));
-  EXPECT_EQ(Calls(kFaultClose), 1u);
-  EXPECT_EQ(ErrorContext.arguments, nullptr);
-}
-
-TEST_F(ConvertFileTest, RepeatedFailuresAskEachTime) {
-  Fail(kFaultWrite, 1, 3, 28);
-  Answer("rrr");
-  ConvertFileInPlace(path_.c_str());
-  EXPECT_EQ(Reports(), 3u);
-  EXPECT_EQ(FileBytes(), Converted(original_, 0, 2500));
-}
-
-TEST_F(ConvertFileTest, ExactBlockMultipleTakesAnEmptyLastPass) {
-  original_.resize(2048);
-  WriteFileBytes(original_);
-  Answer("");
-  ConvertFileInPlace(path_.c_str());
-  EXPECT_EQ(FileBytes(), Converted(original_, 0, 2048));
-  EXPECT_EQ(Calls(kFaultRead), 3u);  // the third read delivers 0 bytes
-  EXPECT_EQ(Calls(kFaultWrite), 3u);
 }
 
 }  // namespace

@@ -9,10 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "errors/code_segments.h"
 #include "errors/error_context.h"
 #include "errors_test_support.h"
-#include "process_records.h"
 
 namespace {
 
@@ -57,28 +55,19 @@ TEST(HardErrorInstruction, LooksOnlyAtTheBytesItNeeds) {
   }
 }
 
-class HardErrorTest : public ::testing::Test {
+class HardErrorTest : public FakeDoorTest {
  protected:
   void SetUp() override {
-    console_ = std::make_unique<ConsoleCapture>();
-    SetReportLanguage(false);
     ErrorContext.answer = kAnswerNone;
     PlatformMapCode(0x1B, code_, sizeof code_);
     frame_ = {0x100, 0x2B, 0, 0, 0, 0x10, 0x1B, 0x202};
   }
-  void TearDown() override {
-    keys_.reset();
-    console_.reset();
-    PlatformMapCode(0, nullptr, 0);
-  }
+  void TearDown() override { PlatformMapCode(0, nullptr, 0); }
 
-  void Answer(char key) { keys_ = std::make_unique<PipedKeys>(std::string(1, key)); }
+  void Answer(char key) { FakePlanKeys(std::u16string(1, static_cast<char16_t>(key))); }
 
   uint8_t code_[32] = {0};
   HardErrorFrame frame_;
-  std::unique_ptr<ConsoleCapture> console_;
-  std::unique_ptr<PipedKeys> keys_;
-  KeepProcessRecords records_;
 };
 
 TEST_F(HardErrorTest, DecisionForEveryKindAndAnswer) {
@@ -102,7 +91,7 @@ TEST_F(HardErrorTest, DecisionForEveryKindAndAnswer) {
       {0xFFFF, 31, 'i', kHardErrorEnd, 0x10},
   };
   for (const Case& c : cases) {
-    TearDown();  // a clean slate for each case
+    FakePlatformReset();  // a clean slate for each case
     SetUp();
     frame_.kind = c.kind;
     Answer(c.key);
@@ -111,27 +100,27 @@ TEST_F(HardErrorTest, DecisionForEveryKindAndAnswer) {
     EXPECT_EQ(ErrorContext.errorNumber, c.code) << c.kind;
     EXPECT_EQ(ErrorContext.cause, 6) << c.kind;
     EXPECT_EQ(ErrorContext.recommendation, 4) << c.kind;
-    EXPECT_NE(console_->Joined().find("Cause : system failure"), std::string::npos) << c.kind;
-    EXPECT_NE(console_->Joined().find("Recommendations : end application"), std::string::npos);
+    EXPECT_NE(FakeConsoleText().find("Cause : system failure"), std::string::npos) << c.kind;
+    EXPECT_NE(FakeConsoleText().find("Recommendations : end application"), std::string::npos);
   }
 }
 
 TEST_F(HardErrorTest, Kind36ReportsTheSystemsLastError) {
   frame_.kind = 36;
   ErrorContext.answer = kAnswerIgnore;  // cleared: this report always asks
-  SetLastError(13);
+  PlatformSetLastError(13);
   Answer('r');
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
   EXPECT_EQ(ErrorContext.errorNumber, 13);
   EXPECT_EQ(ErrorContext.cause, 0);
-  EXPECT_NE(console_->Joined().find("Cause : cause unknown"), std::string::npos);
+  EXPECT_NE(FakeConsoleText().find("Cause : cause unknown"), std::string::npos);
 }
 
 TEST_F(HardErrorTest, Kind6ResumesWithoutAReport) {
   frame_.kind = 6;
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
   EXPECT_EQ(frame_.instructionOffset, 0x10);
-  EXPECT_EQ(console_->Joined(), "");
+  EXPECT_EQ(FakeConsoleText(), "");
 }
 
 TEST_F(HardErrorTest, RecordedAnswerIsActedOnWithoutAsking) {
@@ -142,7 +131,7 @@ TEST_F(HardErrorTest, RecordedAnswerIsActedOnWithoutAsking) {
   EXPECT_EQ(frame_.instructionOffset, 0x13);
   frame_.kind = 2;  // Ignore on any other kind ends the program
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
-  EXPECT_EQ(console_->Joined(), "");
+  EXPECT_EQ(FakeConsoleText(), "");
 }
 
 TEST_F(HardErrorTest, CodeThatCannotBeReadIsNotSteppedOver) {
@@ -166,7 +155,7 @@ TEST_F(HardErrorTest, ShortInstructionAtTheEndOfItsSegmentIsSteppedOver) {
   Answer('i');
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
   EXPECT_EQ(frame_.instructionOffset, 16);
-  EXPECT_NE(console_->Joined().find("Cause : system failure"), std::string::npos);
+  EXPECT_NE(FakeConsoleText().find("Cause : system failure"), std::string::npos);
 
   // The operand form past the end, or behind a prefix that ends the segment: refused.
   for (uint16_t offset : {15, 14}) {
@@ -203,7 +192,7 @@ TEST_F(HardErrorTest, OffsetWrapsAsASixteenBitWord) {
 TEST_F(HardErrorTest, EntryEndsTheProgramOnAbort) {
   frame_.kind = 2;
   ErrorContext.answer = kAnswerAbort;
-  EXPECT_EXIT(winHardErrorHandle(&frame_), ::testing::ExitedWithCode(0), "");
+  EXPECT_PLATFORM_EXIT(winHardErrorHandle(&frame_), 0);
   ErrorContext.answer = kAnswerRepeat;
   EXPECT_EQ(winHardErrorHandle(&frame_), kHardErrorResume);
 }

@@ -7,8 +7,7 @@
 #include "errors/console_output.h"
 #include "errors/error_context.h"
 #include "errors/report_texts.h"
-#include "platform/platform.h"
-#include "platform/posix/seams.h"
+#include "fake_platform.h"
 #include "startup/language.h"
 
 struct ProcessRecords {
@@ -16,15 +15,14 @@ struct ProcessRecords {
   ReportTableOffsets reportOffsets;
   MessageLanguageRecord messageLanguage;
   StandardHandles stdHandles;
-  PlatformSeamsRecord seams;
+  FakePlatformRecord fake;
   ByteMap byteConverter;
   uint8_t byteKernelWidthLimit;
-  DWORD lastError;
 };
 
 inline ProcessRecords SaveProcessRecords() {
-  return {ErrorContext,  ReportOffsets, MessageLanguage,      StdHandles,
-          PlatformSeams, ByteConverter, ByteKernelWidthLimit, GetLastError()};
+  return {ErrorContext, ReportOffsets, MessageLanguage,     StdHandles,
+          FakePlatform, ByteConverter, ByteKernelWidthLimit};
 }
 
 inline void RestoreProcessRecords(const ProcessRecords& saved) {
@@ -32,10 +30,9 @@ inline void RestoreProcessRecords(const ProcessRecords& saved) {
   ReportOffsets = saved.reportOffsets;
   MessageLanguage = saved.messageLanguage;
   StdHandles = saved.stdHandles;
-  PlatformSeams = saved.seams;
+  FakePlatform = saved.fake;
   ByteConverter = saved.byteConverter;
   ByteKernelWidthLimit = saved.byteKernelWidthLimit;
-  SetLastError(saved.lastError);
 }
 
 /// Saves the records when made and puts them back when it ends.

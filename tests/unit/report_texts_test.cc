@@ -5,7 +5,7 @@
 
 #include "errors/error_context.h"
 #include "errors_test_support.h"
-#include "process_records.h"
+#include "startup/language.h"
 #include "text/strings.h"
 
 namespace {
@@ -58,16 +58,30 @@ TEST(ReportTables, LatinLettersInRussianTextsOnlyWhereNoted) {
   EXPECT_EQ(mixed, 4);
 }
 
-class ReportLineTest : public testing::Test {
- protected:
-  void SetUp() override { SetReportLanguage(false); }
-  KeepProcessRecords records_;
-};
+class ReportLineTest : public FakeDoorTest {};
+
+TEST_F(ReportLineTest, FirstCharacterOfTheCountryCodeChoosesTheLanguage) {
+  const struct {
+    const char* country;  // "": the system names none
+    uint16_t code;
+  } cases[] = {
+      {"7", 7}, {"70", 7}, {"49", 4}, {"1", 1}, {"380", 3}, {"", 0},
+  };
+  for (const auto& c : cases) {
+    FakePlatform.countryCode = c.country;
+    EXPECT_EQ(ReadCountryCode(), c.code) << c.country;
+    SelectLanguage();
+    const bool russian = c.code == 7;
+    EXPECT_EQ(MessageLanguage.startupText, russian ? 0 : 3) << c.country;
+    EXPECT_EQ(ReportOffsets.label, russian ? 0 : kLabelCount) << c.country;
+  }
+}
 
 TEST_F(ReportLineTest, LongFileNameIsCutAt124Characters) {
   const std::string name(500, 'n');
   FormatSlot arguments[1];
   arguments[0].text = name.c_str();
+  FakePlatform.errorTexts[2] = "No such file.";
   StoreErrorWord(2);
   const char* error = SystemErrorText();
   const std::string errorBefore = error;
@@ -82,7 +96,7 @@ TEST_F(ReportLineTest, LongFileNameIsCutAt124Characters) {
   EXPECT_EQ(ReportOffsets.recommendation, kRecommendationCount);
 
   SetErrorAction(kActionReadFile, arguments);
-  ReportLanguage russian(true);
+  SetReportLanguage(true);
   EXPECT_EQ(std::string(ActionText()).size(), 124u);
 }
 
@@ -99,55 +113,32 @@ TEST_F(ReportLineTest, ActionWithoutArgumentListShowsEmptyPlaces) {
   EXPECT_STREQ(ActionText(), "on  : 0 bytes, CRC 0; actualy 0, 0");
 }
 
-const WCHAR* MessageWithBlankBeforeStop(DWORD) {
-  return u"  Access is denied .\r\n";
-}
-const WCHAR* CyrillicMessage(DWORD) {
-  return u"\r\nЁлка не найдена.";
-}
-const WCHAR* LongMessage(DWORD) {
-  static std::u16string text = u"X" + std::u16string(200, u'y') + u".\r\n";
-  return text.c_str();
-}
-const WCHAR* NoMessage(DWORD) {
-  return nullptr;
-}
-const WCHAR* OnlyStop(DWORD) {
-  return u" .\r\n";
-}
-
-TEST_F(ReportLineTest, SystemTextIsTrimmedAndLowered) {
-  StoreErrorWord(5);
-  PlatformSeams.systemMessage = MessageWithBlankBeforeStop;
-  EXPECT_STREQ(SystemErrorText(), "access is denied ");  // the blank before "." stays
-
-  // Lower case in code page 1251 first, then code page 866: Ё becomes ё (0xF1).
-  PlatformSeams.systemMessage = CyrillicMessage;
-  EXPECT_STREQ(SystemErrorText(), "\xF1\xAB\xAA\xA0 \xAD\xA5 \xAD\xA0\xA9\xA4\xA5\xAD\xA0");
-
-  PlatformSeams.systemMessage = OnlyStop;
-  EXPECT_STREQ(SystemErrorText(), "");
-}
-
-TEST_F(ReportLineTest, LongSystemTextIsCutToTheBuffer) {
-  PlatformSeams.systemMessage = LongMessage;
-  const std::string text = SystemErrorText();
-  EXPECT_EQ(text, "x" + std::string(kSystemErrorTextSize - 2, 'y'));
-}
-
-TEST_F(ReportLineTest, NumberWithoutSystemTextShowsAsCode) {
-  PlatformSeams.systemMessage = NoMessage;
-  StoreErrorWord(60000);
-  EXPECT_STREQ(SystemErrorText(), "code - 60000");
-  ReportLanguage russian(true);
-  EXPECT_STREQ(SystemErrorText(), "\xAA\xAE\xA4 - 60000");  // код
-}
-
-TEST_F(ReportLineTest, LibraryTextWhenNoneIsPlanned) {
-  StoreErrorWord(2);
-  EXPECT_STREQ(SystemErrorText(), "no such file or directory");
-  StoreErrorWord(65000);  // no C library has a text for it
-  EXPECT_STREQ(SystemErrorText(), "code - 65000");
+TEST_F(ReportLineTest, SystemTextIsTrimmedStoppedAndLowered) {
+  const std::string longText = "X" + std::string(200, 'y') + ".\r\n";
+  struct Case {
+    const char* text;  // code page 1251; nullptr: the system has none
+    bool russian;
+    std::string shown;  // code page 866
+  };
+  const Case cases[] = {
+      {"  Access is denied .\r\n", false, "access is denied "},  // the blank before "." stays
+      {"Stops..\r\n", false, "stops."},                          // one full stop goes
+      {" .\r\n", false, ""},
+      // Lower case in code page 1251 first, then code page 866: Ёлка не найдена.
+      {"\r\n\xA8\xEB\xEA\xE0 \xED\xE5 \xED\xE0\xE9\xE4\xE5\xED\xE0.", false,
+       "\xF1\xAB\xAA\xA0 \xAD\xA5 \xAD\xA0\xA9\xA4\xA5\xAD\xA0"},
+      // A text too long is cut to the buffer, stop and all.
+      {longText.c_str(), false, "x" + std::string(kSystemErrorTextSize - 2, 'y')},
+      {nullptr, false, "code - 60000"},
+      {nullptr, true, "\xAA\xAE\xA4 - 60000"},  // код
+  };
+  for (const Case& c : cases) {
+    FakePlatformReset();
+    if (c.text != nullptr) FakePlatform.errorTexts[60000] = c.text;
+    SetReportLanguage(c.russian);
+    StoreErrorWord(60000);
+    EXPECT_EQ(SystemErrorText(), c.shown) << c.shown;
+  }
 }
 
 }  // namespace

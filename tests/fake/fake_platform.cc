@@ -1,0 +1,233 @@
+#include "fake_platform.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+FakePlatformRecord FakePlatform;
+
+const PlatformError kErrorNameTooLong = 206;
+
+namespace {
+
+// The fault that a call meets first: for a transfer, the one at the lowest block
+// inside its range.
+FakeFault* FaultMet(FakeCall call, uint64_t offset, uint32_t size) {
+  FakeFault* met = nullptr;
+  for (FakeFault& fault : FakePlatform.faults) {
+    if (fault.call != call || fault.times == 0) continue;
+    const bool transfer = call == kFakeRead || call == kFakeWrite;
+    if (transfer && (fault.block < offset || fault.block - offset >= size)) continue;
+    if (met == nullptr || fault.block < met->block) met = &fault;
+  }
+  if (met != nullptr && met->times != kFakeForever) --met->times;
+  return met;
+}
+
+// Logs a call and sets the last error when it failed; gives back whether it succeeded.
+bool Logged(FakeCall call, uint64_t offset, uint32_t size, uint32_t moved, PlatformError error) {
+  FakePlatform.calls.push_back({call, offset, size, moved, error == 0});
+  if (error != 0) FakePlatform.lastError = error;
+  return error == 0;
+}
+
+FakeFile* OpenFile(PlatformHandle handle) {
+  const uint64_t index = static_cast<uint64_t>(handle - kFakeFirstFile);
+  if (handle < kFakeFirstFile || index >= FakePlatform.handles.size()) return nullptr;
+  FakeFile* file = &FakePlatform.handles[index];
+  return file->open ? file : nullptr;
+}
+
+// How many bytes a transfer moves before the fault it meets stops it, and that fault's
+// error (0 when it meets none, or a short one).
+struct Reach {
+  uint32_t bytes;
+  PlatformError error;
+};
+
+Reach ReachOf(FakeCall call, uint64_t offset, uint32_t size) {
+  const FakeFault* fault = FaultMet(call, offset, size);
+  if (fault == nullptr) return {size, 0};
+  const uint32_t before = static_cast<uint32_t>(fault->block - offset);
+  const uint32_t rest = size - before;
+  return {before + (fault->movedFirst < rest ? fault->movedFirst : rest), fault->error};
+}
+
+}  // namespace
+
+void FakePlatformReset() {
+  FakePlatform = {};
+}
+
+uint32_t FakeCalls(FakeCall call) {
+  uint32_t count = 0;
+  for (const FakeCallRecord& record : FakePlatform.calls)
+    count += record.call == call;
+  return count;
+}
+
+std::string FakeConsoleText() {
+  std::string all;
+  for (const std::string& piece : FakePlatform.console)
+    all += piece;
+  return all;
+}
+
+void FakePlanKeys(const std::u16string& characters) {
+  for (char16_t c : characters) {
+    FakePlatform.input.push_back({true, true, c});
+    FakePlatform.input.push_back({true, false, c});
+  }
+}
+
+// ---- Process ----
+
+void PlatformStart(int, char**) {}
+
+void PlatformExit(uint8_t code) {
+  fflush(nullptr);
+  if (FakePlatform.exitExpected) _Exit(code);
+  // A quiet exit with code 0 would pass for a test that succeeded.
+  fprintf(stderr, "PlatformExit(%u) outside a death test\n", code);
+  abort();
+}
+
+const char* PlatformCommandLine() {
+  return FakePlatform.commandLine.c_str();
+}
+
+bool PlatformCountryCode(char* out, uint32_t size) {
+  const std::string& code = FakePlatform.countryCode;
+  if (code.empty() || code.size() >= size) return false;
+  memset(out, 0, size);
+  memcpy(out, code.data(), code.size());
+  return true;
+}
+
+// ---- Console ----
+
+PlatformHandle PlatformStandardHandle(StandardStream which) {
+  return which == kStandardInput ? kFakeInput : kFakeOutput;
+}
+
+void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count) {
+  // Text sent to any other handle is lost, as it is on a handle that is no console.
+  if (output == kFakeOutput) FakePlatform.console.emplace_back(text, count);
+}
+
+void PlatformWriteErrorLine(const char* text) {
+  FakePlatform.errorLines.emplace_back(text);
+}
+
+bool PlatformWaitConsoleInput(PlatformHandle input) {
+  return input == kFakeInput && FakePlatform.nextInput < FakePlatform.input.size();
+}
+
+bool PlatformConsoleEventCount(PlatformHandle input, uint32_t* count) {
+  if (!PlatformWaitConsoleInput(input)) return false;
+  *count = static_cast<uint32_t>(FakePlatform.input.size() - FakePlatform.nextInput);
+  return true;
+}
+
+bool PlatformReadConsoleEvent(PlatformHandle input, ConsoleEvent* event) {
+  if (!PlatformWaitConsoleInput(input)) return false;
+  *event = FakePlatform.input[FakePlatform.nextInput++];
+  return true;
+}
+
+void PlatformDiscardConsoleInput(PlatformHandle input) {
+  // The planned events stay: they stand for keys typed after the discard.
+  if (input == kFakeInput) ++FakePlatform.discards;
+}
+
+// ---- Files ----
+
+PlatformHandle PlatformOpenForUpdate(const char* name) {
+  PlatformError error = 0;
+  if (const FakeFault* fault = FaultMet(kFakeOpen, 0, 0)) {
+    error = fault->error;
+  } else if (FakePlatform.files.count(name) == 0) {
+    error = kFakeNoSuchFile;
+  } else {
+    for (const FakeFile& file : FakePlatform.handles) {
+      if (file.open && file.name == name) error = kFakeSharingViolation;
+    }
+  }
+  if (!Logged(kFakeOpen, 0, 0, 0, error)) return kNoHandle;
+  FakePlatform.handles.push_back({name, true});
+  return kFakeFirstFile + static_cast<PlatformHandle>(FakePlatform.handles.size() - 1);
+}
+
+bool PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t size,
+                    uint32_t* read) {
+  *read = 0;
+  const FakeFile* open = OpenFile(file);
+  if (open == nullptr) return Logged(kFakeRead, offset, size, 0, kFakeBadHandle);
+  const std::vector<uint8_t>& data = FakePlatform.files[open->name];
+  const Reach reach = ReachOf(kFakeRead, offset, size);
+  // The bytes before a fault reach the buffer even when the read fails.
+  uint32_t count = 0;
+  if (offset < data.size()) {
+    const uint64_t left = data.size() - offset;
+    count = reach.bytes < left ? reach.bytes : static_cast<uint32_t>(left);
+    memcpy(buffer, data.data() + offset, count);
+  }
+  if (reach.error == 0) *read = count;
+  return Logged(kFakeRead, offset, size, *read, reach.error);
+}
+
+bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, uint32_t size,
+                     uint32_t* written) {
+  *written = 0;
+  const FakeFile* open = OpenFile(file);
+  if (open == nullptr) return Logged(kFakeWrite, offset, size, 0, kFakeBadHandle);
+  std::vector<uint8_t>& data = FakePlatform.files[open->name];
+  const Reach reach = ReachOf(kFakeWrite, offset, size);
+  if (reach.bytes > 0) {
+    if (data.size() < offset + reach.bytes) data.resize(offset + reach.bytes);
+    memcpy(data.data() + offset, buffer, reach.bytes);
+  }
+  *written = reach.bytes;
+  return Logged(kFakeWrite, offset, size, reach.bytes, reach.error);
+}
+
+bool PlatformClose(PlatformHandle file) {
+  FakeFile* open = OpenFile(file);
+  if (open == nullptr) return Logged(kFakeClose, 0, 0, 0, kFakeBadHandle);
+  open->open = false;
+  const FakeFault* fault = FaultMet(kFakeClose, 0, 0);
+  return Logged(kFakeClose, 0, 0, 0, fault != nullptr ? fault->error : 0);
+}
+
+// ---- Errors and code pages ----
+
+PlatformError PlatformLastError() {
+  return FakePlatform.lastError;
+}
+
+void PlatformSetLastError(PlatformError error) {
+  FakePlatform.lastError = error;
+}
+
+bool PlatformErrorText(PlatformError number, char* out, uint32_t size) {
+  const auto found = FakePlatform.errorTexts.find(number);
+  if (found == FakePlatform.errorTexts.end()) return false;
+  const size_t length = found->second.size() < size ? found->second.size() : size - 1;
+  memcpy(out, found->second.data(), length);
+  out[length] = 0;
+  return true;
+}
+
+void PlatformToConsoleCodePage(const char* text, char* out) {
+  // The Cyrillic letters, Yo, yo and the numero sign move; what code page 866 lacks
+  // becomes a question mark, as the system's default character.
+  for (;; ++text, ++out) {
+    const uint8_t byte = static_cast<uint8_t>(*text);
+    uint8_t shown = byte < 0x80 ? byte : '?';
+    if (byte >= 0xC0) shown = static_cast<uint8_t>(byte < 0xF0 ? byte - 0x40 : byte - 0x10);
+    if (byte == 0xA8 || byte == 0xB8) shown = byte == 0xA8 ? 0xF0 : 0xF1;
+    if (byte == 0xB9) shown = 0xFC;
+    *out = static_cast<char>(shown);
+    if (byte == 0) return;
+  }
+}

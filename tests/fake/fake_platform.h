@@ -1,0 +1,92 @@
+// A fake of the door to the operating system, for the subsystems' unit tests: files live
+// in memory, the console is a list of pieces and planned events, and every failure a
+// test wants is planned in one table. Nothing of it reaches the system.
+#pragma once
+
+#include <stdint.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+/// The calls of the file services, as the fault table and the call log name them.
+enum FakeCall : uint8_t { kFakeOpen, kFakeRead, kFakeWrite, kFakeClose };
+
+/// A fault's times for one that never runs out.
+inline constexpr uint32_t kFakeForever = 0xFFFFFFFFu;
+
+/// One planned fault. A read or write whose range [offset, offset + size) holds block
+/// meets it: the transfer moves the bytes before block, then movedFirst bytes of the
+/// block, then fails with error; a failed read reports none of them, a failed write
+/// reports them all. With error 0 the transfer stops there without an error instead: a
+/// short read or write. An open or close meets a fault of its kind whatever block says;
+/// a failed close closes the file all the same. Each meeting counts times down; a fault
+/// whose times are 0 is answered and stays out of the way.
+struct FakeFault {
+  FakeCall call;
+  uint64_t block;  // a byte offset, a multiple of the converter's block size
+  uint32_t times;
+  PlatformError error;
+  uint32_t movedFirst;
+};
+
+/// One call of the file services, as it was made and answered.
+struct FakeCallRecord {
+  FakeCall call;
+  uint64_t offset;  // 0 for open and close
+  uint32_t size;    // what was asked; 0 for open and close
+  uint32_t moved;   // what *read or *written reported
+  bool ok;
+};
+
+/// The console and file handles the fake hands out.
+inline constexpr PlatformHandle kFakeInput = 10;
+inline constexpr PlatformHandle kFakeOutput = 11;
+inline constexpr PlatformHandle kFakeFirstFile = 100;
+
+/// The errors the fake gives of its own accord.
+inline constexpr PlatformError kFakeNoSuchFile = 2;
+inline constexpr PlatformError kFakeBadHandle = 6;
+inline constexpr PlatformError kFakeSharingViolation = 32;
+
+struct FakeFile {
+  std::string name;
+  bool open;
+};
+
+struct FakePlatformRecord {
+  std::map<std::string, std::vector<uint8_t>> files;  // by name, in code page 1251
+  std::vector<FakeFile> handles;                      // handle kFakeFirstFile + i is handles[i]
+  std::vector<FakeFault> faults;
+  std::vector<FakeCallRecord> calls;
+
+  std::vector<std::string> console;  // one piece of code page 866 text per write
+  std::vector<std::string> errorLines;
+  std::vector<ConsoleEvent> input;  // served in order; after the last no key can come
+  size_t nextInput;
+  uint32_t discards;
+
+  std::map<PlatformError, std::string> errorTexts;  // code page 1251; none: no text
+  PlatformError lastError;
+  std::string commandLine;
+  std::string countryCode;  // empty: the system names none
+
+  /// Set by a death test's statement: PlatformExit then ends the process with its code.
+  /// Anywhere else reaching it is a fault of the test, and the run stops loudly.
+  bool exitExpected;
+};
+extern FakePlatformRecord FakePlatform;
+
+/// Empties the record: no files, faults, calls, console text or keys.
+void FakePlatformReset();
+
+/// How many calls of one kind were made.
+uint32_t FakeCalls(FakeCall call);
+
+/// Every console piece, joined.
+std::string FakeConsoleText();
+
+/// A key pressed and let go, for each character.
+void FakePlanKeys(const std::u16string& characters);
