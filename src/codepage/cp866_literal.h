@@ -6,6 +6,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "text/utf8.h"
+
 template <size_t N>
 struct Cp866Literal {
   char bytes[N] = {};
@@ -14,7 +16,7 @@ struct Cp866Literal {
     size_t out = 0;
     for (size_t i = 0; i + 1 < N;) {
       uint32_t c = utf8[i];
-      size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+      const size_t length = Utf8SequenceLength(utf8[i]);
       if (length > 1) c &= 0x3Fu >> (length - 1);
       for (size_t k = 1; k < length; ++k)
         c = (c << 6) | (utf8[i + k] & 0x3Fu);
