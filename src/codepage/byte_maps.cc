@@ -1,22 +1,48 @@
 #include "codepage/byte_maps.h"
 
+#include "codepage/cp866_layout.h"
+
+namespace {
+
+constexpr CyrillicLayout cp866 = kCp866Layout;
+constexpr CyrillicLayout cp1251 = kCp1251Layout;
+
+// What a byte of run from gains to become the same letter of run to, modulo 256.
+constexpr uint8_t Step(uint8_t from, uint8_t to) {
+  return static_cast<uint8_t>(to - from);
+}
+
+constexpr bool InRun(uint8_t byte, uint8_t start, uint8_t count) {
+  return byte >= start && byte - start < count;
+}
+
+}  // namespace
+
 uint8_t MapCp866ToCp1251(uint8_t byte) {
   if (byte == 0x20) return byte;
-  if (byte == 0xFC) return 0xA9;  // numero sign; cp1251 has it at 0xB9, but 0xA9 is the contract
-  if (byte == 0xF0) return 0xA8;
-  if (byte == 0xF1) return 0xB8;
-  if (byte >= 0x80 && byte <= 0xAF) return static_cast<uint8_t>(byte + 0x40);
-  if (byte >= 0xE0 && byte <= 0xEF) return static_cast<uint8_t>(byte + 0x10);
+  if (byte == cp866.numero) return cp1251.numero;
+  if (byte == cp866.capitalYo) return cp1251.capitalYo;
+  if (byte == cp866.smallYo) return cp1251.smallYo;
+  if (InRun(byte, cp866.firstLetters, kFirstLetterCount)) {
+    return byte + Step(cp866.firstLetters, cp1251.firstLetters);
+  }
+  if (InRun(byte, cp866.lastLetters, kLastLetterCount)) {
+    return byte + Step(cp866.lastLetters, cp1251.lastLetters);
+  }
   return byte;
 }
 
 uint8_t MapCp1251ToCp866(uint8_t byte) {
   if (byte == 0x20) return byte;
-  if (byte == 0xA9) return 0xFC;
-  if (byte == 0xA8) return 0xF0;
-  if (byte == 0xB8) return 0xF1;
-  if (byte >= 0xC0 && byte <= 0xEF) return static_cast<uint8_t>(byte - 0x40);
-  if (byte >= 0xF0) return static_cast<uint8_t>(byte - 0x10);
+  if (byte == cp1251.numero) return cp866.numero;
+  if (byte == cp1251.capitalYo) return cp866.capitalYo;
+  if (byte == cp1251.smallYo) return cp866.smallYo;
+  if (InRun(byte, cp1251.firstLetters, kFirstLetterCount)) {
+    return byte + Step(cp1251.firstLetters, cp866.firstLetters);
+  }
+  if (InRun(byte, cp1251.lastLetters, kLastLetterCount)) {
+    return byte + Step(cp1251.lastLetters, cp866.lastLetters);
+  }
   return byte;
 }
 
@@ -57,12 +83,15 @@ PELCOR_LANE_KERNEL void Map866To1251Lanes(uint8_t* at) {
   typedef typename Lanes<width>::Signed Signed;
   Bytes b;
   __builtin_memcpy(&b, at, sizeof b);
-  const Bytes firstLetters = (Bytes)((Signed)(b + ToBottom(0x80)) < Below(0x30));
-  const Bytes lastLetters = (Bytes)((Signed)(b + ToBottom(0xE0)) < Below(0x10));
-  b += (firstLetters & 0x40) | (lastLetters & 0x10) |
-       ((Bytes)(b == 0xF0) & 0xB8) |  // 0xF0 + 0xB8 wraps to 0xA8
-       ((Bytes)(b == 0xF1) & 0xC7) |  // to 0xB8
-       ((Bytes)(b == 0xFC) & 0xAD);   // to 0xA9
+  const Bytes firstLetters =
+      (Bytes)((Signed)(b + ToBottom(cp866.firstLetters)) < Below(kFirstLetterCount));
+  const Bytes lastLetters =
+      (Bytes)((Signed)(b + ToBottom(cp866.lastLetters)) < Below(kLastLetterCount));
+  b += (firstLetters & Step(cp866.firstLetters, cp1251.firstLetters)) |
+       (lastLetters & Step(cp866.lastLetters, cp1251.lastLetters)) |
+       ((Bytes)(b == cp866.capitalYo) & Step(cp866.capitalYo, cp1251.capitalYo)) |
+       ((Bytes)(b == cp866.smallYo) & Step(cp866.smallYo, cp1251.smallYo)) |
+       ((Bytes)(b == cp866.numero) & Step(cp866.numero, cp1251.numero));
   __builtin_memcpy(at, &b, sizeof b);
 }
 
@@ -72,13 +101,15 @@ PELCOR_LANE_KERNEL void Map1251To866Lanes(uint8_t* at) {
   typedef typename Lanes<width>::Signed Signed;
   Bytes b;
   __builtin_memcpy(&b, at, sizeof b);
-  // 0xC0 and up lose 0x40, and 0xF0 and up get 0x30 of it back.
-  const Bytes letters = (Bytes)((Signed)(b + ToBottom(0xC0)) < Below(0x40));
-  const Bytes lastLetters = (Bytes)((Signed)(b + ToBottom(0xF0)) < Below(0x10));
-  b += (letters & 0xC0) | (lastLetters & 0x30) |
-       ((Bytes)(b == 0xA8) & 0x48) |  // 0xA8 + 0x48 is 0xF0
-       ((Bytes)(b == 0xB8) & 0x39) |  // 0xF1
-       ((Bytes)(b == 0xA9) & 0x53);   // 0xFC
+  const Bytes firstLetters =
+      (Bytes)((Signed)(b + ToBottom(cp1251.firstLetters)) < Below(kFirstLetterCount));
+  const Bytes lastLetters =
+      (Bytes)((Signed)(b + ToBottom(cp1251.lastLetters)) < Below(kLastLetterCount));
+  b += (firstLetters & Step(cp1251.firstLetters, cp866.firstLetters)) |
+       (lastLetters & Step(cp1251.lastLetters, cp866.lastLetters)) |
+       ((Bytes)(b == cp1251.capitalYo) & Step(cp1251.capitalYo, cp866.capitalYo)) |
+       ((Bytes)(b == cp1251.smallYo) & Step(cp1251.smallYo, cp866.smallYo)) |
+       ((Bytes)(b == cp1251.numero) & Step(cp1251.numero, cp866.numero));
   __builtin_memcpy(at, &b, sizeof b);
 }
 
