@@ -4,9 +4,6 @@
 
 namespace {
 
-constexpr CyrillicLayout cp866 = kCp866Layout;
-constexpr CyrillicLayout cp1251 = kCp1251Layout;
-
 // What a byte of run from gains to become the same letter of run to, modulo 256.
 constexpr uint8_t Step(uint8_t from, uint8_t to) {
   return static_cast<uint8_t>(to - from);
@@ -16,34 +13,29 @@ constexpr bool InRun(uint8_t byte, uint8_t start, uint8_t count) {
   return byte >= start && byte - start < count;
 }
 
-}  // namespace
-
-uint8_t MapCp866ToCp1251(uint8_t byte) {
+// Both maps are this one, with the two layouts in turn as from and to.
+constexpr uint8_t MapByte(uint8_t byte, const CyrillicLayout& from, const CyrillicLayout& to) {
   if (byte == 0x20) return byte;
-  if (byte == cp866.numero) return cp1251.numero;
-  if (byte == cp866.capitalYo) return cp1251.capitalYo;
-  if (byte == cp866.smallYo) return cp1251.smallYo;
-  if (InRun(byte, cp866.firstLetters, kFirstLetterCount)) {
-    return byte + Step(cp866.firstLetters, cp1251.firstLetters);
+  if (byte == from.numero) return to.numero;
+  if (byte == from.capitalYo) return to.capitalYo;
+  if (byte == from.smallYo) return to.smallYo;
+  if (InRun(byte, from.firstLetters, kFirstLetterCount)) {
+    return byte + Step(from.firstLetters, to.firstLetters);
   }
-  if (InRun(byte, cp866.lastLetters, kLastLetterCount)) {
-    return byte + Step(cp866.lastLetters, cp1251.lastLetters);
+  if (InRun(byte, from.lastLetters, kLastLetterCount)) {
+    return byte + Step(from.lastLetters, to.lastLetters);
   }
   return byte;
 }
 
+}  // namespace
+
+uint8_t MapCp866ToCp1251(uint8_t byte) {
+  return MapByte(byte, kCp866Layout, kCp1251Layout);
+}
+
 uint8_t MapCp1251ToCp866(uint8_t byte) {
-  if (byte == 0x20) return byte;
-  if (byte == cp1251.numero) return cp866.numero;
-  if (byte == cp1251.capitalYo) return cp866.capitalYo;
-  if (byte == cp1251.smallYo) return cp866.smallYo;
-  if (InRun(byte, cp1251.firstLetters, kFirstLetterCount)) {
-    return byte + Step(cp1251.firstLetters, cp866.firstLetters);
-  }
-  if (InRun(byte, cp1251.lastLetters, kLastLetterCount)) {
-    return byte + Step(cp1251.lastLetters, cp866.lastLetters);
-  }
-  return byte;
+  return MapByte(byte, kCp1251Layout, kCp866Layout);
 }
 
 ByteMap ByteConverter = MapCp1251ToCp866;
@@ -52,10 +44,10 @@ uint8_t ByteKernelWidthLimit = 64;
 
 namespace {
 
-// The kernels below take a whole vector of bytes at a time, with the same rules as the
-// maps above written as lane-wise arithmetic, so that both GCC and clang emit plain SIMD
-// code for them. Each map adds to every byte a difference chosen by that byte alone: the
-// rows of a map never overlap, so the masked differences merge with a plain or.
+// MapLanes below takes a whole vector of bytes at a time, with the rules of MapByte
+// written as lane-wise arithmetic, so that both GCC and clang emit plain SIMD code for
+// it. It adds to every byte a difference chosen by that byte alone: the parts of the
+// layout never overlap, so the masked differences merge with a plain or.
 // Comparisons of these vectors give all ones in the lanes where they hold.
 template <int width>
 struct Lanes {
@@ -77,51 +69,26 @@ constexpr int8_t Below(uint8_t span) {
 // instruction set than the code calling it.
 #define PELCOR_LANE_KERNEL inline __attribute__((always_inline))
 
-template <int width>
-PELCOR_LANE_KERNEL void Map866To1251Lanes(uint8_t* at) {
-  typedef typename Lanes<width>::Bytes Bytes;
-  typedef typename Lanes<width>::Signed Signed;
-  Bytes b;
-  __builtin_memcpy(&b, at, sizeof b);
-  const Bytes firstLetters =
-      (Bytes)((Signed)(b + ToBottom(cp866.firstLetters)) < Below(kFirstLetterCount));
-  const Bytes lastLetters =
-      (Bytes)((Signed)(b + ToBottom(cp866.lastLetters)) < Below(kLastLetterCount));
-  b += (firstLetters & Step(cp866.firstLetters, cp1251.firstLetters)) |
-       (lastLetters & Step(cp866.lastLetters, cp1251.lastLetters)) |
-       ((Bytes)(b == cp866.capitalYo) & Step(cp866.capitalYo, cp1251.capitalYo)) |
-       ((Bytes)(b == cp866.smallYo) & Step(cp866.smallYo, cp1251.smallYo)) |
-       ((Bytes)(b == cp866.numero) & Step(cp866.numero, cp1251.numero));
-  __builtin_memcpy(at, &b, sizeof b);
-}
-
-template <int width>
-PELCOR_LANE_KERNEL void Map1251To866Lanes(uint8_t* at) {
-  typedef typename Lanes<width>::Bytes Bytes;
-  typedef typename Lanes<width>::Signed Signed;
-  Bytes b;
-  __builtin_memcpy(&b, at, sizeof b);
-  const Bytes firstLetters =
-      (Bytes)((Signed)(b + ToBottom(cp1251.firstLetters)) < Below(kFirstLetterCount));
-  const Bytes lastLetters =
-      (Bytes)((Signed)(b + ToBottom(cp1251.lastLetters)) < Below(kLastLetterCount));
-  b += (firstLetters & Step(cp1251.firstLetters, cp866.firstLetters)) |
-       (lastLetters & Step(cp1251.lastLetters, cp866.lastLetters)) |
-       ((Bytes)(b == cp1251.capitalYo) & Step(cp1251.capitalYo, cp866.capitalYo)) |
-       ((Bytes)(b == cp1251.smallYo) & Step(cp1251.smallYo, cp866.smallYo)) |
-       ((Bytes)(b == cp1251.numero) & Step(cp1251.numero, cp866.numero));
-  __builtin_memcpy(at, &b, sizeof b);
-}
-
 enum Direction { kTo1251, kTo866 };
 
 template <Direction direction, int width>
 PELCOR_LANE_KERNEL void MapLanes(uint8_t* at) {
-  if constexpr (direction == kTo1251) {
-    Map866To1251Lanes<width>(at);
-  } else {
-    Map1251To866Lanes<width>(at);
-  }
+  constexpr CyrillicLayout from = direction == kTo1251 ? kCp866Layout : kCp1251Layout;
+  constexpr CyrillicLayout to = direction == kTo1251 ? kCp1251Layout : kCp866Layout;
+  typedef typename Lanes<width>::Bytes Bytes;
+  typedef typename Lanes<width>::Signed Signed;
+  Bytes b;
+  __builtin_memcpy(&b, at, sizeof b);
+  const Bytes firstLetters =
+      (Bytes)((Signed)(b + ToBottom(from.firstLetters)) < Below(kFirstLetterCount));
+  const Bytes lastLetters =
+      (Bytes)((Signed)(b + ToBottom(from.lastLetters)) < Below(kLastLetterCount));
+  b += (firstLetters & Step(from.firstLetters, to.firstLetters)) |
+       (lastLetters & Step(from.lastLetters, to.lastLetters)) |
+       ((Bytes)(b == from.capitalYo) & Step(from.capitalYo, to.capitalYo)) |
+       ((Bytes)(b == from.smallYo) & Step(from.smallYo, to.smallYo)) |
+       ((Bytes)(b == from.numero) & Step(from.numero, to.numero));
+  __builtin_memcpy(at, &b, sizeof b);
 }
 
 // Vectors of width bytes as far as they go, then narrower ones, then single bytes.
