@@ -1,23 +1,41 @@
 #include "codepage/byte_maps.h"
 
-uint8_t MapCp866ToCp1251(uint8_t byte) {
+#include "codepage/cp866_layout.h"
+
+namespace {
+
+// What a byte of run from gains to become the same letter of run to, modulo 256.
+constexpr uint8_t Step(uint8_t from, uint8_t to) {
+  return static_cast<uint8_t>(to - from);
+}
+
+constexpr bool InRun(uint8_t byte, uint8_t start, uint8_t count) {
+  return byte >= start && byte - start < count;
+}
+
+// Both maps are this one, with the two layouts in turn as from and to.
+constexpr uint8_t MapByte(uint8_t byte, const CyrillicLayout& from, const CyrillicLayout& to) {
   if (byte == 0x20) return byte;
-  if (byte == 0xFC) return 0xA9;  // numero sign; cp1251 has it at 0xB9, but 0xA9 is the contract
-  if (byte == 0xF0) return 0xA8;
-  if (byte == 0xF1) return 0xB8;
-  if (byte >= 0x80 && byte <= 0xAF) return static_cast<uint8_t>(byte + 0x40);
-  if (byte >= 0xE0 && byte <= 0xEF) return static_cast<uint8_t>(byte + 0x10);
+  if (byte == from.numero) return to.numero;
+  if (byte == from.capitalYo) return to.capitalYo;
+  if (byte == from.smallYo) return to.smallYo;
+  if (InRun(byte, from.firstLetters, kFirstLetterCount)) {
+    return byte + Step(from.firstLetters, to.firstLetters);
+  }
+  if (InRun(byte, from.lastLetters, kLastLetterCount)) {
+    return byte + Step(from.lastLetters, to.lastLetters);
+  }
   return byte;
 }
 
+}  // namespace
+
+uint8_t MapCp866ToCp1251(uint8_t byte) {
+  return MapByte(byte, kCp866Layout, kCp1251Layout);
+}
+
 uint8_t MapCp1251ToCp866(uint8_t byte) {
-  if (byte == 0x20) return byte;
-  if (byte == 0xA9) return 0xFC;
-  if (byte == 0xA8) return 0xF0;
-  if (byte == 0xB8) return 0xF1;
-  if (byte >= 0xC0 && byte <= 0xEF) return static_cast<uint8_t>(byte - 0x40);
-  if (byte >= 0xF0) return static_cast<uint8_t>(byte - 0x10);
-  return byte;
+  return MapByte(byte, kCp1251Layout, kCp866Layout);
 }
 
 ByteMap ByteConverter = MapCp1251ToCp866;
@@ -26,10 +44,10 @@ uint8_t ByteKernelWidthLimit = 64;
 
 namespace {
 
-// The kernels below take a whole vector of bytes at a time, with the same rules as the
-// maps above written as lane-wise arithmetic, so that both GCC and clang emit plain SIMD
-// code for them. Each map adds to every byte a difference chosen by that byte alone: the
-// rows of a map never overlap, so the masked differences merge with a plain or.
+// MapLanes below takes a whole vector of bytes at a time, with the rules of MapByte
+// written as lane-wise arithmetic, so that both GCC and clang emit plain SIMD code for
+// it. It adds to every byte a difference chosen by that byte alone: the parts of the
+// layout never overlap, so the masked differences merge with a plain or.
 // Comparisons of these vectors give all ones in the lanes where they hold.
 template <int width>
 struct Lanes {
@@ -51,46 +69,26 @@ constexpr int8_t Below(uint8_t span) {
 // instruction set than the code calling it.
 #define PELCOR_LANE_KERNEL inline __attribute__((always_inline))
 
-template <int width>
-PELCOR_LANE_KERNEL void Map866To1251Lanes(uint8_t* at) {
-  typedef typename Lanes<width>::Bytes Bytes;
-  typedef typename Lanes<width>::Signed Signed;
-  Bytes b;
-  __builtin_memcpy(&b, at, sizeof b);
-  const Bytes firstLetters = (Bytes)((Signed)(b + ToBottom(0x80)) < Below(0x30));
-  const Bytes lastLetters = (Bytes)((Signed)(b + ToBottom(0xE0)) < Below(0x10));
-  b += (firstLetters & 0x40) | (lastLetters & 0x10) |
-       ((Bytes)(b == 0xF0) & 0xB8) |  // 0xF0 + 0xB8 wraps to 0xA8
-       ((Bytes)(b == 0xF1) & 0xC7) |  // to 0xB8
-       ((Bytes)(b == 0xFC) & 0xAD);   // to 0xA9
-  __builtin_memcpy(at, &b, sizeof b);
-}
-
-template <int width>
-PELCOR_LANE_KERNEL void Map1251To866Lanes(uint8_t* at) {
-  typedef typename Lanes<width>::Bytes Bytes;
-  typedef typename Lanes<width>::Signed Signed;
-  Bytes b;
-  __builtin_memcpy(&b, at, sizeof b);
-  // 0xC0 and up lose 0x40, and 0xF0 and up get 0x30 of it back.
-  const Bytes letters = (Bytes)((Signed)(b + ToBottom(0xC0)) < Below(0x40));
-  const Bytes lastLetters = (Bytes)((Signed)(b + ToBottom(0xF0)) < Below(0x10));
-  b += (letters & 0xC0) | (lastLetters & 0x30) |
-       ((Bytes)(b == 0xA8) & 0x48) |  // 0xA8 + 0x48 is 0xF0
-       ((Bytes)(b == 0xB8) & 0x39) |  // 0xF1
-       ((Bytes)(b == 0xA9) & 0x53);   // 0xFC
-  __builtin_memcpy(at, &b, sizeof b);
-}
-
 enum Direction { kTo1251, kTo866 };
 
 template <Direction direction, int width>
 PELCOR_LANE_KERNEL void MapLanes(uint8_t* at) {
-  if constexpr (direction == kTo1251) {
-    Map866To1251Lanes<width>(at);
-  } else {
-    Map1251To866Lanes<width>(at);
-  }
+  constexpr CyrillicLayout from = direction == kTo1251 ? kCp866Layout : kCp1251Layout;
+  constexpr CyrillicLayout to = direction == kTo1251 ? kCp1251Layout : kCp866Layout;
+  typedef typename Lanes<width>::Bytes Bytes;
+  typedef typename Lanes<width>::Signed Signed;
+  Bytes b;
+  __builtin_memcpy(&b, at, sizeof b);
+  const Bytes firstLetters =
+      (Bytes)((Signed)(b + ToBottom(from.firstLetters)) < Below(kFirstLetterCount));
+  const Bytes lastLetters =
+      (Bytes)((Signed)(b + ToBottom(from.lastLetters)) < Below(kLastLetterCount));
+  b += (firstLetters & Step(from.firstLetters, to.firstLetters)) |
+       (lastLetters & Step(from.lastLetters, to.lastLetters)) |
+       ((Bytes)(b == from.capitalYo) & Step(from.capitalYo, to.capitalYo)) |
+       ((Bytes)(b == from.smallYo) & Step(from.smallYo, to.smallYo)) |
+       ((Bytes)(b == from.numero) & Step(from.numero, to.numero));
+  __builtin_memcpy(at, &b, sizeof b);
 }
 
 // Vectors of width bytes as far as they go, then narrower ones, then single bytes.

@@ -1,5 +1,7 @@
 #include "codepage/char_services.h"
 
+#include "text/more_strings.h"
+
 namespace {
 
 constexpr int32_t Truth(bool value) {
@@ -35,9 +37,7 @@ uint8_t Cp1251ToLower(uint8_t c) {
 }
 
 int32_t PlainCompareChars(uint8_t first, uint8_t second) {
-  const int8_t a = static_cast<int8_t>(first);
-  const int8_t b = static_cast<int8_t>(second);
-  return a < b ? -1 : a > b ? 1 : 0;
+  return CompareSignedBytes(first, second);
 }
 
 int32_t Cp1251IsLetter(uint8_t c) {

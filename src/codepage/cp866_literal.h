@@ -6,6 +6,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "codepage/cp866_layout.h"
+#include "text/utf8.h"
+
 template <size_t N>
 struct Cp866Literal {
   char bytes[N] = {};
@@ -14,7 +17,7 @@ struct Cp866Literal {
     size_t out = 0;
     for (size_t i = 0; i + 1 < N;) {
       uint32_t c = utf8[i];
-      size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+      const size_t length = Utf8SequenceLength(utf8[i]);
       if (length > 1) c &= 0x3Fu >> (length - 1);
       for (size_t k = 1; k < length; ++k)
         c = (c << 6) | (utf8[i + k] & 0x3Fu);
@@ -27,11 +30,13 @@ struct Cp866Literal {
   // expression and so fails to compile.
   static consteval uint8_t ToCp866(uint32_t c) {
     if (c < 0x80) return static_cast<uint8_t>(c);
-    if (c >= 0x410 && c <= 0x43F) return static_cast<uint8_t>(c - 0x410 + 0x80);  // А..п
-    if (c >= 0x440 && c <= 0x44F) return static_cast<uint8_t>(c - 0x440 + 0xE0);  // р..я
-    if (c == 0x401) return 0xF0;                                                  // Ё
-    if (c == 0x451) return 0xF1;                                                  // ё
-    if (c == 0x2116) return 0xFC;                                                 // №
+    constexpr CyrillicLayout cp866 = kCp866Layout;
+    // Unicode has А..п from U+0410 and р..я from U+0440.
+    if (c >= 0x410 && c < 0x410 + kFirstLetterCount) return cp866.firstLetters + (c - 0x410);
+    if (c >= 0x440 && c < 0x440 + kLastLetterCount) return cp866.lastLetters + (c - 0x440);
+    if (c == 0x401) return cp866.capitalYo;  // Ё
+    if (c == 0x451) return cp866.smallYo;    // ё
+    if (c == 0x2116) return cp866.numero;    // №
     return NotInCodePage866(c);
   }
   static uint8_t NotInCodePage866(uint32_t c) { return static_cast<uint8_t>(c); }

@@ -33,10 +33,7 @@ bool ExtractCommandTail(const char* commandLine, char* destination) {
     ++p;
   StrCopyMax(destination, p, kTailLimit);
   // Blanks past the limit are trimmed anyway; anything else would be lost.
-  const char* rest = p + StrLength(destination);
-  while (*rest == ' ')
-    ++rest;
-  return *rest == 0;
+  return *StrSkipChar(p + StrLength(destination), ' ') == 0;
 }
 
 bool GetCommandTail(char* destination) {

@@ -50,10 +50,9 @@ uint32_t StrWordLength(const char* s) {
 int16_t StrCompare(const char* a, const char* b) {
   for (;; ++a, ++b) {
     if (*a == 0) return *b == 0 ? 0 : -1;
-    // Signed order: bytes from 0x80 come before 0x00..0x7F, b's terminator included.
-    const int8_t x = static_cast<int8_t>(*a);
-    const int8_t y = static_cast<int8_t>(*b);
-    if (x != y) return x > y ? 1 : -1;
+    // b's terminator takes part as 0, after every byte from 0x80.
+    const int32_t order = CompareSignedBytes(*a, *b);
+    if (order != 0) return static_cast<int16_t>(order);
   }
 }
 

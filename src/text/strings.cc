@@ -43,20 +43,36 @@ char* StrFindWordStart(char* s, const char* pattern) {
   }
 }
 
-char* StrTrimLeftChar(char* s, char c) {
+namespace {
+
+// The trims share these two scans; each public trim only names the bytes it removes.
+// The left scan stops at the terminator, so a test that holds for 0 removes nothing.
+template <typename Test>
+char* TrimLeft(char* s, Test removes) {
   uint32_t skip = 0;
-  while (s[skip] == c && c != 0)
+  while (s[skip] != 0 && removes(static_cast<uint8_t>(s[skip])))
     ++skip;
   if (skip != 0) StrCopy(s, s + skip);
   return s;
 }
 
-char* StrTrimRightChar(char* s, char c) {
+template <typename Test>
+char* TrimRight(char* s, Test removes) {
   uint32_t n = StrLength(s);
-  while (n > 0 && s[n - 1] == c)
+  while (n > 0 && removes(static_cast<uint8_t>(s[n - 1])))
     --n;
   s[n] = 0;
   return s;
+}
+
+}  // namespace
+
+char* StrTrimLeftChar(char* s, char c) {
+  return TrimLeft(s, [c](uint8_t b) { return b == static_cast<uint8_t>(c); });
+}
+
+char* StrTrimRightChar(char* s, char c) {
+  return TrimRight(s, [c](uint8_t b) { return b == static_cast<uint8_t>(c); });
 }
 
 char* StrTrimChar(char* s, char c) {
@@ -78,19 +94,11 @@ char* StrStripLastChar(char* s, char c) {
 }
 
 char* StrTrimLeftBelow(char* s, uint8_t limit) {
-  uint32_t skip = 0;
-  while (s[skip] != 0 && static_cast<unsigned char>(s[skip]) <= limit)
-    ++skip;
-  if (skip != 0) StrCopy(s, s + skip);
-  return s;
+  return TrimLeft(s, [limit](uint8_t b) { return b <= limit; });
 }
 
 char* StrTrimRightBelow(char* s, uint8_t limit) {
-  uint32_t n = StrLength(s);
-  while (n > 0 && static_cast<unsigned char>(s[n - 1]) <= limit)
-    --n;
-  s[n] = 0;
-  return s;
+  return TrimRight(s, [limit](uint8_t b) { return b <= limit; });
 }
 
 char* StrTrimBelow(char* s, uint8_t limit) {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/posix/posix.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ bool IsUtf8(Charset charset) {
 // How many input bytes to step over at an unconvertible or invalid sequence.
 size_t SkipLength(Charset from, const unsigned char* in, size_t left) {
   if (IsUtf8(from)) {
-    size_t length = in[0] >= 0xF0 && in[0] < 0xF8 ? 4 : in[0] >= 0xE0 ? 3 : in[0] >= 0xC2 ? 2 : 1;
+    const size_t length = Utf8SequenceLength(in[0]);
     if (length > left) return left;
     for (size_t k = 1; k < length; ++k) {
       if ((in[k] & 0xC0) != 0x80) return 1;  // not a whole character: step over one byte

@@ -37,6 +37,14 @@ const int kEndingSignals[] = {
 // The signals that stop the process and can be caught.
 const int kStoppingSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
 
+void SetHandler(int signalNumber, void (*handler)(int), int flags) {
+  struct sigaction action = {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = flags;
+  sigaction(signalNumber, &action, nullptr);
+}
+
 // Puts the terminal back as the user had it, when it is in key mode.
 void RestoreFromHandler() {
   const int fd = keyModeFd;
@@ -73,11 +81,7 @@ void OnStoppingSignal(int signalNumber) {
   raise(signalNumber);
   sigprocmask(SIG_UNBLOCK, &stopping, nullptr);  // the pending stop takes effect here
   ResumeKeyMode();
-  struct sigaction action = {};
-  action.sa_handler = OnStoppingSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(signalNumber, &action, nullptr);
+  SetHandler(signalNumber, OnStoppingSignal, SA_RESTART);
   errno = savedErrno;
 }
 
@@ -94,11 +98,7 @@ void Catch(int signalNumber, void (*handler)(int), int flags) {
   struct sigaction previous;
   if (sigaction(signalNumber, nullptr, &previous) != 0) return;
   if (previous.sa_handler != SIG_DFL || (previous.sa_flags & SA_SIGINFO) != 0) return;
-  struct sigaction action = {};
-  action.sa_handler = handler;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = flags;
-  sigaction(signalNumber, &action, nullptr);
+  SetHandler(signalNumber, handler, flags);
 }
 
 void CatchSignals() {

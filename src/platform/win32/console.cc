@@ -1,6 +1,7 @@
 // The console on Windows: code page 866 text written as UTF-16, so that it reads right
 // whatever code page the console is set to, and the console's own input events.
 #include "platform/win32/win32.h"
+#include "text/strings.h"
 
 namespace {
 
@@ -34,11 +35,8 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
 
 void PlatformWriteErrorLine(const char* text) {
   const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-  DWORD length = 0;
-  while (text[length] != 0)
-    ++length;
   DWORD written;
-  WriteFile(error, text, length, &written, nullptr);
+  WriteFile(error, text, StrLength(text), &written, nullptr);
   WriteFile(error, "\r\n", 2, &written, nullptr);
 }
 
