@@ -4,6 +4,7 @@
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -59,22 +60,6 @@ iconv_t Converter(Charset to, Charset from) {
     }
   }
   return converters[to][from];
-}
-
-// Writes text to standard error in plain ASCII: a byte that is neither printable ASCII
-// nor a line end goes as '?'.
-void WriteAscii(const char* text) {
-  char line[256];
-  size_t n = 0;
-  for (; text[n] != 0 && n < sizeof line; ++n)
-    line[n] = (text[n] >= 0x20 && text[n] < 0x7F) || text[n] == '\n' ? text[n] : '?';
-  if (write(2, line, n) < 0) return;  // nowhere else to tell it
-}
-
-// The system's reason for an error in English, whatever the user's language.
-const char* PlainReason(int error) {
-  const locale_t plain = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return plain != static_cast<locale_t>(nullptr) ? strerror_l(error, plain) : "unknown reason";
 }
 
 bool IsUtf8(Charset charset) {
@@ -134,14 +119,18 @@ void RequireConversions() {
   };
   for (const auto& pair : pairs) {
     if (Converter(pair[0], pair[1]) != reinterpret_cast<iconv_t>(-1)) continue;
+    // The reason in English and plain ASCII, whatever the user's language and charset.
     const int error = errno;
-    WriteAscii("pelcor: the C library cannot convert from ");
-    WriteAscii(FallbackNameOf(pair[1]));
-    WriteAscii(" to ");
-    WriteAscii(FallbackNameOf(pair[0]));
-    WriteAscii(": ");
-    WriteAscii(PlainReason(error));
-    WriteAscii("; nothing was converted.\n");
+    const locale_t plain = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    char line[256];
+    snprintf(line, sizeof line,
+             "pelcor: the C library cannot convert from %s to %s: %s; "
+             "nothing was converted.",
+             FallbackNameOf(pair[1]), FallbackNameOf(pair[0]),
+             plain != static_cast<locale_t>(nullptr) ? strerror_l(error, plain) : "unknown reason");
+    for (char& c : line)
+      c = c == 0 || (c >= 0x20 && c < 0x7F) ? c : '?';
+    PlatformWriteErrorLine(line);
     _exit(1);
   }
 }
