@@ -1,0 +1,146 @@
+// The POSIX file services: which files open, and whole transfers at an offset whatever
+// the system's calls do on the way.
+#include <errno.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "planned_faults.h"
+#include "platform/platform.h"
+
+namespace {
+
+class PosixFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/pelcor-posix-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    for (int i = 0; i < 3000; ++i)
+      original_.push_back(static_cast<char>(i % 251));
+    Reset();
+    ASSERT_EQ(mkdir((dir_ + "/sub").c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo((dir_ + "/fifo").c_str(), 0600), 0);
+    for (const char* name : {"/x?.txt", "/файл.txt", "/held.txt"})
+      close(open((dir_ + name).c_str(), O_CREAT | O_WRONLY, 0600));
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  // Gives data.txt its original bytes again.
+  void Reset() { std::ofstream(Path(), std::ios::binary | std::ios::trunc) << original_; }
+  std::string Path() const { return dir_ + "/data.txt"; }
+
+  std::string dir_;
+  std::string original_;
+};
+
+TEST_F(PosixFilesTest, OnlyRegularFilesOpenAndOnlyOnce) {
+  struct Case {
+    std::string name;  // in code page 1251, within the directory unless absolute
+    int error;         // 0: opens
+  };
+  const Case cases[] = {
+      {"data.txt", 0},
+      {"\xF4\xE0\xE9\xEB.txt", 0},  // файл.txt
+      {"held.txt", EBUSY},          // open already: locked against a second open
+      {"sub", EISDIR},
+      {"fifo", ESPIPE},
+      {"/dev/null", EMEDIUMTYPE},
+      {"missing.txt", ENOENT},
+      // Unassigned in code page 1251: x?.txt is there, and must not be opened instead.
+      {"x\x98.txt", EILSEQ},
+      {std::string(5000, 'a'), ENAMETOOLONG},
+  };
+  // The lowest free descriptor number: it moves when an open leaks its descriptor.
+  const auto lowestFree = [] {
+    const int fd = dup(0);
+    close(fd);
+    return fd;
+  };
+  const std::string held = dir_ + "/held.txt";
+  const PlatformHandle holder = PlatformOpenForUpdate(held.c_str());
+  ASSERT_NE(holder, kNoHandle);
+  for (const Case& c : cases) {
+    const std::string name = c.name[0] == '/' ? c.name : dir_ + "/" + c.name;
+    const std::string shown = c.name.substr(0, 20);
+    const int lowest = lowestFree();
+    PlatformSetLastError(0);
+    const PlatformHandle file = PlatformOpenForUpdate(name.c_str());
+    EXPECT_EQ(file != kNoHandle, c.error == 0) << shown;
+    EXPECT_EQ(PlatformLastError(), static_cast<PlatformError>(c.error)) << shown;
+    EXPECT_EQ(PlatformClose(file), c.error == 0) << shown;
+    EXPECT_EQ(lowestFree(), lowest) << shown;
+  }
+  // The lock goes with the handle.
+  EXPECT_TRUE(PlatformClose(holder));
+  EXPECT_TRUE(PlatformClose(PlatformOpenForUpdate(held.c_str())));
+}
+
+TEST_F(PosixFilesTest, TransfersAreWholeUnlessTheSystemFails) {
+  struct Case {
+    const char* what;
+    bool writing;
+    uint64_t offset;
+    uint32_t size;
+    std::deque<Fault> faults;  // of pwrite when writing, else of pread
+    uint32_t moved;
+    int error;  // 0: succeeds
+  };
+  const std::deque<Fault> cutShort = {{EINTR, 0}, {0, 1}, {EINTR, 0}, {0, 100}};
+  const Case cases[] = {
+      {"interrupted, short reads", false, 100, 1024, cutShort, 1024, 0},
+      {"a failed read", false, 0, 1024, {{EIO, 0}}, 0, EIO},
+      {"a read failing after a short one", false, 0, 1024, {{0, 100}, {EIO, 0}}, 0, EIO},
+      {"a read across the end", false, 2900, 1024, {}, 100, 0},
+      {"a read at the end", false, 3000, 1024, {}, 0, 0},
+      {"a read past the end", false, 5000, 1024, {}, 0, 0},
+      {"interrupted, short writes", true, 100, 1024, cutShort, 1024, 0},
+      {"a write moving nothing", true, 0, 1024, {{0, 0}}, 0, EIO},
+      {"a write that stops moving", true, 0, 1024, {{0, 100}, {0, 0}}, 100, EIO},
+      {"a write failing after a short one", true, 0, 1024, {{0, 100}, {ENOSPC, 0}}, 100, ENOSPC},
+      {"a write past 4 GiB", true, 0x100000005, 2, {}, 2, 0},
+  };
+  const std::string data(original_.rbegin(), original_.rbegin() + 1024);
+  for (const Case& c : cases) {
+    Reset();
+    const PlatformHandle file = PlatformOpenForUpdate(Path().c_str());
+    ASSERT_NE(file, kNoHandle);
+    std::deque<Fault>& plan = PlannedFaults[c.writing ? kCallPwrite : kCallPread];
+    plan = c.faults;
+    std::string bytes(c.size, '#');
+    uint32_t moved = 12345;
+    PlatformSetLastError(0);
+    const bool ok = c.writing ? PlatformWriteAt(file, c.offset, data.data(), c.size, &moved)
+                              : PlatformReadAt(file, c.offset, bytes.data(), c.size, &moved);
+    EXPECT_TRUE(plan.empty()) << c.what;  // every fault reached the platform
+    EXPECT_EQ(ok, c.error == 0) << c.what;
+    EXPECT_EQ(moved, c.moved) << c.what;
+    EXPECT_EQ(PlatformLastError(), static_cast<PlatformError>(c.error)) << c.what;
+
+    // The bytes read, or what the file holds at the offset after the write.
+    const auto original = [&](uint64_t from, uint32_t count) {
+      return from < original_.size() ? original_.substr(from, count) : std::string();
+    };
+    const std::string expected =
+        c.writing ? data.substr(0, c.moved) + original(c.offset + c.moved, c.size - c.moved)
+                  : original(c.offset, c.moved);
+    if (c.writing) {
+      const int fd = open(Path().c_str(), O_RDONLY);
+      moved =
+          static_cast<uint32_t>(std::max<ssize_t>(pread(fd, bytes.data(), c.size, c.offset), 0));
+      close(fd);
+    }
+    bytes.resize(moved);
+    EXPECT_EQ(bytes, expected) << c.what;
+    EXPECT_TRUE(PlatformClose(file));
+  }
+}
+
+}  // namespace
