@@ -2,9 +2,9 @@
 // per character of the user's charset or per escape sequence, and each key becomes a
 // press and a release event in a queue that the console services read.
 #include <errno.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -22,7 +22,9 @@ constexpr int kRestWaitMs = 300;
 constexpr int kEndOfInput = ENODATA;
 
 struct ConsoleInputState {
-  int fd = -1;  // the descriptor the state belongs to, -1 for none yet
+  int fd = -1;   // the descriptor the state belongs to, -1 for none yet
+  dev_t device;  // with inode, tells a reused descriptor number from the same file
+  ino_t inode;
   bool terminal;
   ConsoleEvent queue[kQueueSize];
   size_t head;
@@ -34,14 +36,17 @@ struct ConsoleInputState {
 };
 ConsoleInputState Input;
 
-// Takes the state for the handle's descriptor, starting afresh for another descriptor.
+// Takes the state for the handle's descriptor, starting afresh for another file.
 bool Bind(PlatformHandle handle) {
   const int fd = static_cast<int>(handle);
-  if (fd < 0 || fcntl(fd, F_GETFD) < 0) return FailWith(EBADF);
-  if (fd == Input.fd) return true;
+  struct stat info;
+  if (fd < 0 || fstat(fd, &info) != 0) return FailWith(EBADF);
+  if (fd == Input.fd && info.st_dev == Input.device && info.st_ino == Input.inode) return true;
   if (Input.terminal) RestoreTerminal();
   Input = ConsoleInputState{};
   Input.fd = fd;
+  Input.device = info.st_dev;
+  Input.inode = info.st_ino;
   Input.terminal = isatty(fd) != 0;
   return true;
 }
