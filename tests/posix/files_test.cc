@@ -83,6 +83,19 @@ TEST_F(PosixFilesTest, OnlyRegularFilesOpenAndOnlyOnce) {
   EXPECT_TRUE(PlatformClose(PlatformOpenForUpdate(held.c_str())));
 }
 
+TEST_F(PosixFilesTest, NameCutAtAWideCharacterIsTooLong) {
+  std::string path = dir_;
+  while (4094 - path.size() > 1 + 255) {
+    path += "/" + std::string(200, 'd');
+    ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+  }
+  const std::string file = path + "/" + std::string(4094 - path.size() - 1, 'b');  // 4094 bytes
+  close(open(file.c_str(), O_CREAT | O_WRONLY, 0600));
+  // 1251 0xE0 is two bytes of UTF-8 and only one fits: the file without it must not open.
+  EXPECT_EQ(PlatformOpenForUpdate((file + "\xE0").c_str()), kNoHandle);
+  EXPECT_EQ(PlatformLastError(), kErrorNameTooLong);
+}
+
 TEST_F(PosixFilesTest, TransfersAreWholeUnlessTheSystemFails) {
   struct Case {
     const char* what;

@@ -14,15 +14,18 @@ namespace {
 // The name in the user's charset, or the error that stops the open. A character that
 // the charset cannot hold, or a byte that code page 1251 leaves unassigned (it stands for
 // a character of the command line that the code page could not hold), fails it: a name
-// is never bent into the name of another file.
-int NativeName(const char* name, char* out, size_t size) {
+// is never bent into the name of another file. out has room for kPathBytes bytes and a
+// character more, so that a name cut short by it is always seen to be too long.
+constexpr size_t kPathBytes = 4096;
+constexpr size_t kCharacterBytes = 4;
+
+int NativeName(const char* name, char (&out)[kPathBytes + kCharacterBytes]) {
   size_t replaced = 0;
-  const size_t n = ConvertCharset(kCharsetUser, kCharsetAnsi, name, strlen(name), out, size - 1,
-                                  "?", 1, &replaced);
+  const size_t n = ConvertCharset(kCharsetUser, kCharsetAnsi, name, strlen(name), out,
+                                  sizeof out - 1, "?", 1, &replaced);
   out[n] = 0;
   if (replaced != 0) return EILSEQ;
-  // A name cut by the buffer would name another file too.
-  return n < size - 1 ? 0 : ENAMETOOLONG;
+  return n < kPathBytes - 1 ? 0 : ENAMETOOLONG;
 }
 
 // What a failed open of a file that is not a regular one tells: such a file cannot be
@@ -82,8 +85,8 @@ bool Addressable(uint64_t offset, uint32_t size) {
 }  // namespace
 
 PlatformHandle PlatformOpenForUpdate(const char* name) {
-  char path[4096];
-  int error = NativeName(name, path, sizeof path);
+  char path[kPathBytes + kCharacterBytes];
+  int error = NativeName(name, path);
   // Anything but a regular file is refused before it is opened, since opening a device
   // can act on it, and once more after: the name may have changed hands in between.
   struct stat status;
