@@ -36,19 +36,15 @@ bool IsPlainLocale(const char* locale) {
 iconv_t converters[kCharsetCount][kCharsetCount];
 bool opened[kCharsetCount][kCharsetCount];
 
-const char* NameOf(Charset charset) {
-  if (charset == kCharsetUser) return UserCharsetName();
+// The iconv name of a charset; with fallback, the name tried once its own has failed: a
+// user's or messages' charset that the C library does not know is taken as UTF-8.
+const char* NameOf(Charset charset, bool fallback = false) {
+  if (charset == kCharsetUser) return fallback ? "UTF-8" : UserCharsetName();
   if (charset == kCharsetMessages) {
     const char* codeset = nl_langinfo(CODESET);
-    return codeset != nullptr && *codeset != 0 ? codeset : "UTF-8";
+    return codeset != nullptr && *codeset != 0 && !fallback ? codeset : "UTF-8";
   }
   return kFixedNames[charset];
-}
-
-// The name iconv is given for a charset once its own name has failed: a user's or
-// messages' charset that the C library does not know is taken as UTF-8.
-const char* FallbackNameOf(Charset charset) {
-  return charset == kCharsetUser || charset == kCharsetMessages ? "UTF-8" : NameOf(charset);
 }
 
 iconv_t Converter(Charset to, Charset from) {
@@ -56,7 +52,7 @@ iconv_t Converter(Charset to, Charset from) {
     opened[to][from] = true;
     converters[to][from] = iconv_open(NameOf(to), NameOf(from));
     if (converters[to][from] == reinterpret_cast<iconv_t>(-1)) {
-      converters[to][from] = iconv_open(FallbackNameOf(to), FallbackNameOf(from));
+      converters[to][from] = iconv_open(NameOf(to, true), NameOf(from, true));
     }
   }
   return converters[to][from];
@@ -126,7 +122,7 @@ void RequireConversions() {
     snprintf(line, sizeof line,
              "pelcor: the C library cannot convert from %s to %s: %s; "
              "nothing was converted.",
-             FallbackNameOf(pair[1]), FallbackNameOf(pair[0]),
+             NameOf(pair[1], true), NameOf(pair[0], true),
              plain != static_cast<locale_t>(nullptr) ? strerror_l(error, plain) : "unknown reason");
     for (char& c : line)
       c = c == 0 || (c >= 0x20 && c < 0x7F) ? c : '?';
