@@ -9,8 +9,8 @@ import unittest
 
 from pelcor_run import PELCOR, TempDir, environment, expected, read_file, write_file
 
-BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n\r"
-USAGE = BANNER + b"Usage :\r\n\tPelcor <file> [/866 | /1251]\r\n"
+BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n"
+USAGE = BANNER + b"Usage :\n\tPelcor <file> [/866 | /1251]\n"
 PROMPT = b"? Ignore /I/ Repeat /R/ Abort /A/ ?"
 # Cyrillic text in both code pages: each direction changes every letter of it.
 DATA = "Привет, ёлка!\r\n".encode("cp866") + "Привет, ёлка!\r\n".encode("cp1251")
@@ -94,7 +94,7 @@ class NamedFileOnly(unittest.TestCase):
             make_path(d, [c.encode() for c in cut], DATA)
             result = run([path, "/866"], d, lang="ru_RU.UTF-8")
             self.assertEqual(result.stdout, "Утилита перекодировки текста Windows/DOS ver. 1.1 "
-                             "Автор Quorvendil\n\r".encode())
+                             "Автор Quorvendil\n".encode())
             self.assertEqual(read_file(os.path.join(d, path)), expected(DATA, "/866"))
             self.assertEqual(read_path(d, [c.encode() for c in cut]), DATA)
 
@@ -111,10 +111,10 @@ class NamedFileOnly(unittest.TestCase):
                 make_path(d, [c.encode() for c in cut], DATA)
             # Repeat reports again; the end of the input then answers Abort.
             result = run(["/".join(components), "/866"], d, answers=b"r")
-            action = b"\r\nAction : opening file " + tail[:124 - 13].encode()
+            action = b"\nAction : opening file " + tail[:124 - 13].encode()
             error = os.strerror(errno.ENAMETOOLONG).encode()
-            self.assertEqual(result.stdout.count(action + b"\r\nError : " +
-                                                 error[:1].lower() + error[1:] + b"\r\n"), 2)
+            self.assertEqual(result.stdout.count(action + b"\nError : " +
+                                                 error[:1].lower() + error[1:] + b"\n"), 2)
             self.assertEqual(result.stdout.count(PROMPT), 2)
             self.assertEqual(read_path(d, [c.encode() for c in components]), DATA)
             for cut in cuts:
@@ -167,14 +167,14 @@ class NamesInReports(unittest.TestCase):
                 if not make_locale(lang):
                     self.skipTest(lang + " cannot be made here")
                 result = run([name.encode(encoding)], d, lang=lang, answers=b"a")
-                self.assertIn(b"\r\n" + (label + name).encode(encoding) + b"\r\n", result.stdout)
+                self.assertIn(b"\n" + (label + name).encode(encoding) + b"\n", result.stdout)
                 self.assertEqual(os.listdir(d), [])
 
     def test_a_character_outside_code_page_1251_shows_as_a_replacement(self):
         with TempDir() as d:
             write_file(os.path.join(d, "a?.txt"), DATA)
             result = run(["a\u4e2d.txt"], d, answers=b"a")
-            self.assertIn(b"\r\nAction : opening file a?.txt\r\n", result.stdout)
+            self.assertIn(b"\nAction : opening file a?.txt\n", result.stdout)
             self.assertEqual(read_file(os.path.join(d, "a?.txt")), DATA)
 
 

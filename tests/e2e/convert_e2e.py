@@ -14,13 +14,15 @@ import pexpect
 from pelcor_run import (PELCOR, TempDir, environment, expected, read_file, run,
                         write_file)
 
-BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n\r"
+BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n"
 PROMPT = b"? Ignore /I/ Repeat /R/ Abort /A/ ?"
+# What ends the prompt's line when the run ends after the last answer.
+END = b"\n"
 
 
 def report(action, error):
-    return (b"\r\nAction : " + action + b"\r\nError : " + error +
-            b"\r\nCause : cause unknown\r\nRecommendations : no reccomendations\r\n" + PROMPT)
+    return (b"\nAction : " + action + b"\nError : " + error +
+            b"\nCause : cause unknown\nRecommendations : no reccomendations\n" + PROMPT)
 
 
 def os_text(errno_value):
@@ -100,7 +102,7 @@ class PipedAnswers(unittest.TestCase):
             result = run([path], answers=b"a")
             self.assertEqual(result.returncode, 0)
             self.assertEqual(result.stdout,
-                             BANNER + report(b"opening file " + path.encode(), os_text(2)))
+                             BANNER + report(b"opening file " + path.encode(), os_text(2)) + END)
             self.assertFalse(os.path.exists(path))
 
     def test_ended_input_answers_abort_at_once(self):
@@ -110,7 +112,7 @@ class PipedAnswers(unittest.TestCase):
             result = run([path], answers=b"", timeout=20)
             self.assertLess(time.monotonic() - start, 10)
             self.assertEqual(result.returncode, 0)
-            self.assertTrue(result.stdout.endswith(PROMPT))
+            self.assertTrue(result.stdout.endswith(PROMPT + END))
             self.assertEqual(result.stdout.count(PROMPT), 1)
 
     def test_ignore_after_failed_open_reports_the_read(self):
@@ -126,7 +128,7 @@ class PipedAnswers(unittest.TestCase):
         with TempDir() as d:
             result = run([d], answers=b"a")
             self.assertEqual(result.stdout, BANNER + report(b"opening file " + d.encode(),
-                                                            os_text(21)))
+                                                            os_text(21)) + END)
 
     def test_full_disk_write_fails_with_no_space(self):
         # A small file system of its own, where the test may mount one: a sparse file
@@ -143,7 +145,7 @@ class PipedAnswers(unittest.TestCase):
                 result = run([path], answers=b"a")
                 self.assertEqual(result.returncode, 0)
                 self.assertTrue(result.stdout.endswith(
-                    report(b"write to file " + path.encode(), os_text(28))))
+                    report(b"write to file " + path.encode(), os_text(28)) + END))
                 self.assertEqual(result.stdout.count(PROMPT), 1)
             finally:
                 subprocess.run(["umount", d], check=True)
@@ -158,7 +160,7 @@ class PipedAnswers(unittest.TestCase):
                 ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", PELCOR,
                  path], input=b"a", capture_output=True, env=environment(), timeout=60)
             self.assertEqual(result.stdout,
-                             BANNER + report(b"opening file " + path.encode(), os_text(13)))
+                             BANNER + report(b"opening file " + path.encode(), os_text(13)) + END)
             self.assertEqual(read_file(path), b"\xc0\xc1")
 
     def test_russian_report(self):
@@ -166,10 +168,10 @@ class PipedAnswers(unittest.TestCase):
             path = os.path.join(d, "missing.txt")
             result = run([path], answers=b"a", lang="ru_RU.UTF-8")
             out = result.stdout.decode("utf-8")
-            self.assertIn("\r\nПри выполнении операции : открытие файла " + path + "\r\n", out)
-            self.assertIn("\r\nПо причине : причина неизвестнa\r\n", out)
-            self.assertIn("\r\nРекомендации : рекомендации  отсутствуют\r\n", out)
-            self.assertTrue(out.endswith("Отменить /A,a,О,о/ ?"))
+            self.assertIn("\nПри выполнении операции : открытие файла " + path + "\n", out)
+            self.assertIn("\nПо причине : причина неизвестнa\n", out)
+            self.assertIn("\nРекомендации : рекомендации  отсутствуют\n", out)
+            self.assertTrue(out.endswith("Отменить /A,a,О,о/ ?\n"))
 
 
 def hold_at_write_prompt(path):
@@ -250,8 +252,8 @@ class Terminal(unittest.TestCase):
             holder = hold_at_write_prompt(path)
             try:
                 second = run([path], answers=b"a")
-                self.assertEqual(second.stdout,
-                                 BANNER + report(b"opening file " + path.encode(), os_text(16)))
+                self.assertEqual(second.stdout, BANNER + report(
+                    b"opening file " + path.encode(), os_text(16)) + END)
             finally:
                 holder.send("a")
                 holder.expect(pexpect.EOF)

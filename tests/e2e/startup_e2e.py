@@ -17,14 +17,14 @@ RUSSIAN = ("Утилита перекодировки текста Windows/DOS v
 
 
 def banner(texts, encoding="utf-8"):
-    """The banner with its own line end, LF before CR."""
-    return texts[0].encode(encoding) + b"\n\r"
+    """The banner with its line end."""
+    return texts[0].encode(encoding) + b"\n"
 
 
 def usage(texts, encoding="utf-8"):
     """Everything a run that shows the usage text writes."""
     label, line = texts[1].encode(encoding), texts[2].encode(encoding)
-    return banner(texts, encoding) + label + b"\r\n" + line + b"\r\n"
+    return banner(texts, encoding) + label + b"\n" + line + b"\n"
 
 
 def run(arguments, cwd=None, argv0=None, **locale):
@@ -58,8 +58,8 @@ class BannerAndUsage(StartupTest):
         result = run([], LANG="C.UTF-8")
         self.assertUsage(result)
         self.assertEqual(result.stdout,
-                         b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n\r"
-                         b"Usage :\r\n\tPelcor <file> [/866 | /1251]\r\n")
+                         b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n"
+                         b"Usage :\n\tPelcor <file> [/866 | /1251]\n")
 
     def test_russian_locales_give_the_russian_texts(self):
         cases = [

@@ -165,5 +165,6 @@ const char* PlatformCommandLine() {
 
 void PlatformExit(uint8_t code) {
   RestoreTerminal();
+  EndConsoleLine();
   exit(code);
 }
