@@ -58,9 +58,8 @@ int ToolMain() {
     // Part of the name is missing: the open is refused and reported, and no file that
     // the cut name might reach is touched.
     ConvertFileInPlace(tail, kNameCut);
-    return 0;
+    return 1;
   }
   TakeFileName(tail);
-  ConvertFileInPlace(tail, kNameWhole);
-  return 0;
+  return ConvertFileInPlace(tail, kNameWhole) ? 0 : 1;
 }

@@ -77,7 +77,7 @@ class NamedFileOnly(unittest.TestCase):
                 os.makedirs(os.path.dirname(os.path.join(d, named)), exist_ok=True)
                 write_file(os.path.join(d, named), DATA)
                 result = run(args, d)
-                self.assertEqual(result.stdout, BANNER)
+                self.assertEqual((result.returncode, result.stdout), (0, BANNER))
                 self.assertEqual(read_file(os.path.join(d, named)), expected(DATA, switch))
                 for decoy in decoys:
                     self.assertEqual(read_file(os.path.join(d, decoy)), DATA, decoy)
@@ -113,6 +113,7 @@ class NamedFileOnly(unittest.TestCase):
             result = run(["/".join(components), "/866"], d, answers=b"r")
             action = b"\nAction : opening file " + tail[:124 - 13].encode()
             error = os.strerror(errno.ENAMETOOLONG).encode()
+            self.assertEqual(result.returncode, 1)
             self.assertEqual(result.stdout.count(action + b"\nError : " +
                                                  error[:1].lower() + error[1:] + b"\n"), 2)
             self.assertEqual(result.stdout.count(PROMPT), 2)
@@ -134,7 +135,7 @@ class QuotedNames(unittest.TestCase):
                     write_file(os.path.join(d, name), DATA)
                 write_file(os.path.join(d, named), DATA)
                 result = run(args, d)
-                self.assertEqual(result.stdout, BANNER)
+                self.assertEqual((result.returncode, result.stdout), (0, BANNER))
                 self.assertEqual(read_file(os.path.join(d, named)),
                                  expected(DATA, args[-1] if args[-1][0] == "/" else "/1251"))
                 for name in decoys:

@@ -100,7 +100,7 @@ class PipedAnswers(unittest.TestCase):
         with TempDir() as d:
             path = os.path.join(d, "missing.txt")
             result = run([path], answers=b"a")
-            self.assertEqual(result.returncode, 0)
+            self.assertEqual(result.returncode, 1)
             self.assertEqual(result.stdout,
                              BANNER + report(b"opening file " + path.encode(), os_text(2)) + END)
             self.assertFalse(os.path.exists(path))
@@ -111,7 +111,7 @@ class PipedAnswers(unittest.TestCase):
             start = time.monotonic()
             result = run([path], answers=b"", timeout=20)
             self.assertLess(time.monotonic() - start, 10)
-            self.assertEqual(result.returncode, 0)
+            self.assertEqual(result.returncode, 1)
             self.assertTrue(result.stdout.endswith(PROMPT + END))
             self.assertEqual(result.stdout.count(PROMPT), 1)
 
@@ -143,7 +143,7 @@ class PipedAnswers(unittest.TestCase):
                 with open(path, "wb") as f:
                     f.truncate(1024 * 1024)
                 result = run([path], answers=b"a")
-                self.assertEqual(result.returncode, 0)
+                self.assertEqual(result.returncode, 1)
                 self.assertTrue(result.stdout.endswith(
                     report(b"write to file " + path.encode(), os_text(28)) + END))
                 self.assertEqual(result.stdout.count(PROMPT), 1)
@@ -218,7 +218,7 @@ class Terminal(unittest.TestCase):
             child.send("a")
             child.expect(pexpect.EOF)
             child.close()
-            self.assertEqual(child.exitstatus, 0)
+            self.assertEqual(child.exitstatus, 1)
             self.assertEqual(os.listdir(d), [])
 
     def test_repeat_after_a_partial_write_puts_the_block_at_its_own_offset(self):
@@ -252,8 +252,8 @@ class Terminal(unittest.TestCase):
             holder = hold_at_write_prompt(path)
             try:
                 second = run([path], answers=b"a")
-                self.assertEqual(second.stdout, BANNER + report(
-                    b"opening file " + path.encode(), os_text(16)) + END)
+                self.assertEqual((second.returncode, second.stdout), (1, BANNER + report(
+                    b"opening file " + path.encode(), os_text(16)) + END))
             finally:
                 holder.send("a")
                 holder.expect(pexpect.EOF)
