@@ -49,7 +49,7 @@ int ToolMain() {
   // The usage test looks at the whole tail, before the switch is cut off.
   const TailRequest request = RequestOfTail(tail);
   if (request == kTailVersion) return 0;
-  if (tail[0] == 0 || StrHasControl(tail) || request == kTailHelp) {
+  if (StrHasControl(tail) || request == kTailHelp) {
     WriteUsage();
     return 0;
   }

@@ -124,20 +124,26 @@ class NamedFileOnly(unittest.TestCase):
 
 class QuotedNames(unittest.TestCase):
 
-    def test_a_name_that_begins_and_ends_with_a_quote(self):
-        # Windows users quote names with spaces and the tool drops such quotes; the
-        # shell's arguments still name exactly their file.
-        for args, named in [(['"q.txt"'], '"q.txt"'), (['"q.txt"', "/866"], '"q.txt"'),
-                            (['"my', 'q.txt"', "/1251"], '"my q.txt"'), (['""'], '""')]:
+    def test_a_name_that_begins_and_ends_with_a_quote_or_a_blank(self):
+        # Windows users quote names with spaces and the tool drops such quotes, and trims
+        # blanks; the shell's arguments still name exactly their file. A switch inside an
+        # argument still cuts the spaces before it off.
+        cases = [(['"q.txt"'], '"q.txt"', "/1251"), (['"q.txt"', "/866"], '"q.txt"', "/866"),
+                 (['"my', 'q.txt"', "/1251"], '"my q.txt"', "/1251"), (['""'], '""', "/1251"),
+                 ([" q.txt", "/866"], " q.txt", "/866"),
+                 (["my q.txt ", "/866"], "my q.txt ", "/866"),
+                 (["", " q.txt ", ""], " q.txt ", "/1251"), ([' "q.txt"'], ' "q.txt"', "/1251"),
+                 ([" q.txt  /866"], " q.txt", "/866"), (["my q.txt  /1251"], "my q.txt", "/1251")]
+        for args, named, switch in cases:
             with self.subTest(args=args), TempDir() as d:
-                decoys = ["q.txt", "my q.txt", '"q.txt', "q.txt\""]
+                decoys = ["q.txt", "my q.txt", '"q.txt', "q.txt\"", " q.txt", "q.txt ",
+                          "my q.txt "]
                 for name in decoys:
                     write_file(os.path.join(d, name), DATA)
                 write_file(os.path.join(d, named), DATA)
                 result = run(args, d)
                 self.assertEqual((result.returncode, result.stdout), (0, BANNER))
-                self.assertEqual(read_file(os.path.join(d, named)),
-                                 expected(DATA, args[-1] if args[-1][0] == "/" else "/1251"))
+                self.assertEqual(read_file(os.path.join(d, named)), expected(DATA, switch))
                 for name in decoys:
                     if name != named:
                         self.assertEqual(read_file(os.path.join(d, name)), DATA, name)
@@ -184,7 +190,8 @@ class Help(unittest.TestCase):
     def test_help_forms_show_the_usage_and_the_version_the_banner(self):
         decoys = ["-h", "--help", "--version", "h", "help", "version"]
         for args, output in [(["/?"], USAGE), (["-h"], USAGE), (["--help"], USAGE),
-                             ([" --help "], USAGE), (["--version"], BANNER)]:
+                             ([" --help "], USAGE), (["--version"], BANNER),
+                             (["--version "], BANNER), (["   "], USAGE), (["", "  -h"], USAGE)]:
             with self.subTest(args=args), TempDir() as d:
                 for name in decoys:
                     write_file(os.path.join(d, name), DATA)
