@@ -1,5 +1,7 @@
 """The real tool on real files: conversion, the report on real faults, the answers."""
 
+import contextlib
+import fcntl
 import os
 import random
 import resource
@@ -245,21 +247,40 @@ class Terminal(unittest.TestCase):
             self.assertEqual(child.exitstatus, 0)
             self.assertEqual(read_file(path), expected(data, "/1251"))
 
-    def test_file_held_by_another_run(self):
-        with TempDir() as d:
-            data = bytes(range(256)) * 16
-            path = write_file(os.path.join(d, "held.txt"), data)
-            holder = hold_at_write_prompt(path)
-            try:
-                second = run([path], answers=b"a")
-                self.assertEqual((second.returncode, second.stdout), (1, BANNER + report(
-                    b"opening file " + path.encode(), os_text(16)) + END))
-            finally:
-                holder.send("a")
-                holder.expect(pexpect.EOF)
-                holder.close()
-            # The holder converted its first block only; the second run touched nothing.
-            self.assertEqual(read_file(path), expected(data[:1024], "/1251") + data[1024:])
+    def test_file_held_elsewhere_is_refused(self):
+        # Another run holds the file with both kinds of lock; other programs take one or
+        # the other, on the whole file or a part, for writing or for reading.
+        holders = {
+            "another run": None,
+            "lockf": lambda f: fcntl.lockf(f, fcntl.LOCK_EX),
+            "lockf, shared, one byte": lambda f: fcntl.lockf(f, fcntl.LOCK_SH, 1, 100),
+            "flock": lambda f: fcntl.flock(f, fcntl.LOCK_EX),
+        }
+        data = bytes(range(256)) * 16
+        for holder, lock in holders.items():
+            with self.subTest(holder=holder), TempDir() as d:
+                path = write_file(os.path.join(d, "held.txt"), data)
+                with contextlib.ExitStack() as held:
+                    if lock is None:
+                        child = hold_at_write_prompt(path)
+                        held.callback(child.close)
+                        held.callback(child.expect, pexpect.EOF)
+                        held.callback(child.send, "a")
+                        # The run's locks keep out a record lock and an flock alike.
+                        with open(path, "r+b") as f:
+                            for probe in (fcntl.lockf, fcntl.flock):
+                                with self.assertRaises(OSError):
+                                    probe(f, fcntl.LOCK_EX | fcntl.LOCK_NB)
+                    else:
+                        lock(held.enter_context(open(path, "r+b")))
+                    second = run([path], answers=b"a")
+                    self.assertEqual((second.returncode, second.stdout), (1, BANNER + report(
+                        b"opening file " + path.encode(), os_text(16)) + END))
+                # The holding run converted its first block only; the second run touched
+                # nothing.
+                converted = 1024 if lock is None else 0
+                self.assertEqual(read_file(path),
+                                 expected(data[:converted], "/1251") + data[converted:])
 
 
 @unittest.skipIf(os.environ.get("PELCOR_SKIP_LONG"), "long test skipped on request")
