@@ -19,8 +19,9 @@ on the console and answered with Ignore, Repeat or Abort.")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 
 if(WIN32)
-  # One folder for Windows users: the program and a read-me in UTF-8 with a byte order
-  # mark and CR LF line ends, so that Notepad shows the Russian.
+  # One folder for Windows users, pelcor-<version>-win32, so that unpacking puts nothing
+  # else into the folder it is unpacked in: the program and a read-me in UTF-8 with a
+  # byte order mark and CR LF line ends, so that Notepad shows the Russian.
   configure_file(${PROJECT_SOURCE_DIR}/docs/readme-windows.txt
                  ${PROJECT_BINARY_DIR}/readme-windows.txt @ONLY)
   file(READ ${PROJECT_BINARY_DIR}/readme-windows.txt readme)
@@ -33,6 +34,7 @@ if(WIN32)
 
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME pelcor-${PROJECT_VERSION}-win32)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)  # named as the zip
 else()
   include(GNUInstallDirs)
 

@@ -11,13 +11,20 @@ namespace {
 // The one block buffer, reused for every block.
 uint8_t BlockBuffer[kBlockSize];
 
+// Whether every guarded call of the run succeeded at last. A failure answered Ignore
+// leaves part of the file unconverted although the run goes on.
+bool AllDone;
+
 // Runs one guarded call: tries it, and while it fails reports and tries again as long as
 // the operator answers Repeat. The answer stays in the error context.
 template <typename Call>
 void Guarded(Call call) {
-  do {
+  for (;;) {
     ClearAnswer();
-  } while (!call() && ReportSystemError() == kAnswerRepeat);
+    if (call()) return;
+    if (ReportSystemError() != kAnswerRepeat) break;
+  }
+  AllDone = false;
 }
 
 bool Aborted() {
@@ -65,7 +72,8 @@ PlatformHandle RefuseCutName() {
 
 }  // namespace
 
-void ConvertFileInPlace(const char* name, NameState state) {
+bool ConvertFileInPlace(const char* name, NameState state) {
+  AllDone = true;
   // The name comes in the ANSI code page and the reports go to the console: they show a
   // copy in the console's code page, as long as an action text can hold.
   char shown[kActionTextSize];
@@ -90,8 +98,13 @@ void ConvertFileInPlace(const char* name, NameState state) {
     if (!CloseFile(file) && file != kNoHandle) {
       SetErrorAction(kActionWriteFile, arguments);
       ReportSystemError();
+      AllDone = false;
     }
   }
+  // An Abort recorded by any step, whether a guarded call or not, leaves the file
+  // unfinished.
+  const bool whole = AllDone && !Aborted();
   // The list ends with this call; a later report must not read it.
   SetErrorAction(ErrorContext.action, nullptr);
+  return whole;
 }

@@ -32,5 +32,5 @@ uint32_t PlatformReadCode(uint16_t segment, uint16_t offset, uint8_t* out, uint3
 void PlatformEndTask(uint16_t task, uint16_t flag) {
   (void)task;  // only the current task can be ended
   (void)flag;
-  PlatformExit(0);
+  PlatformExit(1);  // the run was cut off, whatever the flag says
 }

@@ -1,5 +1,7 @@
 #include "startup/command_tail.h"
 
+#include <stddef.h>
+
 #include "codepage/byte_maps.h"
 #include "platform/platform.h"
 #include "text/more_strings.h"
@@ -66,9 +68,25 @@ void TakeFileName(char* tail) {
 }
 
 TailRequest RequestOfTail(const char* tail) {
-  if (StrCompare(tail, "/?") == 0 || StrCompare(tail, "-h") == 0 ||
-      StrCompare(tail, "--help") == 0) {
+  // Double quotes that enclose the tail, and spaces inside them, keep a name whole; they
+  // never make a request word a name, nor spaces alone.
+  const char* begin = tail;
+  const char* end = tail + StrLength(tail);
+  if (end - begin >= 2 && *begin == '"' && end[-1] == '"') {
+    ++begin;
+    --end;
+  }
+  while (begin < end && *begin == ' ')
+    ++begin;
+  while (end > begin && end[-1] == ' ')
+    --end;
+  if (begin == end) return kTailHelp;
+  char word[16];
+  if (end - begin >= static_cast<ptrdiff_t>(sizeof word)) return kTailFile;
+  StrCopyMax(word, begin, static_cast<uint16_t>(end - begin));
+  if (StrCompare(word, "/?") == 0 || StrCompare(word, "-h") == 0 ||
+      StrCompare(word, "--help") == 0) {
     return kTailHelp;
   }
-  return StrCompare(tail, "--version") == 0 ? kTailVersion : kTailFile;
+  return StrCompare(word, "--version") == 0 ? kTailVersion : kTailFile;
 }

@@ -34,6 +34,7 @@ void TakeFileName(char* tail);
 /// What a tail that is a request of its own asks for.
 enum TailRequest { kTailFile = 0, kTailHelp, kTailVersion };
 
-/// kTailHelp for a trimmed tail that is exactly "/?", "-h" or "--help", kTailVersion for
-/// "--version", otherwise kTailFile.
+/// kTailHelp for a trimmed tail that is empty or exactly "/?", "-h" or "--help",
+/// kTailVersion for "--version", otherwise kTailFile; the same inside double quotes that
+/// enclose the whole tail, with spaces around the word, or spaces alone, inside them.
 TailRequest RequestOfTail(const char* tail);

@@ -6,8 +6,7 @@
 void ProcessEntry() {
   StdHandles.input = PlatformStandardHandle(kStandardInput);
   StdHandles.output = PlatformStandardHandle(kStandardOutput);
-  ToolMain();
-  ExitProgram(0);
+  ExitProgram(static_cast<uint8_t>(ToolMain()));
 }
 
 void ExitProgram(uint8_t code) {

@@ -4,7 +4,7 @@
 #include <stdint.h>
 
 /// The entry routine: takes the console handles, runs ToolMain and ends the process
-/// with exit code 0.
+/// with its exit code.
 [[noreturn]] void ProcessEntry();
 
 /// Ends the process from any depth with the given 8-bit exit code.

@@ -49,7 +49,7 @@ int ToolMain() {
   // The usage test looks at the whole tail, before the switch is cut off.
   const TailRequest request = RequestOfTail(tail);
   if (request == kTailVersion) return 0;
-  if (tail[0] == 0 || StrHasControl(tail) || request == kTailHelp) {
+  if (StrHasControl(tail) || request == kTailHelp) {
     WriteUsage();
     return 0;
   }
@@ -58,9 +58,8 @@ int ToolMain() {
     // Part of the name is missing: the open is refused and reported, and no file that
     // the cut name might reach is touched.
     ConvertFileInPlace(tail, kNameCut);
-    return 0;
+    return 1;
   }
   TakeFileName(tail);
-  ConvertFileInPlace(tail, kNameWhole);
-  return 0;
+  return ConvertFileInPlace(tail, kNameWhole) ? 0 : 1;
 }

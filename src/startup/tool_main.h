@@ -8,5 +8,6 @@ enum StartupTextIndex { kBanner = 0, kUsageLabel = 1, kUsageLine = 2 };
 /// English ones.
 extern const char* const kStartupTexts[6];
 
-/// Runs the tool once; returns 0 on every path.
+/// Runs the tool once; returns the exit code: 0 when the file was converted whole or
+/// only the banner, usage or version was asked for, 1 otherwise.
 int ToolMain();

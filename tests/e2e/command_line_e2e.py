@@ -9,8 +9,8 @@ import unittest
 
 from pelcor_run import PELCOR, TempDir, environment, expected, read_file, write_file
 
-BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n\r"
-USAGE = BANNER + b"Usage :\r\n\tPelcor <file> [/866 | /1251]\r\n"
+BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n"
+USAGE = BANNER + b"Usage :\n\tPelcor <file> [/866 | /1251]\n"
 PROMPT = b"? Ignore /I/ Repeat /R/ Abort /A/ ?"
 # Cyrillic text in both code pages: each direction changes every letter of it.
 DATA = "Привет, ёлка!\r\n".encode("cp866") + "Привет, ёлка!\r\n".encode("cp1251")
@@ -77,7 +77,7 @@ class NamedFileOnly(unittest.TestCase):
                 os.makedirs(os.path.dirname(os.path.join(d, named)), exist_ok=True)
                 write_file(os.path.join(d, named), DATA)
                 result = run(args, d)
-                self.assertEqual(result.stdout, BANNER)
+                self.assertEqual((result.returncode, result.stdout), (0, BANNER))
                 self.assertEqual(read_file(os.path.join(d, named)), expected(DATA, switch))
                 for decoy in decoys:
                     self.assertEqual(read_file(os.path.join(d, decoy)), DATA, decoy)
@@ -94,7 +94,7 @@ class NamedFileOnly(unittest.TestCase):
             make_path(d, [c.encode() for c in cut], DATA)
             result = run([path, "/866"], d, lang="ru_RU.UTF-8")
             self.assertEqual(result.stdout, "Утилита перекодировки текста Windows/DOS ver. 1.1 "
-                             "Автор Quorvendil\n\r".encode())
+                             "Автор Quorvendil\n".encode())
             self.assertEqual(read_file(os.path.join(d, path)), expected(DATA, "/866"))
             self.assertEqual(read_path(d, [c.encode() for c in cut]), DATA)
 
@@ -111,10 +111,11 @@ class NamedFileOnly(unittest.TestCase):
                 make_path(d, [c.encode() for c in cut], DATA)
             # Repeat reports again; the end of the input then answers Abort.
             result = run(["/".join(components), "/866"], d, answers=b"r")
-            action = b"\r\nAction : opening file " + tail[:124 - 13].encode()
+            action = b"\nAction : opening file " + tail[:124 - 13].encode()
             error = os.strerror(errno.ENAMETOOLONG).encode()
-            self.assertEqual(result.stdout.count(action + b"\r\nError : " +
-                                                 error[:1].lower() + error[1:] + b"\r\n"), 2)
+            self.assertEqual(result.returncode, 1)
+            self.assertEqual(result.stdout.count(action + b"\nError : " +
+                                                 error[:1].lower() + error[1:] + b"\n"), 2)
             self.assertEqual(result.stdout.count(PROMPT), 2)
             self.assertEqual(read_path(d, [c.encode() for c in components]), DATA)
             for cut in cuts:
@@ -123,20 +124,26 @@ class NamedFileOnly(unittest.TestCase):
 
 class QuotedNames(unittest.TestCase):
 
-    def test_a_name_that_begins_and_ends_with_a_quote(self):
-        # Windows users quote names with spaces and the tool drops such quotes; the
-        # shell's arguments still name exactly their file.
-        for args, named in [(['"q.txt"'], '"q.txt"'), (['"q.txt"', "/866"], '"q.txt"'),
-                            (['"my', 'q.txt"', "/1251"], '"my q.txt"'), (['""'], '""')]:
+    def test_a_name_that_begins_and_ends_with_a_quote_or_a_blank(self):
+        # Windows users quote names with spaces and the tool drops such quotes, and trims
+        # blanks; the shell's arguments still name exactly their file. A switch inside an
+        # argument still cuts the spaces before it off.
+        cases = [(['"q.txt"'], '"q.txt"', "/1251"), (['"q.txt"', "/866"], '"q.txt"', "/866"),
+                 (['"my', 'q.txt"', "/1251"], '"my q.txt"', "/1251"), (['""'], '""', "/1251"),
+                 ([" q.txt", "/866"], " q.txt", "/866"),
+                 (["my q.txt ", "/866"], "my q.txt ", "/866"),
+                 (["", " q.txt ", ""], " q.txt ", "/1251"), ([' "q.txt"'], ' "q.txt"', "/1251"),
+                 ([" q.txt  /866"], " q.txt", "/866"), (["my q.txt  /1251"], "my q.txt", "/1251")]
+        for args, named, switch in cases:
             with self.subTest(args=args), TempDir() as d:
-                decoys = ["q.txt", "my q.txt", '"q.txt', "q.txt\""]
+                decoys = ["q.txt", "my q.txt", '"q.txt', "q.txt\"", " q.txt", "q.txt ",
+                          "my q.txt "]
                 for name in decoys:
                     write_file(os.path.join(d, name), DATA)
                 write_file(os.path.join(d, named), DATA)
                 result = run(args, d)
-                self.assertEqual(result.stdout, BANNER)
-                self.assertEqual(read_file(os.path.join(d, named)),
-                                 expected(DATA, args[-1] if args[-1][0] == "/" else "/1251"))
+                self.assertEqual((result.returncode, result.stdout), (0, BANNER))
+                self.assertEqual(read_file(os.path.join(d, named)), expected(DATA, switch))
                 for name in decoys:
                     if name != named:
                         self.assertEqual(read_file(os.path.join(d, name)), DATA, name)
@@ -167,14 +174,14 @@ class NamesInReports(unittest.TestCase):
                 if not make_locale(lang):
                     self.skipTest(lang + " cannot be made here")
                 result = run([name.encode(encoding)], d, lang=lang, answers=b"a")
-                self.assertIn(b"\r\n" + (label + name).encode(encoding) + b"\r\n", result.stdout)
+                self.assertIn(b"\n" + (label + name).encode(encoding) + b"\n", result.stdout)
                 self.assertEqual(os.listdir(d), [])
 
     def test_a_character_outside_code_page_1251_shows_as_a_replacement(self):
         with TempDir() as d:
             write_file(os.path.join(d, "a?.txt"), DATA)
             result = run(["a\u4e2d.txt"], d, answers=b"a")
-            self.assertIn(b"\r\nAction : opening file a?.txt\r\n", result.stdout)
+            self.assertIn(b"\nAction : opening file a?.txt\n", result.stdout)
             self.assertEqual(read_file(os.path.join(d, "a?.txt")), DATA)
 
 
@@ -183,7 +190,8 @@ class Help(unittest.TestCase):
     def test_help_forms_show_the_usage_and_the_version_the_banner(self):
         decoys = ["-h", "--help", "--version", "h", "help", "version"]
         for args, output in [(["/?"], USAGE), (["-h"], USAGE), (["--help"], USAGE),
-                             ([" --help "], USAGE), (["--version"], BANNER)]:
+                             ([" --help "], USAGE), (["--version"], BANNER),
+                             (["--version "], BANNER), (["   "], USAGE), (["", "  -h"], USAGE)]:
             with self.subTest(args=args), TempDir() as d:
                 for name in decoys:
                     write_file(os.path.join(d, name), DATA)

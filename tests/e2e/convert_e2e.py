@@ -1,5 +1,7 @@
 """The real tool on real files: conversion, the report on real faults, the answers."""
 
+import contextlib
+import fcntl
 import os
 import random
 import resource
@@ -14,13 +16,15 @@ import pexpect
 from pelcor_run import (PELCOR, TempDir, environment, expected, read_file, run,
                         write_file)
 
-BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n\r"
+BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n"
 PROMPT = b"? Ignore /I/ Repeat /R/ Abort /A/ ?"
+# What ends the prompt's line when the run ends after the last answer.
+END = b"\n"
 
 
 def report(action, error):
-    return (b"\r\nAction : " + action + b"\r\nError : " + error +
-            b"\r\nCause : cause unknown\r\nRecommendations : no reccomendations\r\n" + PROMPT)
+    return (b"\nAction : " + action + b"\nError : " + error +
+            b"\nCause : cause unknown\nRecommendations : no reccomendations\n" + PROMPT)
 
 
 def os_text(errno_value):
@@ -98,9 +102,9 @@ class PipedAnswers(unittest.TestCase):
         with TempDir() as d:
             path = os.path.join(d, "missing.txt")
             result = run([path], answers=b"a")
-            self.assertEqual(result.returncode, 0)
+            self.assertEqual(result.returncode, 1)
             self.assertEqual(result.stdout,
-                             BANNER + report(b"opening file " + path.encode(), os_text(2)))
+                             BANNER + report(b"opening file " + path.encode(), os_text(2)) + END)
             self.assertFalse(os.path.exists(path))
 
     def test_ended_input_answers_abort_at_once(self):
@@ -109,8 +113,8 @@ class PipedAnswers(unittest.TestCase):
             start = time.monotonic()
             result = run([path], answers=b"", timeout=20)
             self.assertLess(time.monotonic() - start, 10)
-            self.assertEqual(result.returncode, 0)
-            self.assertTrue(result.stdout.endswith(PROMPT))
+            self.assertEqual(result.returncode, 1)
+            self.assertTrue(result.stdout.endswith(PROMPT + END))
             self.assertEqual(result.stdout.count(PROMPT), 1)
 
     def test_ignore_after_failed_open_reports_the_read(self):
@@ -126,7 +130,7 @@ class PipedAnswers(unittest.TestCase):
         with TempDir() as d:
             result = run([d], answers=b"a")
             self.assertEqual(result.stdout, BANNER + report(b"opening file " + d.encode(),
-                                                            os_text(21)))
+                                                            os_text(21)) + END)
 
     def test_full_disk_write_fails_with_no_space(self):
         # A small file system of its own, where the test may mount one: a sparse file
@@ -141,9 +145,9 @@ class PipedAnswers(unittest.TestCase):
                 with open(path, "wb") as f:
                     f.truncate(1024 * 1024)
                 result = run([path], answers=b"a")
-                self.assertEqual(result.returncode, 0)
+                self.assertEqual(result.returncode, 1)
                 self.assertTrue(result.stdout.endswith(
-                    report(b"write to file " + path.encode(), os_text(28))))
+                    report(b"write to file " + path.encode(), os_text(28)) + END))
                 self.assertEqual(result.stdout.count(PROMPT), 1)
             finally:
                 subprocess.run(["umount", d], check=True)
@@ -158,7 +162,7 @@ class PipedAnswers(unittest.TestCase):
                 ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", PELCOR,
                  path], input=b"a", capture_output=True, env=environment(), timeout=60)
             self.assertEqual(result.stdout,
-                             BANNER + report(b"opening file " + path.encode(), os_text(13)))
+                             BANNER + report(b"opening file " + path.encode(), os_text(13)) + END)
             self.assertEqual(read_file(path), b"\xc0\xc1")
 
     def test_russian_report(self):
@@ -166,10 +170,10 @@ class PipedAnswers(unittest.TestCase):
             path = os.path.join(d, "missing.txt")
             result = run([path], answers=b"a", lang="ru_RU.UTF-8")
             out = result.stdout.decode("utf-8")
-            self.assertIn("\r\nПри выполнении операции : открытие файла " + path + "\r\n", out)
-            self.assertIn("\r\nПо причине : причина неизвестнa\r\n", out)
-            self.assertIn("\r\nРекомендации : рекомендации  отсутствуют\r\n", out)
-            self.assertTrue(out.endswith("Отменить /A,a,О,о/ ?"))
+            self.assertIn("\nПри выполнении операции : открытие файла " + path + "\n", out)
+            self.assertIn("\nПо причине : причина неизвестнa\n", out)
+            self.assertIn("\nРекомендации : рекомендации  отсутствуют\n", out)
+            self.assertTrue(out.endswith("Отменить /A,a,О,о/ ?\n"))
 
 
 def hold_at_write_prompt(path):
@@ -216,7 +220,7 @@ class Terminal(unittest.TestCase):
             child.send("a")
             child.expect(pexpect.EOF)
             child.close()
-            self.assertEqual(child.exitstatus, 0)
+            self.assertEqual(child.exitstatus, 1)
             self.assertEqual(os.listdir(d), [])
 
     def test_repeat_after_a_partial_write_puts_the_block_at_its_own_offset(self):
@@ -243,21 +247,40 @@ class Terminal(unittest.TestCase):
             self.assertEqual(child.exitstatus, 0)
             self.assertEqual(read_file(path), expected(data, "/1251"))
 
-    def test_file_held_by_another_run(self):
-        with TempDir() as d:
-            data = bytes(range(256)) * 16
-            path = write_file(os.path.join(d, "held.txt"), data)
-            holder = hold_at_write_prompt(path)
-            try:
-                second = run([path], answers=b"a")
-                self.assertEqual(second.stdout,
-                                 BANNER + report(b"opening file " + path.encode(), os_text(16)))
-            finally:
-                holder.send("a")
-                holder.expect(pexpect.EOF)
-                holder.close()
-            # The holder converted its first block only; the second run touched nothing.
-            self.assertEqual(read_file(path), expected(data[:1024], "/1251") + data[1024:])
+    def test_file_held_elsewhere_is_refused(self):
+        # Another run holds the file with both kinds of lock; other programs take one or
+        # the other, on the whole file or a part, for writing or for reading.
+        holders = {
+            "another run": None,
+            "lockf": lambda f: fcntl.lockf(f, fcntl.LOCK_EX),
+            "lockf, shared, one byte": lambda f: fcntl.lockf(f, fcntl.LOCK_SH, 1, 100),
+            "flock": lambda f: fcntl.flock(f, fcntl.LOCK_EX),
+        }
+        data = bytes(range(256)) * 16
+        for holder, lock in holders.items():
+            with self.subTest(holder=holder), TempDir() as d:
+                path = write_file(os.path.join(d, "held.txt"), data)
+                with contextlib.ExitStack() as held:
+                    if lock is None:
+                        child = hold_at_write_prompt(path)
+                        held.callback(child.close)
+                        held.callback(child.expect, pexpect.EOF)
+                        held.callback(child.send, "a")
+                        # The run's locks keep out a record lock and an flock alike.
+                        with open(path, "r+b") as f:
+                            for probe in (fcntl.lockf, fcntl.flock):
+                                with self.assertRaises(OSError):
+                                    probe(f, fcntl.LOCK_EX | fcntl.LOCK_NB)
+                    else:
+                        lock(held.enter_context(open(path, "r+b")))
+                    second = run([path], answers=b"a")
+                    self.assertEqual((second.returncode, second.stdout), (1, BANNER + report(
+                        b"opening file " + path.encode(), os_text(16)) + END))
+                # The holding run converted its first block only; the second run touched
+                # nothing.
+                converted = 1024 if lock is None else 0
+                self.assertEqual(read_file(path),
+                                 expected(data[:converted], "/1251") + data[converted:])
 
 
 @unittest.skipIf(os.environ.get("PELCOR_SKIP_LONG"), "long test skipped on request")

@@ -154,9 +154,9 @@ class PipedPromptTest(unittest.TestCase):
     def test_english_report_through_a_pipe(self):
         output = self.run_driver(b"r")
         self.assertTrue(output.startswith(
-            b"\r\nAction : opening file a.txt\r\nError : no such file or directory\r\n"
-            b"Cause : cause unknown\r\nRecommendations : no reccomendations\r\n"
-            + ENGLISH_PROMPT + b"\r\nanswer=5"))
+            b"\nAction : opening file a.txt\nError : no such file or directory\n"
+            b"Cause : cause unknown\nRecommendations : no reccomendations\n"
+            + ENGLISH_PROMPT + b"\nanswer=5"))
 
 
 if __name__ == "__main__":

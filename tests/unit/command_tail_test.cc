@@ -149,4 +149,34 @@ TEST(TakeFileName, DropsTheQuotesThatEncloseTheName) {
   ByteConverter = saved;
 }
 
+TEST(RequestOfTail, SeesThroughEnclosingQuotesAndSpaces) {
+  struct Case {
+    const char* tail;
+    TailRequest request;
+  };
+  const Case cases[] = {
+      {"", kTailHelp},
+      {"/?", kTailHelp},
+      {"-h", kTailHelp},
+      {"--help", kTailHelp},
+      {"--version", kTailVersion},
+      // A name kept whole in quotes: spaces alone, or around a word, are no name.
+      {"\"   \"", kTailHelp},
+      {"\"\"", kTailHelp},
+      {"\" --help \"", kTailHelp},
+      {"\"--version \"", kTailVersion},
+      // One pair of quotes goes; quotes of the name's own stay.
+      {"\"\"--help\"\"", kTailFile},
+      {"\"\" \"\"", kTailFile},
+      {"\" --help \" /866", kTailFile},
+      {"--help /866", kTailFile},
+      {"--helps", kTailFile},
+      {"\"-h", kTailFile},
+      {"a.txt", kTailFile},
+      {"--version--version", kTailFile},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(RequestOfTail(c.tail), c.request) << "tail '" << c.tail << "'";
+}
+
 }  // namespace

@@ -52,6 +52,7 @@ std::vector<std::string> ReportedActions() {
 
 struct Row {
   const char* what;
+  bool whole;  // what the converter tells of the file
   std::vector<FakeFault> faults;
   std::u16string keys;
   const char* trace;
@@ -61,55 +62,57 @@ struct Row {
   NameState state = kNameWhole;
 };
 
-// Each row: the faults, the keys that answer the reports, the calls made, the byte ranges
-// converted, and the actions reported.
+// Each row: whether the file comes out whole, the faults, the keys that answer the
+// reports, the calls made, the byte ranges converted, and the actions reported.
 // clang-format off
 const std::vector<Row> kRows = {
-    {"no fault", {}, u"", "O R0 W0 R1 W1 R2 W2 C", {{0, 2500}}, {}},
-    {"a block multiple takes an empty last pass", {}, u"", "O R0 W0 R1 W1 R2 W2 C", {{0, 2048}},
-     {}, 2048},
+    {"no fault", true, {}, u"", "O R0 W0 R1 W1 R2 W2 C", {{0, 2500}}, {}},
+    {"a block multiple takes an empty last pass", true, {}, u"", "O R0 W0 R1 W1 R2 W2 C",
+     {{0, 2048}}, {}, 2048},
     // Repeat opens again and goes on; Abort touches nothing; Ignore goes on with no
-    // handle, so that the read fails in turn.
-    {"open, Repeat", {{kFakeOpen, 0, 1, 5, 0}}, u"r", "O! O R0 W0 R1 W1 R2 W2 C", {{0, 2500}},
-     {"opening file"}},
-    {"open, Abort", {{kFakeOpen, 0, 1, 5, 0}}, u"a", "O!", {}, {"opening file"}},
-    {"open, Ignore", {{kFakeOpen, 0, 1, 5, 0}}, u"ia", "O! R0! C!", {},
+    // handle, so that the read fails in turn. Only a file converted to its end, every
+    // failure repeated until it passed, is converted whole.
+    {"open, Repeat", true, {{kFakeOpen, 0, 1, 5, 0}}, u"r", "O! O R0 W0 R1 W1 R2 W2 C",
+     {{0, 2500}}, {"opening file"}},
+    {"open, Abort", false, {{kFakeOpen, 0, 1, 5, 0}}, u"a", "O!", {}, {"opening file"}},
+    {"open, Ignore", false, {{kFakeOpen, 0, 1, 5, 0}}, u"ia", "O! R0! C!", {},
      {"opening file", "read from file"}},
     // A cut name is refused before the system sees it, on every attempt.
-    {"cut name", {}, u"ra", "", {}, {"opening file", "opening file"}, 2500, kNameCut},
+    {"cut name", false, {}, u"ra", "", {}, {"opening file", "opening file"}, 2500, kNameCut},
     // Repeat reads the block again; Ignore leaves a count of 0, so that the block is
     // written as nothing and the run ends; Abort stops with the file closed.
-    {"read, Repeat", {{kFakeRead, 1024, 1, 5, 0}}, u"r", "O R0 W0 R1! R1 W1 R2 W2 C",
+    {"read, Repeat", true, {{kFakeRead, 1024, 1, 5, 0}}, u"r", "O R0 W0 R1! R1 W1 R2 W2 C",
      {{0, 2500}}, {"read from file"}},
-    {"read, Ignore", {{kFakeRead, 1024, 1, 5, 0}}, u"i", "O R0 W0 R1! W1 C", {{0, 1024}},
-     {"read from file"}},
-    {"read, Abort", {{kFakeRead, 1024, 1, 5, 0}}, u"a", "O R0 W0 R1! C", {{0, 1024}},
-     {"read from file"}},
-    {"read that stays", {{kFakeRead, 2048, kFakeForever, 5, 0}}, u"rri",
+    {"read, Ignore", false, {{kFakeRead, 1024, 1, 5, 0}}, u"i", "O R0 W0 R1! W1 C",
+     {{0, 1024}}, {"read from file"}},
+    {"read, Abort", false, {{kFakeRead, 1024, 1, 5, 0}}, u"a", "O R0 W0 R1! C",
+     {{0, 1024}}, {"read from file"}},
+    {"read that stays", false, {{kFakeRead, 2048, kFakeForever, 5, 0}}, u"rri",
      "O R0 W0 R1 W1 R2! R2! R2! W2 C", {{0, 2048}},
      {"read from file", "read from file", "read from file"}},
     // The door delivers fewer bytes than asked only at the end of the file: the
     // converter takes a short read for the last block.
-    {"short read", {{kFakeRead, 1024, 1, 0, 100}}, u"", "O R0 W0 R1 W1 C", {{0, 1124}}, {}},
+    {"short read", true, {{kFakeRead, 1024, 1, 0, 100}}, u"", "O R0 W0 R1 W1 C", {{0, 1124}},
+     {}},
     // Repeat writes the block again at its own offset; Ignore leaves it as it was and
     // goes on at the next one; Abort keeps what the failed write moved.
-    {"write, Repeat", {{kFakeWrite, 1024, 1, 28, 0}}, u"r", "O R0 W0 R1 W1! W1 R2 W2 C",
-     {{0, 2500}}, {"write to file"}},
-    {"write, Ignore", {{kFakeWrite, 1024, 1, 28, 0}}, u"i", "O R0 W0 R1 W1! R2 W2 C",
-     {{0, 1024}, {2048, 2500}}, {"write to file"}},
-    {"write, Abort", {{kFakeWrite, 1024, 1, 28, 0}}, u"a", "O R0 W0 R1 W1! C", {{0, 1024}},
-     {"write to file"}},
-    {"write cut short, Repeat", {{kFakeWrite, 1024, 1, 28, 300}}, u"r",
+    {"write, Repeat", true, {{kFakeWrite, 1024, 1, 28, 0}}, u"r",
      "O R0 W0 R1 W1! W1 R2 W2 C", {{0, 2500}}, {"write to file"}},
-    {"write cut short, Abort", {{kFakeWrite, 1024, 1, 28, 300}}, u"a", "O R0 W0 R1 W1! C",
-     {{0, 1324}}, {"write to file"}},
-    {"write failing thrice", {{kFakeWrite, 0, 3, 28, 0}}, u"rrr",
+    {"write, Ignore", false, {{kFakeWrite, 1024, 1, 28, 0}}, u"i", "O R0 W0 R1 W1! R2 W2 C",
+     {{0, 1024}, {2048, 2500}}, {"write to file"}},
+    {"write, Abort", false, {{kFakeWrite, 1024, 1, 28, 0}}, u"a", "O R0 W0 R1 W1! C",
+     {{0, 1024}}, {"write to file"}},
+    {"write cut short, Repeat", true, {{kFakeWrite, 1024, 1, 28, 300}}, u"r",
+     "O R0 W0 R1 W1! W1 R2 W2 C", {{0, 2500}}, {"write to file"}},
+    {"write cut short, Abort", false, {{kFakeWrite, 1024, 1, 28, 300}}, u"a",
+     "O R0 W0 R1 W1! C", {{0, 1324}}, {"write to file"}},
+    {"write failing thrice", true, {{kFakeWrite, 0, 3, 28, 0}}, u"rrr",
      "O R0 W0! W0! W0! W0 R1 W1 R2 W2 C", {{0, 2500}},
      {"write to file", "write to file", "write to file"}},
     // Data that may not have reached the disk: the write's failure. The handle is gone,
     // so that Repeat closes nothing twice and every answer ends the run.
-    {"close, Repeat", {{kFakeClose, 0, 1, 5, 0}}, u"r", "O R0 W0 R1 W1 R2 W2 C!", {{0, 2500}},
-     {"write to file"}},
+    {"close, Repeat", false, {{kFakeClose, 0, 1, 5, 0}}, u"r", "O R0 W0 R1 W1 R2 W2 C!",
+     {{0, 2500}}, {"write to file"}},
 };
 // clang-format on
 
@@ -125,7 +128,7 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
     FakePlatform.files[kName] = original;
     FakePlatform.faults = row.faults;
     FakePlanKeys(row.keys);
-    ConvertFileInPlace(kName, row.state);
+    EXPECT_EQ(ConvertFileInPlace(kName, row.state), row.whole) << row.what;
 
     EXPECT_EQ(Trace(), row.trace) << row.what;
     std::vector<uint8_t> expected = original;

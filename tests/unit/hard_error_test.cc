@@ -192,7 +192,7 @@ TEST_F(HardErrorTest, OffsetWrapsAsASixteenBitWord) {
 TEST_F(HardErrorTest, EntryEndsTheProgramOnAbort) {
   frame_.kind = 2;
   ErrorContext.answer = kAnswerAbort;
-  EXPECT_PLATFORM_EXIT(winHardErrorHandle(&frame_), 0);
+  EXPECT_PLATFORM_EXIT(winHardErrorHandle(&frame_), 1);  // the run did not finish
   ErrorContext.answer = kAnswerRepeat;
   EXPECT_EQ(winHardErrorHandle(&frame_), kHardErrorResume);
 }

@@ -119,7 +119,7 @@ class MissingFileTest(unittest.TestCase):
 
     def assertReportTwice(self, kind, template, repeat, abort):
         """A missing file is reported; the repeat key shows the report again and the
-        abort key ends the run, which still exits with 0 and creates nothing."""
+        abort key ends the run, which exits with 1 and creates nothing."""
         with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
             report = missing_file_report(kind, folder, template)
             prompt = report[-1]
@@ -130,15 +130,26 @@ class MissingFileTest(unittest.TestCase):
             lines, status = console.finish()
             # The report starts on a line of its own; the next one ends the prompt's line.
             self.assertEqual(lines[1:], [""] + report + report)
-            self.assertEqual(status, 0)
+            self.assertEqual(status, 1)
             self.assertEqual(os.listdir(folder), [])
 
     def test_without_a_console_the_report_is_answered_with_abort(self):
-        # No key can come from /dev/null: the run ends instead of waiting for ever.
-        with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
-            status, output = wine_run.run_pelcor_redirected("en", ["missing.txt"], folder)
-            self.assertEqual((status, output), (0, b""))
-            self.assertEqual(os.listdir(folder), [])
+        # No key can come from /dev/null: the run ends instead of waiting for ever, and its
+        # exit code tells whether the file was converted. Each case: the arguments, the
+        # exit code and what a.txt then holds.
+        cases = [(["missing.txt"], 1, b"\x80"), (["a.txt", "/866"], 0, b"\xc0"),
+                 (["/?"], 0, b"\x80")]
+        for args, status, data in cases:
+            with self.subTest(args=args):
+                with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
+                    path = os.path.join(folder, "a.txt")
+                    with open(path, "wb") as f:
+                        f.write(b"\x80")
+                    self.assertEqual(wine_run.run_pelcor_redirected("en", args, folder),
+                                     (status, b""))
+                    self.assertEqual(os.listdir(folder), ["a.txt"])
+                    with open(path, "rb") as f:
+                        self.assertEqual(f.read(), data)
 
     def test_english_report_repeat_and_abort(self):
         wine_run.set_country("en", None)

@@ -1,5 +1,5 @@
 // Console output: code page 866 text leaves in the user's charset, to a terminal, a pipe
-// or a file alike.
+// or a file alike, with a Linux program's line ends.
 #include <errno.h>
 #include <string.h>
 #include <unistd.h>
@@ -20,6 +20,35 @@ bool WriteAll(int fd, const char* bytes, size_t count) {
   return true;
 }
 
+namespace {
+
+// The texts end their lines as Windows does, CR LF (the banner LF CR); each such pair
+// leaves as one LF, also when its two bytes come in two texts. The byte that would
+// complete the pair last started, or 0.
+char pendingPartner;
+// Whether the last byte written was no line end, so that the line is still open.
+bool lineOpen;
+
+// Copies count bytes of text to out with every CR LF and LF CR, and a CR or LF alone,
+// made one LF. Returns the bytes put in out (count at most).
+uint32_t LinuxLineEnds(const char* text, uint32_t count, char* out) {
+  uint32_t n = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    const char c = text[i];
+    if (c != 0 && c == pendingPartner) {
+      pendingPartner = 0;
+      continue;
+    }
+    const bool lineEnd = c == '\r' || c == '\n';
+    pendingPartner = lineEnd ? (c == '\r' ? '\n' : '\r') : 0;
+    out[n++] = lineEnd ? '\n' : c;
+  }
+  if (n > 0) lineOpen = out[n - 1] != '\n';
+  return n;
+}
+
+}  // namespace
+
 PlatformHandle PlatformStandardHandle(StandardStream which) {
   return which == kStandardInput ? 0 : 1;
 }
@@ -27,15 +56,22 @@ PlatformHandle PlatformStandardHandle(StandardStream which) {
 void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count) {
   // Converted a piece at a time: one byte of code page 866 is at most four bytes of any
   // charset. Whatever fails is lost: there is nowhere to report it.
+  char lines[256];
   char converted[1024];
   while (count > 0) {
     const uint32_t piece = count < 256 ? count : 256;
-    const size_t n = ConvertCharset(kCharsetUser, kCharsetOem, text, piece, converted,
+    const uint32_t kept = LinuxLineEnds(text, piece, lines);
+    const size_t n = ConvertCharset(kCharsetUser, kCharsetOem, lines, kept, converted,
                                     sizeof converted, "?", 1, nullptr);
     if (!WriteAll(static_cast<int>(output), converted, n)) return;
     text += piece;
     count -= piece;
   }
+}
+
+void EndConsoleLine() {
+  if (lineOpen) WriteAll(1, "\n", 1);
+  lineOpen = false;
 }
 
 void PlatformWriteErrorLine(const char* text) {

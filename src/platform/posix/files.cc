@@ -46,14 +46,32 @@ int RefusalOf(mode_t mode) {
   return kNotARegularFile;                              // devices above all
 }
 
+// Locks the whole file for writing with a record lock of the open file description:
+// unlike a process's own record locks, no close of another descriptor of the file can
+// drop it, and it conflicts with the record locks of every other process all the same.
+// Returns 0, EBUSY while another process holds a lock on any part, or the error.
+int LockRecords(int fd) {
+  struct flock whole = {};
+  whole.l_type = F_WRLCK;
+  whole.l_whence = SEEK_SET;  // from offset 0 to the end, however far it grows
+#if defined(F_OFD_SETLK)
+  const int command = F_OFD_SETLK;
+#else
+  // A lock of the process instead: the program opens no other descriptor of the file.
+  const int command = F_SETLK;
+#endif
+  if (fcntl(fd, command, &whole) == 0) return 0;
+  return errno == EAGAIN || errno == EACCES ? EBUSY : errno;
+}
+
 // Makes the descriptor's transfers wait again, and locks the file against a second
-// writer, such as another run on the same file, for as long as it is open. Returns 0 or
-// the error.
+// writer, such as another run on the same file, for as long as it is open: with flock,
+// and with a record lock, as other programs take either. Returns 0 or the error.
 int Prepare(int fd) {
   const int flags = fcntl(fd, F_GETFL);
   if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return errno;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? EBUSY : errno;
-  return 0;
+  return LockRecords(fd);
 }
 
 // Moves size bytes at offset, going on after interrupted and short transfers, and
@@ -136,7 +154,7 @@ bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, u
 
 bool PlatformClose(PlatformHandle file) {
   if (file < 0 || file > INT32_MAX) return FailWith(EBADF);
-  // The lock goes with the descriptor. The descriptor is gone even when close reports a
+  // The locks go with the descriptor. The descriptor is gone even when close reports a
   // failure (data that did not reach the disk), so it is never closed twice.
   return close(static_cast<int>(file)) == 0 || FailWithErrno();
 }

@@ -50,6 +50,10 @@ size_t DecodeCharacter(Charset from, const char* in, size_t inBytes, uint32_t* c
 /// that moves nothing and names no error fails with EIO, or it would be tried for ever.
 bool WriteAll(int fd, const char* bytes, size_t count);
 
+/// Ends the console's last line, unless the last byte written ended it, so that what the
+/// shell writes next starts on a line of its own.
+void EndConsoleLine();
+
 /// Switches the terminal fd to one key at a time without echo, keeping Ctrl+C, unless
 /// it is switched already. Returns false when fd is no terminal.
 bool EnterKeyMode(int fd);

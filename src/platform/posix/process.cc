@@ -45,9 +45,11 @@ void TakeUsersLocale() {
   setlocale(LC_MESSAGES, "");
 }
 
-// Where the tool finds the file name in the arguments: after the leading blanks, up to
-// the spaces before the first "/866" (or else "/1251") that starts a word. Enclosed: the
-// name begins and ends with a double quote, which the tool would remove.
+// Where the tool finds the file name in the arguments: from the first argument that is
+// not empty up to the first "/866" (or else "/1251") that starts a word. Enclosed: the
+// name, as the shell gave it, loses something to the tool unless it is put in double
+// quotes: blanks at either end, which the tool trims, or double quotes of its own at
+// both ends, which the tool drops.
 struct NameRange {
   size_t begin;
   size_t end;
@@ -60,17 +62,32 @@ size_t SwitchWordAt(char* text, const char* word) {
   return found != nullptr ? static_cast<size_t>(found - text) : strlen(text);
 }
 
-NameRange FileNameIn(char* arguments) {
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// joint marks each space that was put between two arguments, as distinct from the
+// blanks the arguments hold.
+NameRange FileNameIn(char* arguments, const char* joint) {
   NameRange name = {0, 0, false};
-  while (arguments[name.begin] == ' ' || arguments[name.begin] == '\t')
+  while (joint[name.begin])
     ++name.begin;
   char* tail = arguments + name.begin;
   size_t end = SwitchWordAt(tail, "/866");
   if (tail[end] == 0) end = SwitchWordAt(tail, "/1251");
-  while (end > 0 && tail[end - 1] == ' ')
-    --end;
+  if (tail[end] != 0 && end > 0 && !joint[name.begin + end - 1]) {
+    // A switch inside an argument: the tool cuts the spaces before it off the name.
+    while (end > 0 && tail[end - 1] == ' ')
+      --end;
+  } else {
+    // Only the spaces between arguments come off: before the switch and after the last
+    // argument, and those of empty arguments.
+    while (end > 0 && joint[name.begin + end - 1])
+      --end;
+  }
   name.end = name.begin + end;
-  name.enclosed = end >= 2 && tail[0] == '"' && tail[end - 1] == '"';
+  name.enclosed = end > 0 && (IsBlank(tail[0]) || IsBlank(tail[end - 1]) ||
+                              (end >= 2 && tail[0] == '"' && tail[end - 1] == '"'));
   return name;
 }
 
@@ -128,28 +145,30 @@ void PlatformStart(int argc, char** argv) {
   size_t bytes = 0;
   for (int i = 1; i < argc; ++i)
     bytes += strlen(argv[i]) + 1;
-  char* joined = static_cast<char*>(malloc(bytes + 1));
   char* arguments = static_cast<char*>(malloc(bytes + 1));
-  if (joined == nullptr || arguments == nullptr) abort();
-  char* p = joined;
+  char* joint = static_cast<char*>(calloc(bytes + 1, 1));
+  if (arguments == nullptr || joint == nullptr) abort();
+  size_t length = 0;
   for (int i = 1; i < argc; ++i) {
-    *p++ = ' ';
-    p = stpcpy(p, argv[i]);
+    joint[length] = 1;
+    arguments[length++] = ' ';
+    length += ConvertCharset(kCharsetAnsi, kCharsetUser, argv[i], strlen(argv[i]),
+                             arguments + length, bytes - length, &kUnmappable, 1, nullptr);
   }
-  arguments[ConvertCharset(kCharsetAnsi, kCharsetUser, joined, bytes, arguments, bytes,
-                           &kUnmappable, 1, nullptr)] = 0;
-  free(joined);
+  arguments[length] = 0;
 
   // The command line as Windows gives it, after a program name in double quotes that
   // nothing reads: a path of the user's could hold a quote, or be longer than the tail's
   // scan for the closing one.
-  const NameRange name = FileNameIn(arguments);
+  const NameRange name = FileNameIn(arguments, joint);
+  free(joint);
   free(commandLine);  // a second start replaces the first one's line
   commandLine = static_cast<char*>(malloc(bytes + 11));
   if (commandLine == nullptr) abort();
-  p = stpcpy(commandLine, "\"pelcor\"");
+  char* p = stpcpy(commandLine, "\"pelcor\"");
   if (name.enclosed) {
-    // The tool drops the quotes that enclose a name: one more pair keeps the user's own.
+    // Within double quotes, which the tool drops, the name keeps its blanks and quotes
+    // of its own.
     p = static_cast<char*>(mempcpy(p, arguments, name.begin));
     *p++ = '"';
     p = static_cast<char*>(mempcpy(p, arguments + name.begin, name.end - name.begin));
@@ -165,5 +184,6 @@ const char* PlatformCommandLine() {
 
 void PlatformExit(uint8_t code) {
   RestoreTerminal();
+  EndConsoleLine();
   exit(code);
 }
