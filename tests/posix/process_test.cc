@@ -32,7 +32,8 @@ TEST(PosixCommandLine, ArgumentsFollowTheQuotedProgramNameAndNamesKeepTheirQuote
       // The tool drops quotes that enclose the name; arguments that begin and end with one
       // keep them, wherever the switch is.
       {{"pelcor", "\"a.txt\""}, "\"pelcor\" \"\"a.txt\"\"", "\"a.txt\""},
-      {{"pelcor", "  \"a b\" ", "/866"}, nullptr, "\"a b\""},
+      {{"pelcor", "  \"a b\" ", "/866"}, nullptr, "  \"a b\" "},  // blanks are the name's own
+      {{"pelcor", " lead.txt", "/866"}, nullptr, " lead.txt"},
       {{"pelcor", "\"a", "b\"", "", "/1251"}, nullptr, "\"a b\""},
       {{"pelcor", "\"x\"", "/1251", "\"y\"", "/866"}, nullptr, "\"x\" /1251 \"y\""},
       {{"pelcor", "\"d/866\"", "/866x"}, nullptr, "\"d/866\""},
