@@ -3,6 +3,7 @@
 #include "codepage/byte_maps.h"
 #include "errors/error_context.h"
 #include "errors/report_texts.h"
+#include "fileconv/code_page_guard.h"
 #include "fileconv/file_primitives.h"
 #include "text/strings.h"
 
@@ -83,7 +84,9 @@ void ConvertFileInPlace(const char* name, NameState state) {
   });
   // After an Abort no handle was obtained and there is nothing to close.
   if (!Aborted()) {
-    ConvertBlocks(file, arguments);
+    // Nothing is written before the guard has judged the text; without a handle there is
+    // no text to judge, and the conversion reports the failed read.
+    if (file == kNoHandle || CodePageAgrees(file, arguments)) ConvertBlocks(file, arguments);
     // A system may report only now that written data did not reach the disk. That is
     // the write's failure; the handle is gone all the same, so whatever the answer the
     // run ends here.
