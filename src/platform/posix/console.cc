@@ -39,5 +39,6 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
 }
 
 void PlatformWriteErrorLine(const char* text) {
-  if (WriteAll(2, text, strlen(text))) WriteAll(2, "\n", 1);
+  PlatformWriteConsole(2, text, static_cast<uint32_t>(strlen(text)));
+  WriteAll(2, "\n", 1);
 }
