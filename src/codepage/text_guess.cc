@@ -1,7 +1,5 @@
 #include "codepage/text_guess.h"
 
-#include <math.h>
-
 namespace {
 
 // A reading reads as Russian only with this many letters or more: fewer are too few for
@@ -15,7 +13,7 @@ constexpr uint32_t kMostCostPerLetter = 29;  // quarters of a bit: 7.25 bits
 // divergence): 0.05 for long prose, at most 1.4 for 40 letters of it; 2 to 5 for prose
 // read in the other code page, and 2.5 or more for one or two letters said over and over,
 // such as box-drawing lines read as letters.
-constexpr double kMostDivergence = 1.8;
+constexpr int64_t kMostDivergence = 115;  // 64ths of a bit: 1.8 bits
 // Russian text holds hardly any letters of other alphabets or rare signs; read in the
 // other code page, about 4 for every 10 letters. Its words are short.
 constexpr uint32_t kForeignShare = 16;
@@ -144,24 +142,40 @@ uint64_t PairCost(const PageReading& reading) {
   return reading.cost + (last != kBlankClass ? kLetterPairCost[last][kBlankClass] : 0);
 }
 
-// How far the reading's letter frequencies are from Russian, in bits.
-double Divergence(const PageReading& reading) {
-  double bits = 0;
-  const double letters = reading.letters;
+// 64 times the binary logarithm of 1 + k / 32.
+constexpr int32_t kLog2Fraction[32] = {
+    0,  3,  6,  8,  11, 13, 16, 18, 21, 23, 25, 27, 29, 31, 34, 35,
+    37, 39, 41, 43, 45, 47, 48, 50, 52, 53, 55, 56, 58, 60, 61, 63,
+};
+
+// 64 times the binary logarithm of x (at least 1): exact to a 64th of a bit below 64, and
+// within a 22nd of a bit above.
+int32_t Log2In64ths(uint64_t x) {
+  const int32_t whole = 63 - __builtin_clzll(x);
+  const uint64_t fraction = whole >= 5 ? x >> (whole - 5) : x << (5 - whole);
+  return 64 * whole + kLog2Fraction[fraction & 31];
+}
+
+// How far the reading's letter frequencies are from Russian (the sum over the letters of
+// share times the binary logarithm of share over Russian share), in 64ths of a bit, times
+// the number of letters.
+int64_t DivergenceTimesLetters(const PageReading& reading) {
+  const int32_t logLetters = Log2In64ths(reading.letters);
+  int64_t sum = 0;
   for (uint8_t i = 0; i < kRussianLetters; ++i) {
     const uint32_t count = reading.letterCounts[i];
     if (count == 0) continue;
-    const double share = count / letters;
-    bits += share * (log2(share) + kLetterCost[i] / 4.0);
+    sum += int64_t{count} * (Log2In64ths(count) - logLetters + 16 * kLetterCost[i]);
   }
-  return bits;
+  return sum;
 }
 
 bool ReadsAsRussian(const PageReading& reading) {
   const uint64_t letters = reading.letters;
   return letters >= kVerdictLetters && PairCost(reading) <= letters * kMostCostPerLetter &&
          reading.foreign * kForeignShare <= letters &&
-         reading.words * kLongestMeanWord >= letters && Divergence(reading) <= kMostDivergence;
+         reading.words * kLongestMeanWord >= letters &&
+         DivergenceTimesLetters(reading) <= kMostDivergence * reading.letters;
 }
 
 // What the whole reading costs, letters and foreign bytes: the lower, the likelier.
