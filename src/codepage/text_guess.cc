@@ -178,7 +178,7 @@ bool ReadsAsRussian(const PageReading& reading) {
          DivergenceTimesLetters(reading) <= kMostDivergence * reading.letters;
 }
 
-// What the whole reading costs, letters and foreign bytes: the lower, the likelier.
+// What the whole reading costs, letters, signs and foreign bytes: the lower, the likelier.
 uint64_t ReadingCost(const PageReading& reading) {
   return PairCost(reading) + reading.signs * kSignCost + reading.foreign * kForeignCost;
 }

@@ -21,8 +21,9 @@ termios savedMode;
 termios keyMode;
 volatile sig_atomic_t keyModeFd = -1;
 
-// Whether such signals are held now, the first one held, and whether the program waits
-// for a key, where every ending signal ends the process at once.
+// Whether an interrupt, a termination or a hang-up is held now (a conversion is at work),
+// the first one held, and whether the program waits for a key, where every ending signal
+// ends the process at once.
 volatile sig_atomic_t holding = 0;
 volatile sig_atomic_t heldSignal = 0;
 volatile sig_atomic_t waitingForKey = 0;

@@ -14,8 +14,10 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
     return FALSE;
   }
-  // Anything but a conversion at work: the system's own handler ends the process.
-  if (InterlockedCompareExchange(&holdState, kHeld, kHolding) != kHolding) return FALSE;
+  // Anything but a conversion at work: the system's own handler ends the process. A
+  // second request while one is held is held with it.
+  const LONG before = InterlockedCompareExchange(&holdState, kHeld, kHolding);
+  if (before != kHolding && before != kHeld) return FALSE;
   // A closed console ends the process as soon as this returns: the handler waits here
   // while the block in hand is finished, and ends with the process.
   if (event == CTRL_CLOSE_EVENT) Sleep(INFINITE);
