@@ -14,5 +14,9 @@ enum NameState { kNameWhole = 0, kNameCut };
 /// reported and the operator's answer obeyed: Repeat tries the call again, Ignore goes
 /// on as if it had succeeded, Abort stops, leaving the blocks written so far converted.
 /// The reports show the name in the console's code page. A name that is kNameCut opens
-/// nothing: its open fails with the system's "file name too long".
+/// nothing: its open fails with the system's "file name too long". Before the first
+/// write the text is judged (CodePageAgrees): a refusal is reported the same way, and
+/// after its Abort, as after any Abort, the error context's answer is still Abort when
+/// this returns. A request to end the process during the conversion ends it here, once
+/// the block in hand is written and the file closed, with a line on standard error.
 void ConvertFileInPlace(const char* name, NameState state = kNameWhole);
