@@ -136,8 +136,9 @@ TEST(TextGuess, JudgesACorpusMadeAtTestTime) {
     rows.push_back({"39 letters in 1251", Recode(WithLetters(prose, 39), "CP1251"), kUnd, kUnd});
     // Half of each: mixed, undecided.
     const std::string half = prose.substr(0, 20000);
-    rows.push_back(
-        {"mixed", Recode(half.substr(0, 10000), "CP866") + Recode(half, "CP1251"), kUnd, kUnd});
+    rows.push_back({"mixed",
+                    Recode(half.substr(0, 10000), "CP866") + Recode(half.substr(10000), "CP1251"),
+                    kUnd, kUnd});
     char path[] = "/tmp/pelcor-prose-XXXXXX";
     close(mkstemp(path));
     std::ofstream(path, std::ios::binary) << Recode(prose, "CP1251");
