@@ -137,7 +137,7 @@ class Signals(unittest.TestCase):
                 ["strace", "-o", "/dev/null", "true"], capture_output=True).returncode != 0:
             self.skipTest("needs strace, allowed to trace, to slow the writes down")
         data = "Съешь же ещё этих мягких французских булок, да выпей чаю.\n".encode("cp1251")
-        data *= 2000
+        data *= 20000  # room for many spans of many blocks
         said = {"C.UTF-8": "pelcor: interrupted; {} bytes from the start of the file are converted",
                 "ru_RU.UTF-8": "pelcor: прервано; от начала файла перекодировано {} байт"}
         for name, lang in (("SIGINT", "C.UTF-8"), ("SIGTERM", "ru_RU.UTF-8"), ("SIGHUP", "C.UTF-8")):
