@@ -41,6 +41,13 @@ const char* ActionText() {
 
 const char* SystemErrorText() {
   const PlatformError number = ErrorContext.errorNumber;
+  if (number >= kOwnErrorFirst) {
+    // No system knows these numbers: the text is Pelcor's own, already in the console's
+    // code page.
+    const uint32_t own = number - kOwnErrorFirst;
+    if (own < kOwnErrorCount) return OwnText(static_cast<int16_t>(own));
+    return NumberText(SystemErrorBuffer, sizeof SystemErrorBuffer, number);
+  }
   // Whatever the system writes, the last byte ends it, and nothing of an earlier report
   // is left behind.
   for (char& byte : SystemErrorBuffer)

@@ -135,15 +135,37 @@ const char* const kRecommendationTexts[2 * kRecommendationCount] = {
     "repeat when cause discaded",
 };
 
+// Pelcor's own errors say what the text is and what would convert it; the line of an
+// interrupted conversion goes to standard error, with the byte count in place of %s.
+const char* const kOwnTexts[2 * kOwnTextCount] = {
+    // Russian
+    Ru<u8"текст уже в кодовой странице 866; /866 перекодирует его в 1251">,
+    Ru<u8"текст уже в кодовой странице 1251; /1251 перекодирует его в 866">,
+    Ru<u8"текст в UTF-8, а не в кодовой странице 1251">,
+    Ru<u8"текст в UTF-8, а не в кодовой странице 866">,
+    Ru<u8"pelcor: прервано; от начала файла перекодировано %s байт">,
+    // English
+    "the text is in code page 866 already; /866 converts it to 1251",
+    "the text is in code page 1251 already; /1251 converts it to 866",
+    "the text is in UTF-8, not in code page 1251",
+    "the text is in UTF-8, not in code page 866",
+    "pelcor: interrupted; %s bytes from the start of the file are converted",
+};
+
 ReportTableOffsets ReportOffsets;
 
 void SetReportLanguage(bool russian) {
   ReportOffsets.label = russian ? 0 : kLabelCount;
   ReportOffsets.recommendation = russian ? 0 : kRecommendationCount;
+  ReportOffsets.own = russian ? 0 : kOwnTextCount;
   ErrorContext.actionOffset = russian ? 0 : kActionCount;
   ErrorContext.causeOffset = russian ? 0 : kCauseCount;
 }
 
 const char* LabelText(int8_t n) {
   return kLabelTexts[n + ReportOffsets.label];
+}
+
+const char* OwnText(int16_t n) {
+  return kOwnTexts[n + ReportOffsets.own];
 }

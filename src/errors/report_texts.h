@@ -10,6 +10,28 @@ inline constexpr int16_t kActionCount = 18;
 inline constexpr int16_t kCauseCount = 14;
 inline constexpr int16_t kRecommendationCount = 8;
 
+/// Pelcor's own error numbers: the last 256 of the error context's 16 bits, above every
+/// number that Windows (below 16000) or a C library (errno values, below 4096) gives. Their
+/// texts come from Pelcor's own table, not from the system.
+enum OwnError : uint16_t {
+  kOwnErrorFirst = 0xFF00,
+  kErrorTextIn866 = kOwnErrorFirst,  // code page 1251 was named
+  kErrorTextIn1251,                  // code page 866 was named
+  kErrorUtf8Not1251,
+  kErrorUtf8Not866,
+};
+
+/// The cause and recommendation of a refused text: "format of data element not correct",
+/// "take correct information".
+inline constexpr uint8_t kCauseDataFormat = 9;
+inline constexpr uint8_t kRecommendCorrectInformation = 3;
+
+/// Pelcor's own texts: the error lines of its own errors, by error number, then the line
+/// that says how far an interrupted conversion got.
+inline constexpr int16_t kOwnErrorCount = 4;
+inline constexpr int16_t kOwnTextInterrupted = kOwnErrorCount;
+inline constexpr int16_t kOwnTextCount = kOwnErrorCount + 1;
+
 /// Sizes of the report's text buffers, terminator included.
 inline constexpr uint32_t kActionTextSize = 125;
 inline constexpr uint32_t kSystemErrorTextSize = 80;
@@ -31,11 +53,13 @@ extern const char* const kLabelTexts[2 * kLabelCount];
 extern const char* const kActionTexts[2 * kActionCount];
 extern const char* const kCauseTexts[2 * kCauseCount];
 extern const char* const kRecommendationTexts[2 * kRecommendationCount];
+extern const char* const kOwnTexts[2 * kOwnTextCount];
 
-/// Language offsets of the two tables whose offsets are not in the error context.
+/// Language offsets of the tables whose offsets are not in the error context.
 struct ReportTableOffsets {
   int16_t label;
   int16_t recommendation;
+  int16_t own;
 };
 extern ReportTableOffsets ReportOffsets;
 
@@ -45,6 +69,10 @@ void SetReportLanguage(bool russian);
 /// Label n of the current language.
 const char* LabelText(int8_t n);
 
+/// Pelcor's own text n (an error's number less kOwnErrorFirst, or kOwnTextInterrupted)
+/// in the current language.
+const char* OwnText(int16_t n);
+
 /// The action line: the current action's text expanded with the context's argument
 /// list and cut to 124 characters, or the number format for an action of 18 or more.
 /// Points into a static buffer that the next call overwrites.
@@ -52,7 +80,8 @@ const char* ActionText();
 
 /// The system's text for the context's error number in the console code page: trimmed,
 /// without a final full stop, first letter in lower case, at most 79 bytes. When the
-/// system has no text for the number, the number format with the number instead.
+/// system has no text for the number, the number format with the number instead. One
+/// of Pelcor's own error numbers shows its own text as it stands.
 /// Points into a static buffer that the next call overwrites.
 const char* SystemErrorText();
 

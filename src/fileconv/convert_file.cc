@@ -3,6 +3,7 @@
 #include "codepage/byte_maps.h"
 #include "errors/error_context.h"
 #include "errors/report_texts.h"
+#include "fileconv/code_page_guard.h"
 #include "fileconv/file_primitives.h"
 #include "text/strings.h"
 
@@ -14,6 +15,10 @@ uint8_t BlockBuffer[kBlockSize];
 // Whether every guarded call of the run succeeded at last. A failure answered Ignore
 // leaves part of the file unconverted although the run goes on.
 bool AllDone;
+
+// The bytes from the start of the file that are converted: every block up to here was
+// written whole.
+uint64_t ConvertedFromStart;
 
 // Runs one guarded call: tries it, and while it fails reports and tries again as long as
 // the operator answers Repeat. The answer stays in the error context.
@@ -59,8 +64,31 @@ void ConvertBlocks(PlatformHandle file, const FormatSlot* arguments) {
     Guarded([&] { return WriteBlockAt(file, offset, count); });
     if (Aborted()) return;
 
+    // An ignored failed write leaves its block as it was.
+    if (ErrorContext.answer != kAnswerIgnore && ConvertedFromStart == offset) {
+      ConvertedFromStart += count;
+    }
     offset += count;  // also after an ignored failed write
+    // A request to end the process waits for the block in hand, and is obeyed here.
+    if (PlatformInterrupted()) return;
   }
+}
+
+// Says on standard error how far the conversion got, in the report's language.
+void SayHowFarInterrupted() {
+  char digits[24];
+  char* p = digits + sizeof digits - 1;
+  *p = 0;
+  uint64_t value = ConvertedFromStart;
+  do {
+    *--p = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  FormatSlot count[1];
+  count[0].text = p;
+  char line[128];
+  FormatMessageTextMax(line, sizeof line, OwnText(kOwnTextInterrupted), count);
+  PlatformWriteErrorLine(line);
 }
 
 // The open of a name whose end is missing: it fails as the system fails a name too
@@ -91,7 +119,13 @@ bool ConvertFileInPlace(const char* name, NameState state) {
   });
   // After an Abort no handle was obtained and there is nothing to close.
   if (!Aborted()) {
-    ConvertBlocks(file, arguments);
+    // Nothing is written before the guard has judged the text; without a handle there is
+    // no text to judge, and the conversion reports the failed read.
+    ConvertedFromStart = 0;
+    if (file == kNoHandle || CodePageAgrees(file, arguments)) {
+      PlatformBeginInterruptible();
+      ConvertBlocks(file, arguments);
+    }
     // A system may report only now that written data did not reach the disk. That is
     // the write's failure; the handle is gone all the same, so whatever the answer the
     // run ends here.
@@ -100,6 +134,13 @@ bool ConvertFileInPlace(const char* name, NameState state) {
       ReportSystemError();
       AllDone = false;
     }
+    // Interrupted: the file is closed with the blocks written so far; the process ends
+    // as the request would have ended it.
+    if (PlatformInterrupted()) {
+      SayHowFarInterrupted();
+      PlatformEndInterrupted();
+    }
+    PlatformEndInterruptible();
   }
   // An Abort recorded by any step, whether a guarded call or not, leaves the file
   // unfinished.

@@ -14,7 +14,10 @@ enum NameState { kNameWhole = 0, kNameCut };
 /// reported and the operator's answer obeyed: Repeat tries the call again, Ignore goes
 /// on as if it had succeeded, Abort stops, leaving the blocks written so far converted.
 /// The reports show the name in the console's code page. A name that is kNameCut opens
-/// nothing: its open fails with the system's "file name too long". Returns true when the
-/// file was converted whole: false after an Abort, a failure answered Ignore or a failed
-/// close.
+/// nothing: its open fails with the system's "file name too long". Before the first
+/// write the text is judged (CodePageAgrees): a refusal is reported the same way, and its
+/// Abort is an Abort like any other. A request to end the process during the conversion
+/// ends it here, once the block in hand is written and the file closed, with a line on
+/// standard error. Returns true when the file was converted whole: false after an Abort,
+/// a failure answered Ignore or a failed close.
 bool ConvertFileInPlace(const char* name, NameState state = kNameWhole);

@@ -31,6 +31,22 @@ void PlatformStart(int argc, char** argv);
 /// Ends the process with the given exit code, leaving the console as it was found.
 [[noreturn]] void PlatformExit(uint8_t code);
 
+/// From here until PlatformEndInterruptible, a request to end the process (Ctrl+C, a
+/// termination or hang-up signal, the console window closing) is held, for the program
+/// to finish the work in hand first; PlatformInterrupted tells it. While the program
+/// waits for a key such a request ends the process at once, as it does outside, and one
+/// held then ends it as the wait begins. A request still held when the section ends
+/// ends the process there.
+void PlatformBeginInterruptible();
+void PlatformEndInterruptible();
+
+/// Whether a request to end the process is held.
+bool PlatformInterrupted();
+
+/// Ends the process as the held request would have ended it, leaving the console as it
+/// was found.
+[[noreturn]] void PlatformEndInterrupted();
+
 /// The whole command line, program name first, as code page 1251 text. Lives as long as
 /// the process.
 const char* PlatformCommandLine();
@@ -51,7 +67,8 @@ PlatformHandle PlatformStandardHandle(StandardStream which);
 /// the console is set to. Failures are not reported: there is nowhere to report them.
 void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count);
 
-/// Writes one line of plain ASCII text (without its line end) to standard error.
+/// Writes one line of code page 866 text (without its line end) to standard error, in
+/// the charset a console there shows.
 void PlatformWriteErrorLine(const char* text);
 
 /// One console input event, as the prompt needs it.

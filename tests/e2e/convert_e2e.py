@@ -27,6 +27,20 @@ def report(action, error):
             b"\nCause : cause unknown\nRecommendations : no reccomendations\n" + PROMPT)
 
 
+def refusal(path, error):
+    """The report of a text refused by the guard, with Pelcor's own error."""
+    return (b"\nAction : read from file " + path.encode() + b"\nError : " + error +
+            b"\nCause : format of data element not correct"
+            b"\nRecommendations : take correct information\n" + PROMPT)
+
+
+# Two lines of prose, in each of the encodings the guard tells apart.
+PROSE = ("Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n"
+         "В чащах юга жил бы цитрус? Да, но фальшивый экземпляр!\r\n")
+IN_866 = b"the text is in code page 866 already; /866 converts it to 1251"
+IN_1251 = b"the text is in code page 1251 already; /1251 converts it to 866"
+
+
 def os_text(errno_value):
     """The C library's text for an error, as the report shows it."""
     text = os.strerror(errno_value).encode()
@@ -98,6 +112,36 @@ class Conversion(unittest.TestCase):
 
 
 class PipedAnswers(unittest.TestCase):
+    def test_text_in_another_encoding_is_refused_and_the_answer_obeyed(self):
+        cp866, cp1251, utf8 = (PROSE.encode(e) for e in ("cp866", "cp1251", "utf-8"))
+        rows = [
+            # (what, text, switch, answers or None for no console, errors shown, converted)
+            ("1251 named 866", cp1251, "/866", b"a", [IN_1251], False),
+            # What the first run of "pelcor f.txt" made of 1251 text, run again.
+            ("a second run", expected(cp1251, "/1251"), None, b"a", [IN_866], False),
+            ("866 named 1251", cp866, "/1251", b"a", [IN_866], False),
+            ("UTF-8 named 866", utf8, "/866", b"a",
+             [b"the text is in UTF-8, not in code page 866"], False),
+            ("UTF-8 without a switch", utf8, None, b"a",
+             [b"the text is in UTF-8, not in code page 1251"], False),
+            ("Ignore converts as asked", cp866, None, b"i", [IN_866], True),
+            ("Repeat judges again", cp866, None, b"ra", [IN_866, IN_866], False),
+            ("no console: Abort", cp866, None, None, [IN_866], False),
+            ("the right code page", cp866, "/866", b"", [], True),
+        ]
+        for what, text, switch, answers, errors, converted in rows:
+            with self.subTest(what), TempDir() as d:
+                path = write_file(os.path.join(d, "f.txt"), text)
+                args = [path] + ([switch] if switch else [])
+                keys = {"input": answers} if answers is not None else {"stdin": subprocess.DEVNULL}
+                result = subprocess.run([PELCOR] + args, capture_output=True, env=environment(),
+                                        timeout=60, **keys)
+                self.assertEqual(result.stdout, BANNER + b"".join(refusal(path, e) for e in errors) +
+                                 (END if errors else b""))
+                self.assertEqual(result.returncode, 0 if converted else 1)
+                self.assertEqual(read_file(path),
+                                 expected(text, switch or "/1251") if converted else text)
+
     def test_missing_file_abort_leaves_nothing(self):
         with TempDir() as d:
             path = os.path.join(d, "missing.txt")

@@ -3,6 +3,7 @@ limits, signals, job control, a C library without a converter, a locale without 
 
 import errno
 import os
+import re
 import resource
 import shutil
 import signal
@@ -133,6 +134,37 @@ class Signals(unittest.TestCase):
                     self.assertTrue(line_mode(child.child_fd))
                     child.close()
                     self.assertEqual(child.signalstatus, number)
+
+    def test_ending_signal_in_the_conversion_finishes_the_block_and_says_how_far(self):
+        # strace makes each write take 50 ms, so that the signal comes in the middle.
+        if shutil.which("strace") is None or subprocess.run(
+                ["strace", "-o", "/dev/null", "true"], capture_output=True).returncode != 0:
+            self.skipTest("needs strace, allowed to trace, to slow the writes down")
+        data = "Съешь же ещё этих мягких французских булок, да выпей чаю.\n".encode("cp1251")
+        data *= 20000  # room for many spans of many blocks
+        said = {"C.UTF-8": "pelcor: interrupted; {} bytes from the start of the file are converted",
+                "ru_RU.UTF-8": "pelcor: прервано; от начала файла перекодировано {} байт"}
+        for name, lang in (("SIGINT", "C.UTF-8"), ("SIGTERM", "ru_RU.UTF-8"), ("SIGHUP", "C.UTF-8")):
+            with self.subTest(signal=name), TempDir() as d:
+                path = write_file(os.path.join(d, "f.txt"), data)
+                tracer = subprocess.Popen(
+                    ["strace", "-o", "/dev/null", "-e", "trace=pwrite64", "-e",
+                     "inject=pwrite64:delay_exit=50000", PELCOR, path],
+                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                    env=environment(lang))
+                deadline = time.monotonic() + 30
+                while read_file(path)[:1024] == data[:1024] and time.monotonic() < deadline:
+                    time.sleep(0.01)
+                with open(f"/proc/{tracer.pid}/task/{tracer.pid}/children") as children:
+                    os.kill(int(children.read().split()[0]), getattr(signal, name))
+                _, errors = tracer.communicate(timeout=60)
+                converted = int(re.search(rb"\d+", errors)[0]) if errors else -1
+                self.assertEqual(errors.decode(), said[lang].format(converted) + "\n")
+                self.assertTrue(0 < converted < len(data) and converted % 1024 == 0, converted)
+                self.assertEqual(read_file(path),
+                                 expected(data[:converted], "/1251") + data[converted:])
+                # strace ends as its tracee did.
+                self.assertEqual(tracer.returncode, -getattr(signal, name))
 
     def test_keys_typed_ahead_end_the_run_with_the_terminal_restored(self):
         with TempDir() as d:

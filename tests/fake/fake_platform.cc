@@ -92,6 +92,24 @@ void PlatformExit(uint8_t code) {
   abort();
 }
 
+void PlatformBeginInterruptible() {
+  FakePlatform.interruptible = true;
+}
+
+void PlatformEndInterruptible() {
+  FakePlatform.interruptible = false;
+  if (FakePlatform.interrupted) PlatformEndInterrupted();
+}
+
+bool PlatformInterrupted() {
+  return FakePlatform.interrupted;
+}
+
+void PlatformEndInterrupted() {
+  // As the signal ends the process: by the status a shell shows for SIGINT.
+  PlatformExit(130);
+}
+
 const char* PlatformCommandLine() {
   return FakePlatform.commandLine.c_str();
 }

@@ -73,6 +73,9 @@ struct FakePlatformRecord {
   std::string commandLine;
   std::string countryCode;  // empty: the system names none
 
+  bool interruptible;  // inside PlatformBeginInterruptible and PlatformEndInterruptible
+  bool interrupted;    // a request to end the process is held
+
   /// Set by a death test's statement: PlatformExit then ends the process with its code.
   /// Anywhere else reaching it is a fault of the test, and the run stops loudly.
   bool exitExpected;

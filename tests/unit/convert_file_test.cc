@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "codepage/byte_maps.h"
+#include "codepage/cp866_literal.h"
 #include "errors/error_context.h"
 #include "errors_test_support.h"
 #include "published_maps.h"
@@ -19,15 +20,21 @@ namespace {
 const char kName[] = "\xC0.txt";
 const char kShownName[] = " \x80.txt";
 
-std::vector<uint8_t> Original(size_t size) {
+// Every letter of code page 1251 in turn, which reads as Russian in neither code page;
+// or Russian prose in code page 866, which the default direction refuses.
+std::vector<uint8_t> Original(size_t size, bool prose) {
+  static constexpr Cp866Literal kProse866 =
+      u8"Съешь же ещё этих мягких французских булок, да выпей чаю. ";
+  const std::string text(kProse866);
   std::vector<uint8_t> data;
   for (size_t i = 0; i < size; ++i)
-    data.push_back(static_cast<uint8_t>(0xC0 + i % 64));
+    data.push_back(prose ? static_cast<uint8_t>(text[i % text.size()]) : 0xC0 + i % 64);
   return data;
 }
 
 // The calls made, one word each: the call's letter, the block it starts at for a
-// transfer, and "!" when it failed.
+// transfer (and after a colon the blocks it asks for, when more than one), and "!" when
+// it failed.
 std::string Trace() {
   std::string trace;
   for (const FakeCallRecord& call : FakePlatform.calls) {
@@ -35,6 +42,7 @@ std::string Trace() {
     trace += "ORWC"[call.call];
     if (call.call == kFakeRead || call.call == kFakeWrite)
       trace += std::to_string(call.offset / 1024);
+    if (call.size > 1024) trace += ":" + std::to_string(call.size / 1024);
     if (!call.ok) trace += "!";
   }
   return trace;
@@ -60,19 +68,22 @@ struct Row {
   std::vector<std::string> reports;
   size_t size = 2500;
   NameState state = kNameWhole;
+  bool prose = false;
 };
 
 // Each row: whether the file comes out whole, the faults, the keys that answer the
-// reports, the calls made, the byte ranges converted, and the actions reported.
+// reports, the calls made, the byte ranges converted, and the actions reported. Before
+// the first block the guard reads a sample of 64 blocks, which meets the faults planned
+// there too.
 // clang-format off
 const std::vector<Row> kRows = {
-    {"no fault", true, {}, u"", "O R0 W0 R1 W1 R2 W2 C", {{0, 2500}}, {}},
-    {"a block multiple takes an empty last pass", true, {}, u"", "O R0 W0 R1 W1 R2 W2 C",
+    {"no fault", true, {}, u"", "O R0:64 R0 W0 R1 W1 R2 W2 C", {{0, 2500}}, {}},
+    {"a block multiple takes an empty last pass", true, {}, u"", "O R0:64 R0 W0 R1 W1 R2 W2 C",
      {{0, 2048}}, {}, 2048},
     // Repeat opens again and goes on; Abort touches nothing; Ignore goes on with no
     // handle, so that the read fails in turn. Only a file converted to its end, every
     // failure repeated until it passed, is converted whole.
-    {"open, Repeat", true, {{kFakeOpen, 0, 1, 5, 0}}, u"r", "O! O R0 W0 R1 W1 R2 W2 C",
+    {"open, Repeat", true, {{kFakeOpen, 0, 1, 5, 0}}, u"r", "O! O R0:64 R0 W0 R1 W1 R2 W2 C",
      {{0, 2500}}, {"opening file"}},
     {"open, Abort", false, {{kFakeOpen, 0, 1, 5, 0}}, u"a", "O!", {}, {"opening file"}},
     {"open, Ignore", false, {{kFakeOpen, 0, 1, 5, 0}}, u"ia", "O! R0! C!", {},
@@ -80,39 +91,48 @@ const std::vector<Row> kRows = {
     // A cut name is refused before the system sees it, on every attempt.
     {"cut name", false, {}, u"ra", "", {}, {"opening file", "opening file"}, 2500, kNameCut},
     // Repeat reads the block again; Ignore leaves a count of 0, so that the block is
-    // written as nothing and the run ends; Abort stops with the file closed.
-    {"read, Repeat", true, {{kFakeRead, 1024, 1, 5, 0}}, u"r", "O R0 W0 R1! R1 W1 R2 W2 C",
+    // written as nothing and the run ends; Abort stops with the file closed. The guard's
+    // failed read is no report: it leaves the text undecided.
+    {"read, Repeat", true, {{kFakeRead, 1024, 2, 5, 0}}, u"r", "O R0:64! R0 W0 R1! R1 W1 R2 W2 C",
      {{0, 2500}}, {"read from file"}},
-    {"read, Ignore", false, {{kFakeRead, 1024, 1, 5, 0}}, u"i", "O R0 W0 R1! W1 C",
-     {{0, 1024}}, {"read from file"}},
-    {"read, Abort", false, {{kFakeRead, 1024, 1, 5, 0}}, u"a", "O R0 W0 R1! C",
-     {{0, 1024}}, {"read from file"}},
+    {"read, Ignore", false, {{kFakeRead, 1024, 2, 5, 0}}, u"i", "O R0:64! R0 W0 R1! W1 C", {{0, 1024}},
+     {"read from file"}},
+    {"read, Abort", false, {{kFakeRead, 1024, 2, 5, 0}}, u"a", "O R0:64! R0 W0 R1! C", {{0, 1024}},
+     {"read from file"}},
     {"read that stays", false, {{kFakeRead, 2048, kFakeForever, 5, 0}}, u"rri",
-     "O R0 W0 R1 W1 R2! R2! R2! W2 C", {{0, 2048}},
+     "O R0:64! R0 W0 R1 W1 R2! R2! R2! W2 C", {{0, 2048}},
      {"read from file", "read from file", "read from file"}},
     // The door delivers fewer bytes than asked only at the end of the file: the
     // converter takes a short read for the last block.
-    {"short read", true, {{kFakeRead, 1024, 1, 0, 100}}, u"", "O R0 W0 R1 W1 C", {{0, 1124}},
+    {"short read", true, {{kFakeRead, 1024, 2, 0, 100}}, u"", "O R0:64 R0 W0 R1 W1 C", {{0, 1124}},
      {}},
     // Repeat writes the block again at its own offset; Ignore leaves it as it was and
     // goes on at the next one; Abort keeps what the failed write moved.
-    {"write, Repeat", true, {{kFakeWrite, 1024, 1, 28, 0}}, u"r",
-     "O R0 W0 R1 W1! W1 R2 W2 C", {{0, 2500}}, {"write to file"}},
-    {"write, Ignore", false, {{kFakeWrite, 1024, 1, 28, 0}}, u"i", "O R0 W0 R1 W1! R2 W2 C",
+    {"write, Repeat", true, {{kFakeWrite, 1024, 1, 28, 0}}, u"r", "O R0:64 R0 W0 R1 W1! W1 R2 W2 C",
+     {{0, 2500}}, {"write to file"}},
+    {"write, Ignore", false, {{kFakeWrite, 1024, 1, 28, 0}}, u"i", "O R0:64 R0 W0 R1 W1! R2 W2 C",
      {{0, 1024}, {2048, 2500}}, {"write to file"}},
-    {"write, Abort", false, {{kFakeWrite, 1024, 1, 28, 0}}, u"a", "O R0 W0 R1 W1! C",
-     {{0, 1024}}, {"write to file"}},
+    {"write, Abort", false, {{kFakeWrite, 1024, 1, 28, 0}}, u"a", "O R0:64 R0 W0 R1 W1! C", {{0, 1024}},
+     {"write to file"}},
     {"write cut short, Repeat", true, {{kFakeWrite, 1024, 1, 28, 300}}, u"r",
-     "O R0 W0 R1 W1! W1 R2 W2 C", {{0, 2500}}, {"write to file"}},
-    {"write cut short, Abort", false, {{kFakeWrite, 1024, 1, 28, 300}}, u"a",
-     "O R0 W0 R1 W1! C", {{0, 1324}}, {"write to file"}},
+     "O R0:64 R0 W0 R1 W1! W1 R2 W2 C", {{0, 2500}}, {"write to file"}},
+    {"write cut short, Abort", false, {{kFakeWrite, 1024, 1, 28, 300}}, u"a", "O R0:64 R0 W0 R1 W1! C",
+     {{0, 1324}}, {"write to file"}},
     {"write failing thrice", true, {{kFakeWrite, 0, 3, 28, 0}}, u"rrr",
-     "O R0 W0! W0! W0! W0 R1 W1 R2 W2 C", {{0, 2500}},
+     "O R0:64 R0 W0! W0! W0! W0 R1 W1 R2 W2 C", {{0, 2500}},
      {"write to file", "write to file", "write to file"}},
     // Data that may not have reached the disk: the write's failure. The handle is gone,
     // so that Repeat closes nothing twice and every answer ends the run.
-    {"close, Repeat", false, {{kFakeClose, 0, 1, 5, 0}}, u"r", "O R0 W0 R1 W1 R2 W2 C!",
+    {"close, Repeat", false, {{kFakeClose, 0, 1, 5, 0}}, u"r", "O R0:64 R0 W0 R1 W1 R2 W2 C!",
      {{0, 2500}}, {"write to file"}},
+    // Russian prose in code page 866, to be converted from 1251: refused before anything is
+    // written. Ignore converts it as asked; Repeat judges it again; without a console,
+    // Abort.
+    {"refused, Abort", false, {}, u"a", "O R0:64 C", {}, {"read from file"}, 2500, kNameWhole, true},
+    {"refused, Ignore", true, {}, u"i", "O R0:64 R0 W0 R1 W1 R2 W2 C", {{0, 2500}}, {"read from file"},
+     2500, kNameWhole, true},
+    {"refused, Repeat", false, {}, u"r", "O R0:64 R0:64 C", {}, {"read from file", "read from file"},
+     2500, kNameWhole, true},
 };
 // clang-format on
 
@@ -124,7 +144,7 @@ class ConvertFileTest : public FakeDoorTest {
 TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
   for (const Row& row : kRows) {
     FakePlatformReset();
-    const std::vector<uint8_t> original = Original(row.size);
+    const std::vector<uint8_t> original = Original(row.size, row.prose);
     FakePlatform.files[kName] = original;
     FakePlatform.faults = row.faults;
     FakePlanKeys(row.keys);

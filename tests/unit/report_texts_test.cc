@@ -119,6 +119,7 @@ TEST_F(ReportLineTest, SystemTextIsTrimmedStoppedAndLowered) {
     const char* text;  // code page 1251; nullptr: the system has none
     bool russian;
     std::string shown;  // code page 866
+    uint16_t number = 60000;
   };
   const Case cases[] = {
       {"  Access is denied .\r\n", false, "access is denied "},  // the blank before "." stays
@@ -131,12 +132,19 @@ TEST_F(ReportLineTest, SystemTextIsTrimmedStoppedAndLowered) {
       {longText.c_str(), false, "x" + std::string(kSystemErrorTextSize - 2, 'y')},
       {nullptr, false, "code - 60000"},
       {nullptr, true, "\xAA\xAE\xA4 - 60000"},  // код
+      // Pelcor's own numbers take its own texts as they stand, whatever the system says.
+      {"System text.", false, "the text is in UTF-8, not in code page 866", kErrorUtf8Not866},
+      {nullptr, true,
+       "\xE2\xA5\xAA\xE1\xE2 \xA2 UTF-8, \xA0 \xAD\xA5 \xA2 \xAA\xAE\xA4\xAE\xA2\xAE\xA9 "
+       "\xE1\xE2\xE0\xA0\xAD\xA8\xE6\xA5 866",  // текст в UTF-8, а не в кодовой странице
+       kErrorUtf8Not866},
+      {nullptr, false, "code - 65535", 0xFFFF},
   };
   for (const Case& c : cases) {
     FakePlatformReset();
-    if (c.text != nullptr) FakePlatform.errorTexts[60000] = c.text;
+    if (c.text != nullptr) FakePlatform.errorTexts[c.number] = c.text;
     SetReportLanguage(c.russian);
-    StoreErrorWord(60000);
+    StoreErrorWord(c.number);
     EXPECT_EQ(SystemErrorText(), c.shown) << c.shown;
   }
 }

@@ -75,6 +75,27 @@ class WholeFileTest(unittest.TestCase):
             with self.subTest(size=size):
                 self.assertEqual(self.convert(data, ["/866"]), wine_run.converted(data, "/866"))
 
+    def test_text_in_the_other_code_page_is_refused_and_in_its_own_converted(self):
+        prose = ("Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n"
+                 "В чащах юга жил бы цитрус? Да, но фальшивый экземпляр!\r\n")
+        self.assertEqual(self.convert(prose.encode("cp866"), ["/866"]),
+                         wine_run.converted(prose.encode("cp866"), "/866"))
+        path = os.path.join(self.folder, "b.txt")
+        with open(path, "wb") as f:
+            f.write(prose.encode("cp1251"))
+        console = wine_run.Console("en", ["b.txt", "/866"], cwd=self.folder)
+        prompt = ENGLISH_REPORT[-1]
+        console.expect(prompt)
+        console.answer("a", None)
+        lines, _ = console.finish()
+        self.assertEqual(lines[1:], ["", "Action : read from file b.txt",
+                                     "Error : the text is in code page 1251 already; "
+                                     "/1251 converts it to 866",
+                                     "Cause : format of data element not correct",
+                                     "Recommendations : take correct information", prompt])
+        with open(path, "rb") as f:
+            self.assertEqual(f.read(), prose.encode("cp1251"))
+
     def test_cyrillic_file_name_reaches_the_file(self):
         # The command line comes in the ANSI code page, 1251 in a Russian prefix, and
         # the name is widened from it to open the file.

@@ -75,5 +75,6 @@ void EndConsoleLine() {
 }
 
 void PlatformWriteErrorLine(const char* text) {
-  if (WriteAll(2, text, strlen(text))) WriteAll(2, "\n", 1);
+  PlatformWriteConsole(2, text, static_cast<uint32_t>(strlen(text)));
+  WriteAll(2, "\n", 1);
 }

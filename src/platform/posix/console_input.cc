@@ -142,7 +142,10 @@ bool WaitForEvents() {
 }  // namespace
 
 bool PlatformWaitConsoleInput(PlatformHandle input) {
-  return Bind(input) && WaitForEvents();
+  BeginKeyWait();
+  const bool waited = Bind(input) && WaitForEvents();
+  EndKeyWait();
+  return waited;
 }
 
 bool PlatformConsoleEventCount(PlatformHandle input, uint32_t* count) {

@@ -61,3 +61,8 @@ bool EnterKeyMode(int fd);
 /// Restores the terminal's settings if the console input changed them; safe to call at
 /// any time, also from a signal handler.
 void RestoreTerminal();
+
+/// Mark the wait for a key, where every ending signal ends the process at once; one held
+/// before it ends the process as the wait begins.
+void BeginKeyWait();
+void EndKeyWait();

@@ -1,6 +1,8 @@
 // The terminal's mode while the program waits for keys: one key at a time, without
 // echo. Whatever way the process ends, the terminal gets its own settings back; while
 // the process is stopped it has them too, and key mode comes back when it continues.
+// The same handlers hold an interrupt, a termination or a hang-up while a conversion
+// finishes the block in hand, outside the waits for a key.
 #include <errno.h>
 #include <signal.h>
 #include <termios.h>
@@ -18,6 +20,13 @@ namespace {
 termios savedMode;
 termios keyMode;
 volatile sig_atomic_t keyModeFd = -1;
+
+// Whether an interrupt, a termination or a hang-up is held now (a conversion is at work),
+// the first one held, and whether the program waits for a key, where every ending signal
+// ends the process at once.
+volatile sig_atomic_t holding = 0;
+volatile sig_atomic_t heldSignal = 0;
+volatile sig_atomic_t waitingForKey = 0;
 
 // Every catchable signal whose default action ends the process. SIGXFSZ is among them
 // where it is not ignored, as the program itself ignores it.
@@ -60,11 +69,20 @@ void ResumeKeyMode() {
   if (fd >= 0 && tcgetpgrp(fd) == getpgrp()) tcsetattr(fd, TCSANOW, &keyMode);
 }
 
-// Restores the terminal and lets the signal do what it would have done: the handler was
-// reset on entry (SA_RESETHAND), and the signal stays blocked until the handler
-// returns; then its default action ends the process.
+bool IsHoldable(int signalNumber) {
+  return signalNumber == SIGINT || signalNumber == SIGTERM || signalNumber == SIGHUP;
+}
+
+// Holds the signal while a conversion is at work. Otherwise restores the terminal and
+// lets the signal do what it would have done: its default action is put back, and the
+// signal stays blocked until the handler returns; then it ends the process.
 void OnEndingSignal(int signalNumber) {
+  if (holding && !waitingForKey && IsHoldable(signalNumber)) {
+    if (heldSignal == 0) heldSignal = signalNumber;
+    return;
+  }
   RestoreFromHandler();
+  signal(signalNumber, SIG_DFL);
   raise(signalNumber);
 }
 
@@ -105,8 +123,10 @@ void CatchSignals() {
   static bool installed = false;
   if (installed) return;
   installed = true;
+  // The signals that may be held stay caught after the first; transfers go on through
+  // them.
   for (int signalNumber : kEndingSignals)
-    Catch(signalNumber, OnEndingSignal, SA_RESETHAND);
+    Catch(signalNumber, OnEndingSignal, IsHoldable(signalNumber) ? SA_RESTART : SA_RESETHAND);
   for (int signalNumber = SIGRTMIN; signalNumber <= SIGRTMAX; ++signalNumber)
     Catch(signalNumber, OnEndingSignal, SA_RESETHAND);
   for (int signalNumber : kStoppingSignals)
@@ -123,7 +143,48 @@ void HoldSignals(sigset_t* previous) {
   sigprocmask(SIG_BLOCK, &held, previous);
 }
 
+// Ends the process with the held signal's default action.
+[[noreturn]] void EndByHeldSignal() {
+  const int signalNumber = heldSignal;
+  RestoreTerminal();
+  signal(signalNumber, SIG_DFL);
+  sigset_t pending;
+  sigemptyset(&pending);
+  sigaddset(&pending, signalNumber);
+  raise(signalNumber);
+  sigprocmask(SIG_UNBLOCK, &pending, nullptr);
+  _exit(128 + signalNumber);  // had the signal not ended it
+}
+
 }  // namespace
+
+void PlatformBeginInterruptible() {
+  CatchSignals();
+  holding = 1;
+}
+
+void PlatformEndInterruptible() {
+  holding = 0;
+  if (heldSignal != 0) EndByHeldSignal();
+}
+
+bool PlatformInterrupted() {
+  return heldSignal != 0;
+}
+
+void PlatformEndInterrupted() {
+  if (heldSignal == 0) PlatformExit(1);
+  EndByHeldSignal();
+}
+
+void BeginKeyWait() {
+  waitingForKey = 1;
+  if (heldSignal != 0) EndByHeldSignal();
+}
+
+void EndKeyWait() {
+  waitingForKey = 0;
+}
 
 bool EnterKeyMode(int fd) {
   if (keyModeFd >= 0) return true;

@@ -35,13 +35,35 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
 
 void PlatformWriteErrorLine(const char* text) {
   const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  uint32_t length = StrLength(text);
+  DWORD mode;
+  if (GetConsoleMode(error, &mode)) {
+    PlatformWriteConsole(DoorHandle(error), text, length);
+    PlatformWriteConsole(DoorHandle(error), "\r\n", 2);
+    return;
+  }
+  // Redirected: in the console's own code page, as console programs write to files.
+  WCHAR wide[kPieceBytes];
+  char narrow[2 * kPieceBytes];
   DWORD written;
-  WriteFile(error, text, StrLength(text), &written, nullptr);
+  while (length > 0) {
+    const uint32_t piece = length < kPieceBytes ? length : kPieceBytes;
+    const int units = MultiByteToWideChar(kTextCodePage, 0, text, static_cast<int>(piece), wide,
+                                          static_cast<int>(kPieceBytes));
+    const int bytes = WideCharToMultiByte(CP_OEMCP, 0, wide, units, narrow,
+                                          static_cast<int>(sizeof narrow), nullptr, nullptr);
+    if (bytes > 0) WriteFile(error, narrow, static_cast<DWORD>(bytes), &written, nullptr);
+    text += piece;
+    length -= piece;
+  }
   WriteFile(error, "\r\n", 2, &written, nullptr);
 }
 
 bool PlatformWaitConsoleInput(PlatformHandle input) {
-  return WaitForSingleObject(SystemHandle(input), INFINITE) != WAIT_FAILED;
+  BeginKeyWait();
+  const bool waited = WaitForSingleObject(SystemHandle(input), INFINITE) != WAIT_FAILED;
+  EndKeyWait();
+  return waited;
 }
 
 bool PlatformConsoleEventCount(PlatformHandle input, uint32_t* count) {

@@ -18,3 +18,8 @@ inline HANDLE SystemHandle(PlatformHandle handle) {
 inline PlatformHandle DoorHandle(HANDLE handle) {
   return reinterpret_cast<PlatformHandle>(handle);
 }
+
+/// Mark the wait for a key, where every request to end the process ends it at once; one
+/// held before it ends the process as the wait begins.
+void BeginKeyWait();
+void EndKeyWait();
