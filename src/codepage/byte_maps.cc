@@ -2,7 +2,7 @@
 
 uint8_t MapCp866ToCp1251(uint8_t byte) {
   if (byte == 0x20) return byte;
-  if (byte == 0xFC) return 0xA9;  // numero sign; cp1251 has it at 0xB9, but 0xA9 is the contract
+  if (byte == 0xFC) return 0xB9;  // numero sign
   if (byte == 0xF0) return 0xA8;
   if (byte == 0xF1) return 0xB8;
   if (byte >= 0x80 && byte <= 0xAF) return static_cast<uint8_t>(byte + 0x40);
@@ -12,7 +12,9 @@ uint8_t MapCp866ToCp1251(uint8_t byte) {
 
 uint8_t MapCp1251ToCp866(uint8_t byte) {
   if (byte == 0x20) return byte;
-  if (byte == 0xA9) return 0xFC;
+  // The numero sign, and 0xA9, where earlier versions of this tool put it: files they
+  // converted come back right.
+  if (byte == 0xB9 || byte == 0xA9) return 0xFC;
   if (byte == 0xA8) return 0xF0;
   if (byte == 0xB8) return 0xF1;
   if (byte >= 0xC0 && byte <= 0xEF) return static_cast<uint8_t>(byte - 0x40);
@@ -62,7 +64,7 @@ PELCOR_LANE_KERNEL void Map866To1251Lanes(uint8_t* at) {
   b += (firstLetters & 0x40) | (lastLetters & 0x10) |
        ((Bytes)(b == 0xF0) & 0xB8) |  // 0xF0 + 0xB8 wraps to 0xA8
        ((Bytes)(b == 0xF1) & 0xC7) |  // to 0xB8
-       ((Bytes)(b == 0xFC) & 0xAD);   // to 0xA9
+       ((Bytes)(b == 0xFC) & 0xBD);   // to 0xB9
   __builtin_memcpy(at, &b, sizeof b);
 }
 
@@ -78,7 +80,8 @@ PELCOR_LANE_KERNEL void Map1251To866Lanes(uint8_t* at) {
   b += (letters & 0xC0) | (lastLetters & 0x30) |
        ((Bytes)(b == 0xA8) & 0x48) |  // 0xA8 + 0x48 is 0xF0
        ((Bytes)(b == 0xB8) & 0x39) |  // 0xF1
-       ((Bytes)(b == 0xA9) & 0x53);   // 0xFC
+       ((Bytes)(b == 0xA9) & 0x53) |  // 0xFC
+       ((Bytes)(b == 0xB9) & 0x43);   // 0xFC
   __builtin_memcpy(at, &b, sizeof b);
 }
 

@@ -6,11 +6,12 @@
 
 typedef uint8_t (*ByteMap)(uint8_t);
 
-/// cp866 to cp1251: the 64 letters, Yo and yo move; the numero sign 0xFC becomes 0xA9.
+/// cp866 to cp1251: the 64 letters, Yo, yo and the numero sign (0xFC to 0xB9) move.
 /// Every other byte is returned unchanged.
 uint8_t MapCp866ToCp1251(uint8_t byte);
 
-/// cp1251 to cp866, the inverse of MapCp866ToCp1251 on the 67 bytes that move.
+/// cp1251 to cp866, the inverse of MapCp866ToCp1251 on the 67 bytes that move; 0xA9 also
+/// becomes the numero sign 0xFC, where earlier versions of this tool had put it.
 uint8_t MapCp1251ToCp866(uint8_t byte);
 
 /// The map in force. Chosen once at start-up, before any file is opened; converting
