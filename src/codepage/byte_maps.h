@@ -18,9 +18,17 @@ uint8_t MapCp1251ToCp866(uint8_t byte);
 /// from 1251 to 866 unless the command line asks otherwise.
 extern ByteMap ByteConverter;
 
-/// The widest vector, in bytes, that ConvertBuffer may use: 64, 32 or 16. The processor
-/// may allow less; the results are the same at every width.
-extern uint8_t ByteKernelWidthLimit;
+/// The kernels ConvertBuffer chooses from, the fastest first.
+enum ByteKernel : uint8_t {
+  kKernelPermute64,  // a table lookup on 64 bytes at a time (AVX-512 VBMI)
+  kKernelLanes64,    // lane-wise arithmetic on 64 bytes at a time (AVX-512BW)
+  kKernelLanes32,    // on 32 (AVX2)
+  kKernelLanes16,    // on 16 (SSE2, or whatever the compiler makes of them without it)
+};
+
+/// ConvertBuffer runs the first kernel from this one on that the processor has. The
+/// results are the same with every kernel.
+extern ByteKernel ByteKernelLimit;
 
 /// Replaces each of the first count bytes of buffer by what ByteConverter gives for it.
 /// Every byte is mapped on its own, so a block boundary never splits a character.

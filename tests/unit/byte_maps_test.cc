@@ -92,21 +92,21 @@ TEST_F(ConvertBufferTest, AnyOtherMapIsAppliedByteByByte) {
     CheckConvertsExactly(SwapCase, swapped, count);
 }
 
-TEST_F(ConvertBufferTest, VectorBlocksAgreeWithTheMapsAtEveryWidthAndAlignment) {
-  // For every vector width the processor has: each start address up to a width past an
-  // aligned one, and each rotation of the values, so that every byte value passes through
-  // every lane; the count leaves narrower blocks and a short tail for the other paths.
+TEST_F(ConvertBufferTest, EveryKernelAgreesWithTheMapsAtEveryAlignment) {
+  // For every kernel the processor has: each start address up to 64 past an aligned one,
+  // and each rotation of the values, so that every byte value passes through every lane;
+  // the count leaves narrower blocks and a short tail for the other paths.
   constexpr int kCount = 256 + 64 + 16 + 15;
   const struct {
     ByteMap map;
     const std::array<uint8_t, 256>& table;
   } maps[] = {{MapCp866ToCp1251, kExpected866To1251}, {MapCp1251ToCp866, kExpected1251To866}};
-  for (uint8_t width : {16, 32, 64}) {
-    ByteKernelWidthLimit = width;
+  for (ByteKernel kernel : {kKernelPermute64, kKernelLanes64, kKernelLanes32, kKernelLanes16}) {
+    ByteKernelLimit = kernel;
     for (const auto& m : maps) {
       ByteConverter = m.map;
-      for (int offset = 0; offset < width; ++offset) {
-        for (int rotation = 0; rotation < width; ++rotation) {
+      for (int offset = 0; offset < 64; ++offset) {
+        for (int rotation = 0; rotation < 64; ++rotation) {
           alignas(64) uint8_t storage[64 + kCount + 1] = {};
           uint8_t expected[kCount];
           uint8_t* start = storage + offset;
@@ -116,7 +116,7 @@ TEST_F(ConvertBufferTest, VectorBlocksAgreeWithTheMapsAtEveryWidthAndAlignment) 
           }
           ConvertBuffer(start, kCount);
           ASSERT_EQ(memcmp(start, expected, kCount), 0)
-              << "width " << int(width) << " offset " << offset << " rotation " << rotation;
+              << "kernel " << int(kernel) << " offset " << offset << " rotation " << rotation;
           ASSERT_EQ(start[kCount], 0) << "written past the count";
         }
       }

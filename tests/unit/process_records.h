@@ -17,12 +17,12 @@ struct ProcessRecords {
   StandardHandles stdHandles;
   FakePlatformRecord fake;
   ByteMap byteConverter;
-  uint8_t byteKernelWidthLimit;
+  ByteKernel byteKernelLimit;
 };
 
 inline ProcessRecords SaveProcessRecords() {
-  return {ErrorContext, ReportOffsets, MessageLanguage,     StdHandles,
-          FakePlatform, ByteConverter, ByteKernelWidthLimit};
+  return {ErrorContext, ReportOffsets, MessageLanguage, StdHandles,
+          FakePlatform, ByteConverter, ByteKernelLimit};
 }
 
 inline void RestoreProcessRecords(const ProcessRecords& saved) {
@@ -32,7 +32,7 @@ inline void RestoreProcessRecords(const ProcessRecords& saved) {
   StdHandles = saved.stdHandles;
   FakePlatform = saved.fake;
   ByteConverter = saved.byteConverter;
-  ByteKernelWidthLimit = saved.byteKernelWidthLimit;
+  ByteKernelLimit = saved.byteKernelLimit;
 }
 
 /// Saves the records when made and puts them back when it ends.
