@@ -26,15 +26,18 @@ std::vector<uint8_t> Original(size_t size) {
   return data;
 }
 
-// The calls made, one word each: the call's letter, the block it starts at for a
-// transfer, and "!" when it failed.
+// The calls made, one word each: the call's letter, for a transfer the block it starts
+// at and, when it asked for more than one, the last block it asked for, and "!" when it
+// failed.
 std::string Trace() {
   std::string trace;
   for (const FakeCallRecord& call : FakePlatform.calls) {
     trace += trace.empty() ? "" : " ";
     trace += "ORWC"[call.call];
-    if (call.call == kFakeRead || call.call == kFakeWrite)
+    if (call.call == kFakeRead || call.call == kFakeWrite) {
       trace += std::to_string(call.offset / 1024);
+      if (call.size > 1024) trace += "-" + std::to_string((call.offset + call.size - 1) / 1024);
+    }
     if (!call.ok) trace += "!";
   }
   return trace;
@@ -62,60 +65,100 @@ struct Row {
 };
 
 // Each row: the faults, the keys that answer the reports, the calls made, the byte ranges
-// converted, and the actions reported.
+// converted, and the actions reported. The rows run on spans of 4 blocks, and the first
+// rows on a file shorter than a span: what a transfer of one span meets first, the blocks
+// meet once more when they are done one by one, so that a fault that is met once by a
+// block is planned to be met twice. Every report, answer and byte is what it was when
+// each transfer carried one block.
 // clang-format off
 const std::vector<Row> kRows = {
-    {"no fault", {}, u"", "O R0 W0 R1 W1 R2 W2 C", {{0, 2500}}, {}},
-    {"a block multiple takes an empty last pass", {}, u"", "O R0 W0 R1 W1 R2 W2 C", {{0, 2048}},
+    {"no fault", {}, u"", "O R0-3 W0-2 C", {{0, 2500}}, {}},
+    {"a block multiple takes an empty last pass", {}, u"", "O R0-3 W0-1 R2-5 W2 C", {{0, 2048}},
      {}, 2048},
     // Repeat opens again and goes on; Abort touches nothing; Ignore goes on with no
     // handle, so that the read fails in turn.
-    {"open, Repeat", {{kFakeOpen, 0, 1, 5, 0}}, u"r", "O! O R0 W0 R1 W1 R2 W2 C", {{0, 2500}},
+    {"open, Repeat", {{kFakeOpen, 0, 1, 5, 0}}, u"r", "O! O R0-3 W0-2 C", {{0, 2500}},
      {"opening file"}},
     {"open, Abort", {{kFakeOpen, 0, 1, 5, 0}}, u"a", "O!", {}, {"opening file"}},
-    {"open, Ignore", {{kFakeOpen, 0, 1, 5, 0}}, u"ia", "O! R0! C!", {},
+    {"open, Ignore", {{kFakeOpen, 0, 1, 5, 0}}, u"ia", "O! R0-3! R0! C!", {},
      {"opening file", "read from file"}},
     // A cut name is refused before the system sees it, on every attempt.
     {"cut name", {}, u"ra", "", {}, {"opening file", "opening file"}, 2500, kNameCut},
     // Repeat reads the block again; Ignore leaves a count of 0, so that the block is
     // written as nothing and the run ends; Abort stops with the file closed.
-    {"read, Repeat", {{kFakeRead, 1024, 1, 5, 0}}, u"r", "O R0 W0 R1! R1 W1 R2 W2 C",
+    {"read, Repeat", {{kFakeRead, 1024, 2, 5, 0}}, u"r", "O R0-3! R0 W0 R1! R1 W1 R2 W2 C",
      {{0, 2500}}, {"read from file"}},
-    {"read, Ignore", {{kFakeRead, 1024, 1, 5, 0}}, u"i", "O R0 W0 R1! W1 C", {{0, 1024}},
+    {"read, Ignore", {{kFakeRead, 1024, 2, 5, 0}}, u"i", "O R0-3! R0 W0 R1! W1 C", {{0, 1024}},
      {"read from file"}},
-    {"read, Abort", {{kFakeRead, 1024, 1, 5, 0}}, u"a", "O R0 W0 R1! C", {{0, 1024}},
+    {"read, Abort", {{kFakeRead, 1024, 2, 5, 0}}, u"a", "O R0-3! R0 W0 R1! C", {{0, 1024}},
      {"read from file"}},
     {"read that stays", {{kFakeRead, 2048, kFakeForever, 5, 0}}, u"rri",
-     "O R0 W0 R1 W1 R2! R2! R2! W2 C", {{0, 2048}},
+     "O R0-3! R0 W0 R1 W1 R2! R2! R2! W2 C", {{0, 2048}},
      {"read from file", "read from file", "read from file"}},
     // The door delivers fewer bytes than asked only at the end of the file: the
     // converter takes a short read for the last block.
-    {"short read", {{kFakeRead, 1024, 1, 0, 100}}, u"", "O R0 W0 R1 W1 C", {{0, 1124}}, {}},
+    {"short read", {{kFakeRead, 1024, 1, 0, 100}}, u"", "O R0-3 W0-1 C", {{0, 1124}}, {}},
     // Repeat writes the block again at its own offset; Ignore leaves it as it was and
     // goes on at the next one; Abort keeps what the failed write moved.
-    {"write, Repeat", {{kFakeWrite, 1024, 1, 28, 0}}, u"r", "O R0 W0 R1 W1! W1 R2 W2 C",
+    {"write, Repeat", {{kFakeWrite, 1024, 2, 28, 0}}, u"r", "O R0-3 W0-2! W0 W1! W1 W2 C",
      {{0, 2500}}, {"write to file"}},
-    {"write, Ignore", {{kFakeWrite, 1024, 1, 28, 0}}, u"i", "O R0 W0 R1 W1! R2 W2 C",
+    {"write, Ignore", {{kFakeWrite, 1024, 2, 28, 0}}, u"i", "O R0-3 W0-2! W0 W1! W2 C",
      {{0, 1024}, {2048, 2500}}, {"write to file"}},
-    {"write, Abort", {{kFakeWrite, 1024, 1, 28, 0}}, u"a", "O R0 W0 R1 W1! C", {{0, 1024}},
+    {"write, Abort", {{kFakeWrite, 1024, 2, 28, 0}}, u"a", "O R0-3 W0-2! W0 W1! C", {{0, 1024}},
      {"write to file"}},
-    {"write cut short, Repeat", {{kFakeWrite, 1024, 1, 28, 300}}, u"r",
-     "O R0 W0 R1 W1! W1 R2 W2 C", {{0, 2500}}, {"write to file"}},
-    {"write cut short, Abort", {{kFakeWrite, 1024, 1, 28, 300}}, u"a", "O R0 W0 R1 W1! C",
+    {"write cut short, Repeat", {{kFakeWrite, 1024, 2, 28, 300}}, u"r",
+     "O R0-3 W0-2! W0 W1! W1 W2 C", {{0, 2500}}, {"write to file"}},
+    {"write cut short, Abort", {{kFakeWrite, 1024, 2, 28, 300}}, u"a", "O R0-3 W0-2! W0 W1! C",
      {{0, 1324}}, {"write to file"}},
-    {"write failing thrice", {{kFakeWrite, 0, 3, 28, 0}}, u"rrr",
-     "O R0 W0! W0! W0! W0 R1 W1 R2 W2 C", {{0, 2500}},
+    {"write failing thrice", {{kFakeWrite, 0, 4, 28, 0}}, u"rrr",
+     "O R0-3 W0-2! W0! W0! W0! W0 W1 W2 C", {{0, 2500}},
      {"write to file", "write to file", "write to file"}},
     // Data that may not have reached the disk: the write's failure. The handle is gone,
     // so that Repeat closes nothing twice and every answer ends the run.
-    {"close, Repeat", {{kFakeClose, 0, 1, 5, 0}}, u"r", "O R0 W0 R1 W1 R2 W2 C!", {{0, 2500}},
+    {"close, Repeat", {{kFakeClose, 0, 1, 5, 0}}, u"r", "O R0-3 W0-2 C!", {{0, 2500}},
      {"write to file"}},
+    // Faults at the start (block 4), in the middle (5, 6) and at the end (7) of the
+    // second of three spans. A failed read: the span goes block by block from its start,
+    // and spans follow once it is done.
+    {"read at a span's start, Repeat", {{kFakeRead, 4096, 2, 5, 0}}, u"r",
+     "O R0-3 W0-3 R4-7! R4! R4 W4 R5 W5 R6 W6 R7 W7 R8-11 W8-9 C", {{0, 10000}},
+     {"read from file"}, 10000},
+    {"read in a span's middle, Ignore", {{kFakeRead, 5120, kFakeForever, 5, 0}}, u"i",
+     "O R0-3 W0-3 R4-7! R4 W4 R5! W5 C", {{0, 5120}}, {"read from file"}, 10000},
+    {"read at a span's end, Abort", {{kFakeRead, 7168, kFakeForever, 5, 0}}, u"a",
+     "O R0-3 W0-3 R4-7! R4 W4 R5 W5 R6 W6 R7! C", {{0, 7168}}, {"read from file"}, 10000},
+    {"short read at a span's end", {{kFakeRead, 7168, 1, 0, 100}}, u"",
+     "O R0-3 W0-3 R4-7 W4-7 C", {{0, 7268}}, {}, 10000},
+    // A failed or short write: the span's blocks are written again from its first, each
+    // from the bytes converted once; a short write without an error is no failure.
+    {"write at a span's start, Repeat", {{kFakeWrite, 4096, 2, 28, 0}}, u"r",
+     "O R0-3 W0-3 R4-7 W4-7! W4! W4 W5 W6 W7 R8-11 W8-9 C", {{0, 10000}}, {"write to file"},
+     10000},
+    {"write cut short in a span's middle, Ignore", {{kFakeWrite, 6144, kFakeForever, 28, 300}},
+     u"i", "O R0-3 W0-3 R4-7 W4-7! W4 W5 W6! W7 R8-11 W8-9 C", {{0, 6444}, {7168, 10000}},
+     {"write to file"}, 10000},
+    {"write at a span's end, Abort", {{kFakeWrite, 7168, kFakeForever, 28, 0}}, u"a",
+     "O R0-3 W0-3 R4-7 W4-7! W4 W5 W6 W7! C", {{0, 7168}}, {"write to file"}, 10000},
+    {"short write in a span's middle", {{kFakeWrite, 5120, kFakeForever, 0, 300}}, u"",
+     "O R0-3 W0-3 R4-7 W4-7 W4 W5 W6 W7 R8-11 W8-9 C", {{0, 5420}, {6144, 10000}}, {}, 10000},
+    // The reports come in the order blocks give them: a write before the read after it.
+    {"write, then read in a span", {{kFakeWrite, 5120, kFakeForever, 28, 0},
+     {kFakeRead, 6144, kFakeForever, 5, 0}}, u"ii", "O R0-3 W0-3 R4-7! R4 W4 R5 W5! R6! W6 C",
+     {{0, 5120}}, {"write to file", "read from file"}, 10000},
+    // A fault met by the span alone is not reported.
+    {"read fails once", {{kFakeRead, 5120, 1, 5, 0}}, u"",
+     "O R0-3 W0-3 R4-7! R4 W4 R5 W5 R6 W6 R7 W7 R8-11 W8-9 C", {{0, 10000}}, {}, 10000},
+    {"write fails once", {{kFakeWrite, 6144, 1, 28, 0}}, u"",
+     "O R0-3 W0-3 R4-7 W4-7! W4 W5 W6 W7 R8-11 W8-9 C", {{0, 10000}}, {}, 10000},
 };
 // clang-format on
 
 class ConvertFileTest : public FakeDoorTest {
  protected:
-  ConvertFileTest() { ByteConverter = MapCp1251ToCp866; }
+  ConvertFileTest() {
+    ByteConverter = MapCp1251ToCp866;
+    SpanBlockLimit = 4;
+  }
 };
 
 TEST_F(ConvertFileTest, EveryFaultAndAnswer) {

@@ -8,6 +8,7 @@
 #include "errors/error_context.h"
 #include "errors/report_texts.h"
 #include "fake_platform.h"
+#include "fileconv/convert_file.h"
 #include "startup/language.h"
 
 struct ProcessRecords {
@@ -18,11 +19,12 @@ struct ProcessRecords {
   FakePlatformRecord fake;
   ByteMap byteConverter;
   ByteKernel byteKernelLimit;
+  uint32_t spanBlockLimit;
 };
 
 inline ProcessRecords SaveProcessRecords() {
   return {ErrorContext, ReportOffsets, MessageLanguage, StdHandles,
-          FakePlatform, ByteConverter, ByteKernelLimit};
+          FakePlatform, ByteConverter, ByteKernelLimit, SpanBlockLimit};
 }
 
 inline void RestoreProcessRecords(const ProcessRecords& saved) {
@@ -33,6 +35,7 @@ inline void RestoreProcessRecords(const ProcessRecords& saved) {
   FakePlatform = saved.fake;
   ByteConverter = saved.byteConverter;
   ByteKernelLimit = saved.byteKernelLimit;
+  SpanBlockLimit = saved.spanBlockLimit;
 }
 
 /// Saves the records when made and puts them back when it ends.
