@@ -8,7 +8,7 @@ inline constexpr uint32_t kBlockSize = 1024;
 
 /// The most blocks one read or write carries: the file moves in spans of this many
 /// blocks, and block by block wherever a span does not go through whole.
-inline constexpr uint32_t kSpanBlocks = 64;
+inline constexpr uint32_t kSpanBlocks = 256;
 
 /// The blocks a span holds, kSpanBlocks unless set lower. The reports, answers and bytes
 /// are the same whatever it is; only the number of calls changes.
