@@ -6,6 +6,9 @@
 #
 # Environment: REPS (runs of each command, default 7), SIZES (sizes of the text in MiB,
 # default "32 64"), KEEP_DIR (keep the work folder there instead of a temporary one).
+# With WINE_EXE naming a Pelcor.exe, it also times that under Wine on WINE_MIB (default
+# 16) MiB, less a run that shows only the version, in the prefix WINEPREFIX names (Wine's
+# default where unset).
 # Every timed command works on a fresh cp of the text, and the copy is not timed.
 # Installs nothing: a missing tool is named with its Debian package, and the run stops.
 set -euo pipefail
@@ -188,6 +191,41 @@ for size in $SIZES; do
   ratio dd1k
   ratio dd64k 1.3
 done
+
+# Under Wine a process takes a while to start: a run with --version alone tells it apart.
+if [ -n "${WINE_EXE:-}" ]; then
+  require wine wine
+  [ ${#MISSING[@]} -eq 0 ] || fail "missing ${MISSING[*]}"
+  WINE_MIB=${WINE_MIB:-16}
+  TEXT=$WORK/text-wine.txt
+  head -c $((WINE_MIB * 1048576)) "$WORK/all.txt" >"$TEXT"
+  WINE_RUN=(env -u DISPLAY WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' wine "$(realpath "$WINE_EXE")")
+  run_wine() { (cd "$WORK" && "${WINE_RUN[@]}" copy.txt /866); }
+  run_wine_version() { "${WINE_RUN[@]}" --version; }
+  run_wine_version >/dev/null </dev/null 2>&1 # a new prefix is made here, untimed
+  cp "$TEXT" "$COPY"
+  run_wine >/dev/null </dev/null 2>&1
+  iconv -f CP866 -t CP1251 "$TEXT" >"$OUT"
+  cmp -s "$COPY" "$OUT" || fail "Pelcor.exe's result differs from iconv's"
+
+  unset TIMES MEDIAN
+  declare -A TIMES MEDIAN
+  echo
+  echo "$WINE_MIB MiB under Wine: timing $WINE_EXE and its --version, $REPS runs each, in turn"
+  for ((rep = 1; rep <= REPS; rep++)); do
+    for tool in wine wine_version; do
+      TIMES[$tool]+="$(time_on_copy "run_$tool" 2>/dev/null) "
+    done
+  done
+  printf '%-13s %10s   %s\n' run "median s" "all runs (s)"
+  for tool in wine wine_version; do
+    MEDIAN[$tool]=$(tr ' ' '\n' <<<"${TIMES[$tool]}" | grep . | median)
+    printf '%-13s %10.4f   %s\n' "$tool" "${MEDIAN[$tool]}" "${TIMES[$tool]}"
+  done
+  awk -v r="${MEDIAN[wine]}" -v v="${MEDIAN[wine_version]}" 'BEGIN {
+    printf "  conversion   %10.4f   target <= 0.300: %s\n", r - v, (r - v <= 0.3 ? "met" : "missed")
+  }'
+fi
 
 # The buffer is filled only as far as the file reaches, so a file smaller than one span
 # touches less of it; from one span on, the peak must be the same whatever the size.
