@@ -232,15 +232,18 @@ Converter BestConverter() {
 
 #endif
 
+// Any other map, one call a byte.
+void ConvertByteByByte(uint8_t* buffer, uint32_t count) {
+  for (uint32_t i = 0; i < count; ++i)
+    buffer[i] = ByteConverter(buffer[i]);
+}
+
 }  // namespace
 
+// Each way ends in a call that takes this one's place, so that a call of ConvertBuffer
+// costs no more than its kernel's.
 void ConvertBuffer(uint8_t* buffer, uint16_t count) {
-  if (ByteConverter == MapCp866ToCp1251) {
-    BestConverter<kTo1251>()(buffer, count);
-  } else if (ByteConverter == MapCp1251ToCp866) {
-    BestConverter<kTo866>()(buffer, count);
-  } else {
-    for (uint16_t i = 0; i < count; ++i)
-      buffer[i] = ByteConverter(buffer[i]);
-  }
+  if (ByteConverter == MapCp866ToCp1251) return BestConverter<kTo1251>()(buffer, count);
+  if (ByteConverter == MapCp1251ToCp866) return BestConverter<kTo866>()(buffer, count);
+  return ConvertByteByByte(buffer, count);
 }
