@@ -144,7 +144,8 @@ void BM_PerByteCall(benchmark::State& state, ByteMap map) {
 }
 
 BENCHMARK(BM_Memcpy);
-// 0: the table lookup (AVX-512 VBMI), 1 to 3: lane-wise arithmetic on 64, 32 and 16 bytes.
+// 0: the table lookup (AVX-512 VBMI), 1 and 2: lookups by half bytes on 64 and 32 bytes,
+// 3: lane-wise arithmetic on 16.
 BENCHMARK_CAPTURE(BM_ConvertBuffer, 866_to_1251, MapCp866ToCp1251)
     ->DenseRange(kKernelPermute64, kKernelLanes16);
 BENCHMARK_CAPTURE(BM_ConvertBuffer, 1251_to_866, MapCp1251ToCp866)

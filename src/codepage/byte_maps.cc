@@ -46,9 +46,9 @@ ByteKernel ByteKernelLimit = kKernelPermute64;
 
 namespace {
 
-// The kernels below take a whole vector of bytes at a time, with the same rules as the
-// maps above written as lane-wise arithmetic, so that both GCC and clang emit plain SIMD
-// code for them. Each map adds to every byte a difference chosen by that byte alone: the
+// The kernel of every processor takes a whole vector of bytes at a time, with the same
+// rules as the maps above written as lane-wise arithmetic, so that both GCC and clang emit
+// plain SIMD code for it. Each map adds to every byte a difference chosen by that byte alone: the
 // rows of a map never overlap, so the masked differences merge with a plain or.
 // Comparisons of these vectors give all ones in the lanes where they hold.
 template <int width>
@@ -114,18 +114,14 @@ PELCOR_LANE_KERNEL void MapLanes(uint8_t* at) {
   }
 }
 
-// Vectors of width bytes as far as they go, then narrower ones, then single bytes.
+// Vectors of width bytes as far as they go, then single bytes.
 template <Direction direction, int width>
 PELCOR_LANE_KERNEL void ConvertLanes(uint8_t* buffer, uint32_t count) {
   uint8_t* const whole = buffer + count / width * width;
   for (; buffer != whole; buffer += width)
     MapLanes<direction, width>(buffer);
-  if constexpr (width > 16) {
-    ConvertLanes<direction, 16>(buffer, count % width);
-  } else {
-    for (uint32_t i = 0; i < count % width; ++i)
-      buffer[i] = direction == kTo1251 ? To1251(buffer[i]) : To866(buffer[i]);
-  }
+  for (uint32_t i = 0; i < count % width; ++i)
+    buffer[i] = direction == kTo1251 ? To1251(buffer[i]) : To866(buffer[i]);
 }
 
 typedef void (*Converter)(uint8_t* buffer, uint32_t count);
@@ -135,19 +131,108 @@ void Convert16(uint8_t* buffer, uint32_t count) {
   ConvertLanes<direction, 16>(buffer, count);
 }
 
-// Wider vectors and a byte permutation where the processor has them, chosen on every call
-// (a cheap look at what the C runtime found at start): the loop's work falls with their
-// width.
+// Byte lookups on wider vectors where the processor has them, chosen on every call (a
+// cheap look at what the C runtime found at start). The tails go to the 16-byte kernel.
 #if defined(__x86_64__)
 
+// Where the processor has no byte permutation across the vector, the difference a byte
+// gets is looked up by its halves (its high and its low four bits) in tables of 16: one
+// lookup by the high half gives the letter rows' difference, or'ed with one for the single
+// bytes that move on their own. Those are picked by both halves: each half looks up a part
+// of the single byte's row, and a half that picks none gives 0x80, which makes the last
+// lookup give 0. These are twice as fast as the lane-wise arithmetic on the same vectors.
+struct NibbleTables {
+  uint8_t byHigh[16];  // the difference of the letter rows
+  uint8_t pickHigh[16];
+  uint8_t pickLow[16];
+  uint8_t single[16];  // the difference of each single byte, by its row
+};
+
+// The same, each table four times over: a lookup takes its 16 entries from each 16 bytes
+// of the vector.
+struct WideNibbleTables {
+  alignas(64) uint8_t byHigh[64];
+  alignas(64) uint8_t pickHigh[64];
+  alignas(64) uint8_t pickLow[64];
+  alignas(64) uint8_t single[64];
+};
+
+constexpr WideNibbleTables Widened(const NibbleTables& t) {
+  WideNibbleTables wide = {};
+  for (int i = 0; i < 64; ++i) {
+    wide.byHigh[i] = t.byHigh[i % 16];
+    wide.pickHigh[i] = t.pickHigh[i % 16];
+    wide.pickLow[i] = t.pickLow[i % 16];
+    wide.single[i] = t.single[i % 16];
+  }
+  return wide;
+}
+
+constexpr uint8_t kNone = 0x80;
+
 template <Direction direction>
-__attribute__((target("avx2"))) void Convert32(uint8_t* buffer, uint32_t count) {
-  ConvertLanes<direction, 32>(buffer, count);
+constexpr WideNibbleTables kNibbles = Widened(
+    direction == kTo1251
+        ? NibbleTables{
+              // 0x80 to 0xAF move by 0x40, 0xE0 to 0xEF by 0x10.
+              {0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x40, 0x40, 0, 0, 0, 0x10, 0},
+              // The row 0xF0 picks its bytes by the low half alone: 0xF0, 0xF1, 0xFC.
+              {kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
+               kNone, kNone, kNone, kNone, 0},
+              {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15},
+              {0xB8, 0xC7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xBD, 0, 0, 0},
+          }
+        : NibbleTables{
+              // 0xC0 to 0xEF move down by 0x40, 0xF0 to 0xFF by 0x10.
+              {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xC0, 0xC0, 0xF0},
+              // 0xA8, 0xA9, 0xB8, 0xB9: rows 0 to 3.
+              {kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, 0, 2, kNone,
+               kNone, kNone, kNone},
+              {kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, 0, 1, kNone, kNone, kNone,
+               kNone, kNone, kNone},
+              {0x48, 0x53, 0x39, 0x43, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+          });
+
+template <Direction direction>
+__attribute__((target("avx2"))) void Nibbles32(uint8_t* buffer, uint32_t count) {
+  const WideNibbleTables& t = kNibbles<direction>;
+  const __m256i byHigh = _mm256_load_si256((const __m256i*)t.byHigh);
+  const __m256i pickHigh = _mm256_load_si256((const __m256i*)t.pickHigh);
+  const __m256i pickLow = _mm256_load_si256((const __m256i*)t.pickLow);
+  const __m256i single = _mm256_load_si256((const __m256i*)t.single);
+  const __m256i half = _mm256_set1_epi8(0x0F);
+  uint8_t* const whole = buffer + count / 32 * 32;
+  for (; buffer != whole; buffer += 32) {
+    const __m256i b = _mm256_loadu_si256((const __m256i*)buffer);
+    const __m256i high = _mm256_and_si256(_mm256_srli_epi16(b, 4), half);
+    const __m256i pick = _mm256_or_si256(_mm256_shuffle_epi8(pickHigh, high),
+                                         _mm256_shuffle_epi8(pickLow, _mm256_and_si256(b, half)));
+    const __m256i difference =
+        _mm256_or_si256(_mm256_shuffle_epi8(byHigh, high), _mm256_shuffle_epi8(single, pick));
+    _mm256_storeu_si256((__m256i*)buffer, _mm256_add_epi8(b, difference));
+  }
+  ConvertLanes<direction, 16>(buffer, count % 32);
 }
 
 template <Direction direction>
-__attribute__((target("avx512bw"))) void Convert64(uint8_t* buffer, uint32_t count) {
-  ConvertLanes<direction, 64>(buffer, count);
+__attribute__((target("avx512f,avx512bw"))) void Nibbles64(uint8_t* buffer, uint32_t count) {
+  const WideNibbleTables& t = kNibbles<direction>;
+  const __m512i byHigh = _mm512_load_si512(t.byHigh);
+  const __m512i pickHigh = _mm512_load_si512(t.pickHigh);
+  const __m512i pickLow = _mm512_load_si512(t.pickLow);
+  const __m512i single = _mm512_load_si512(t.single);
+  const __m512i half = _mm512_set1_epi8(0x0F);
+  uint8_t* const whole = buffer + count / 64 * 64;
+  for (; buffer != whole; buffer += 64) {
+    const __m512i b = _mm512_loadu_si512(buffer);
+    const __m512i high = _mm512_and_si512(_mm512_srli_epi16(b, 4), half);
+    const __m512i pick = _mm512_or_si512(_mm512_shuffle_epi8(pickHigh, high),
+                                         _mm512_shuffle_epi8(pickLow, _mm512_and_si512(b, half)));
+    const __m512i difference =
+        _mm512_or_si512(_mm512_shuffle_epi8(byHigh, high), _mm512_shuffle_epi8(single, pick));
+    _mm512_storeu_si512(buffer, _mm512_add_epi8(b, difference));
+  }
+  ConvertLanes<direction, 16>(buffer, count % 64);
 }
 
 // The upper half of a map, the bytes 0x80 to 0xFF; the lower half moves nothing.
@@ -199,11 +284,11 @@ Converter BestConverter() {
       __builtin_cpu_supports("avx512bw")) {
     return Permute64<direction>;
   }
-  if (ByteKernelLimit <= kKernelLanes64 && __builtin_cpu_supports("avx512bw")) {
-    return Convert64<direction>;
+  if (ByteKernelLimit <= kKernelNibbles64 && __builtin_cpu_supports("avx512bw")) {
+    return Nibbles64<direction>;
   }
-  if (ByteKernelLimit <= kKernelLanes32 && __builtin_cpu_supports("avx2")) {
-    return Convert32<direction>;
+  if (ByteKernelLimit <= kKernelNibbles32 && __builtin_cpu_supports("avx2")) {
+    return Nibbles32<direction>;
   }
   return Convert16<direction>;
 }

@@ -21,9 +21,10 @@ extern ByteMap ByteConverter;
 /// The kernels ConvertBuffer chooses from, the fastest first.
 enum ByteKernel : uint8_t {
   kKernelPermute64,  // a table lookup on 64 bytes at a time (AVX-512 VBMI)
-  kKernelLanes64,    // lane-wise arithmetic on 64 bytes at a time (AVX-512BW)
-  kKernelLanes32,    // on 32 (AVX2)
-  kKernelLanes16,    // on 16 (SSE2, or whatever the compiler makes of them without it)
+  kKernelNibbles64,  // lookups by the halves of each byte, on 64 bytes at a time (AVX-512BW)
+  kKernelNibbles32,  // on 32 (AVX2)
+  kKernelLanes16,    // lane-wise arithmetic on 16 (SSE2, or whatever the compiler makes of
+                     // them without it)
 };
 
 /// ConvertBuffer runs the first kernel from this one on that the processor has. The

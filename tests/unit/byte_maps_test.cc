@@ -101,7 +101,7 @@ TEST_F(ConvertBufferTest, EveryKernelAgreesWithTheMapsAtEveryAlignment) {
     ByteMap map;
     const std::array<uint8_t, 256>& table;
   } maps[] = {{MapCp866ToCp1251, kExpected866To1251}, {MapCp1251ToCp866, kExpected1251To866}};
-  for (ByteKernel kernel : {kKernelPermute64, kKernelLanes64, kKernelLanes32, kKernelLanes16}) {
+  for (ByteKernel kernel : {kKernelPermute64, kKernelNibbles64, kKernelNibbles32, kKernelLanes16}) {
     ByteKernelLimit = kernel;
     for (const auto& m : maps) {
       ByteConverter = m.map;
