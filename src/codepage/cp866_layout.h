@@ -17,8 +17,10 @@ struct CyrillicLayout {
   uint8_t capitalYo;     // Ё
   uint8_t smallYo;       // ё
   uint8_t numero;        // №
+  uint8_t formerNumero;  // where earlier versions of the tool put №; the same as numero
+                         // where they put it right
 };
 
-inline constexpr CyrillicLayout kCp866Layout = {0x80, 0xE0, 0xF0, 0xF1, 0xFC};
-/// The numero sign goes to 0xA9, the tool's own choice; code page 1251 has it at 0xB9.
-inline constexpr CyrillicLayout kCp1251Layout = {0xC0, 0xF0, 0xA8, 0xB8, 0xA9};
+inline constexpr CyrillicLayout kCp866Layout = {0x80, 0xE0, 0xF0, 0xF1, 0xFC, 0xFC};
+/// Earlier versions of the tool wrote the numero sign as 0xA9 ("©"); it still reads as №.
+inline constexpr CyrillicLayout kCp1251Layout = {0xC0, 0xF0, 0xA8, 0xB8, 0xB9, 0xA9};

@@ -7,10 +7,16 @@
 #include "fileconv/file_primitives.h"
 #include "text/strings.h"
 
+uint32_t SpanBlockLimit = kSpanBlocks;
+
 namespace {
 
-// The one block buffer, reused for every block.
-uint8_t BlockBuffer[kBlockSize];
+// The one buffer of the conversion, a span long, reused for every span and every block:
+// the memory used is the same whatever the size of the file.
+uint8_t SpanBuffer[kSpanBlocks * kBlockSize];
+
+// ConvertBuffer counts in 16 bits: a span goes through it in parts of whole blocks.
+constexpr uint32_t kConvertPart = 0xFFFF / kBlockSize * kBlockSize;
 
 // Whether every guarded call of the run succeeded at last. A failure answered Ignore
 // leaves part of the file unconverted although the run goes on.
@@ -32,45 +38,112 @@ void Guarded(Call call) {
   AllDone = false;
 }
 
+// Counts size bytes written at offset as converted, while they go on from the start.
+void Converted(uint64_t offset, uint32_t size) {
+  if (ConvertedFromStart == offset) ConvertedFromStart += size;
+}
+
 bool Aborted() {
   return ErrorContext.answer == kAnswerAbort;
 }
 
-// Each block is read and written at its own offset, which goes with every attempt of
-// the transfer: no attempt depends on where an earlier one, failed or not, left the file
-// position, so no block can ever land anywhere but where it was read.
-bool ReadBlockAt(PlatformHandle file, uint64_t offset, uint32_t* count) {
-  return ReadFileBlock(file, offset, BlockBuffer, kBlockSize, count);
+// The bytes a span asks for: the limit's blocks, from 1 to as many as the buffer holds.
+uint32_t SpanSize() {
+  const uint32_t blocks = SpanBlockLimit < kSpanBlocks ? SpanBlockLimit : kSpanBlocks;
+  return (blocks > 0 ? blocks : 1) * kBlockSize;
 }
 
-bool WriteBlockAt(PlatformHandle file, uint64_t offset, uint32_t count) {
-  return WriteFileBlock(file, offset, BlockBuffer, count);
+// Converts the blocks that hold the first count bytes of the buffer, each block whole,
+// whatever part of it was read: only the bytes read go back.
+void ConvertBlocksOf(uint32_t count) {
+  const uint32_t size = (count + kBlockSize - 1) / kBlockSize * kBlockSize;
+  for (uint32_t done = 0; done < size; done += kConvertPart) {
+    const uint32_t part = size - done < kConvertPart ? size - done : kConvertPart;
+    ConvertBuffer(SpanBuffer + done, static_cast<uint16_t>(part));
+  }
 }
 
-// Reads, converts and writes back every block, until a short read or an Abort.
-void ConvertBlocks(PlatformHandle file, const FormatSlot* arguments) {
-  uint64_t offset = 0;
-  uint32_t count = kBlockSize;
-  // A read shorter than a block is the last; it is still converted and written.
-  while (count == kBlockSize) {
-    SetErrorAction(kActionReadFile, arguments);
-    Guarded([&] { return ReadBlockAt(file, offset, &count); });
-    if (Aborted()) return;
+// How the conversion of a span ended.
+enum SpanEnd { kSpanGoesOn, kSpanLast, kSpanAborted };
 
-    // The whole buffer is converted, whatever the count; only count bytes go back.
-    ConvertBuffer(BlockBuffer, kBlockSize);
+// A read shorter than it asked for, down to none, ends the file.
+SpanEnd EndAfter(uint32_t count, uint32_t asked) {
+  return count == asked ? kSpanGoesOn : kSpanLast;
+}
 
+// Writes the first count bytes of the buffer back at offset block by block, each block
+// with its own report and answer, as when every transfer was one block. At least one
+// write is made: a read of nothing is answered by a write of nothing. False after Abort.
+bool WriteBlockByBlock(PlatformHandle file, uint64_t offset, uint32_t count,
+                       const FormatSlot* arguments) {
+  uint32_t done = 0;
+  do {
+    const uint32_t size = count - done < kBlockSize ? count - done : kBlockSize;
     SetErrorAction(kActionWriteFile, arguments);
-    Guarded([&] { return WriteBlockAt(file, offset, count); });
-    if (Aborted()) return;
-
+    Guarded([&] { return WriteFileBlock(file, offset + done, SpanBuffer + done, size); });
+    if (Aborted()) return false;
     // An ignored failed write leaves its block as it was.
-    if (ErrorContext.answer != kAnswerIgnore && ConvertedFromStart == offset) {
-      ConvertedFromStart += count;
+    if (ErrorContext.answer != kAnswerIgnore) Converted(offset + done, size);
+    done += size;  // also after an ignored failed write
+  } while (done < count);
+  return true;
+}
+
+// Reads, converts and writes back the block at *offset, with the reports of its read and
+// write, and moves *offset past it.
+SpanEnd ConvertBlock(PlatformHandle file, uint64_t* offset, const FormatSlot* arguments) {
+  uint32_t count = 0;
+  SetErrorAction(kActionReadFile, arguments);
+  Guarded([&] { return ReadFileBlock(file, *offset, SpanBuffer, kBlockSize, &count); });
+  if (Aborted()) return kSpanAborted;
+  ConvertBlocksOf(kBlockSize);
+  if (!WriteBlockByBlock(file, *offset, count, arguments)) return kSpanAborted;
+  *offset += count;
+  return EndAfter(count, kBlockSize);
+}
+
+// Reads, converts and writes back the span at *offset, and moves *offset past it. Each
+// block is read and written at its own offset, which goes with every attempt of the
+// transfer: no attempt depends on where an earlier one, failed or not, left the file
+// position, so no block can ever land anywhere but where it was read.
+//
+// A span that does not go through whole goes block by block, so that every report and
+// answer, and every byte, is what it would be if each transfer carried one block. A read
+// that fails has written nothing: the span's blocks are read, converted and written in
+// turn. A write that fails or is cut short may have written any part of the span: its
+// blocks are written again from the first, from the bytes converted already. A fault
+// that does not come back when its block is tried on its own is not reported.
+SpanEnd ConvertSpan(PlatformHandle file, uint64_t* offset, const FormatSlot* arguments) {
+  const uint32_t asked = SpanSize();
+  uint32_t count = 0;
+  SetErrorAction(kActionReadFile, arguments);
+  if (!ReadFileBlock(file, *offset, SpanBuffer, asked, &count)) {
+    for (uint32_t block = 0; block < asked / kBlockSize; ++block) {
+      const SpanEnd end = ConvertBlock(file, offset, arguments);
+      if (end != kSpanGoesOn) return end;
     }
-    offset += count;  // also after an ignored failed write
-    // A request to end the process waits for the block in hand, and is obeyed here.
-    if (PlatformInterrupted()) return;
+    return kSpanGoesOn;
+  }
+  ConvertBlocksOf(count);
+  SetErrorAction(kActionWriteFile, arguments);
+  uint32_t written = 0;
+  if (!WriteFileSpan(file, *offset, SpanBuffer, count, &written) || written != count) {
+    if (!WriteBlockByBlock(file, *offset, count, arguments)) return kSpanAborted;
+  } else {
+    Converted(*offset, count);
+  }
+  *offset += count;
+  // A read shorter than the span has met the end of the file. One that ends on a block
+  // boundary leaves a read of nothing to the next span, as a last block of 1024 bytes
+  // leaves one to the next block.
+  return count != 0 && count % kBlockSize == 0 ? kSpanGoesOn : kSpanLast;
+}
+
+// Converts the file span by span, until a short read or an Abort. A request to end the
+// process waits for the span in hand, and is obeyed after it.
+void ConvertSpans(PlatformHandle file, const FormatSlot* arguments) {
+  uint64_t offset = 0;
+  while (ConvertSpan(file, &offset, arguments) == kSpanGoesOn && !PlatformInterrupted()) {
   }
 }
 
@@ -124,7 +197,7 @@ bool ConvertFileInPlace(const char* name, NameState state) {
     ConvertedFromStart = 0;
     if (file == kNoHandle || CodePageAgrees(file, arguments)) {
       PlatformBeginInterruptible();
-      ConvertBlocks(file, arguments);
+      ConvertSpans(file, arguments);
     }
     // A system may report only now that written data did not reach the disk. That is
     // the write's failure; the handle is gone all the same, so whatever the answer the

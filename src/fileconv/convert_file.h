@@ -3,16 +3,24 @@
 
 #include <stdint.h>
 
-/// The size of every read and of every conversion call.
+/// The size of a block: the unit of every report, answer and conversion call.
 inline constexpr uint32_t kBlockSize = 1024;
+
+/// The most blocks one read or write carries: the file moves in spans of this many
+/// blocks, and block by block wherever a span does not go through whole.
+inline constexpr uint32_t kSpanBlocks = 256;
+
+/// The blocks a span holds, kSpanBlocks unless set lower. The reports, answers and bytes
+/// are the same whatever it is; only the number of calls changes.
+extern uint32_t SpanBlockLimit;
 
 /// Whether a file name is all there is of it, or only its beginning.
 enum NameState { kNameWhole = 0, kNameCut };
 
-/// Converts the named file (code page 1251 bytes) in place, block by block, without a
-/// temporary file; its length never changes. Every failed open, read or write is
-/// reported and the operator's answer obeyed: Repeat tries the call again, Ignore goes
-/// on as if it had succeeded, Abort stops, leaving the blocks written so far converted.
+/// Converts the named file (code page 1251 bytes) in place, without a temporary file;
+/// its length never changes. Every failed open, read or write is reported, block by
+/// block, and the operator's answer obeyed: Repeat tries the call again, Ignore goes on
+/// as if it had succeeded, Abort stops, leaving the blocks written so far converted.
 /// The reports show the name in the console's code page. A name that is kNameCut opens
 /// nothing: its open fails with the system's "file name too long". Before the first
 /// write the text is judged (CodePageAgrees): a refusal is reported the same way, and its

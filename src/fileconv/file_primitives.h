@@ -26,6 +26,13 @@ inline bool WriteFileBlock(PlatformHandle file, uint64_t offset, const void* buf
   return PlatformWriteAt(file, offset, buffer, size, &written);
 }
 
+/// Writes size bytes at offset as WriteFileBlock does; written receives the bytes moved,
+/// also after a failure. True on success.
+inline bool WriteFileSpan(PlatformHandle file, uint64_t offset, const void* buffer, uint32_t size,
+                          uint32_t* written) {
+  return PlatformWriteAt(file, offset, buffer, size, written);
+}
+
 /// Closes the handle. True on success.
 inline bool CloseFile(PlatformHandle file) {
   return PlatformClose(file);

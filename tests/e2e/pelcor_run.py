@@ -9,7 +9,9 @@ PELCOR = os.environ.get("PELCOR", "build/pelcor")
 # The byte maps as published tables: (first byte, last byte, first target byte) for each
 # range that moves, and the single bytes that move on their own.
 _RANGES_866_TO_1251 = [(0x80, 0xAF, 0xC0), (0xE0, 0xEF, 0xF0)]
-_SINGLES_866_TO_1251 = {0xF0: 0xA8, 0xF1: 0xB8, 0xFC: 0xA9}
+_SINGLES_866_TO_1251 = {0xF0: 0xA8, 0xF1: 0xB8, 0xFC: 0xB9}
+# Where earlier versions put the numero sign in code page 1251: it comes back as the sign.
+_OLD_NUMERO_1251 = 0xA9
 
 
 def _build_maps():
@@ -23,6 +25,7 @@ def _build_maps():
     for b in range(256):
         if to1251[b] != b:
             to866[to1251[b]] = b
+    to866[_OLD_NUMERO_1251] = to866[to1251[0xFC]]
     return bytes(to1251), bytes(to866)
 
 

@@ -8,6 +8,7 @@
 #include "errors/error_context.h"
 #include "errors/report_texts.h"
 #include "fake_platform.h"
+#include "fileconv/convert_file.h"
 #include "startup/language.h"
 
 struct ProcessRecords {
@@ -17,12 +18,13 @@ struct ProcessRecords {
   StandardHandles stdHandles;
   FakePlatformRecord fake;
   ByteMap byteConverter;
-  uint8_t byteKernelWidthLimit;
+  ByteKernel byteKernelLimit;
+  uint32_t spanBlockLimit;
 };
 
 inline ProcessRecords SaveProcessRecords() {
-  return {ErrorContext, ReportOffsets, MessageLanguage,     StdHandles,
-          FakePlatform, ByteConverter, ByteKernelWidthLimit};
+  return {ErrorContext, ReportOffsets, MessageLanguage, StdHandles,
+          FakePlatform, ByteConverter, ByteKernelLimit, SpanBlockLimit};
 }
 
 inline void RestoreProcessRecords(const ProcessRecords& saved) {
@@ -32,7 +34,8 @@ inline void RestoreProcessRecords(const ProcessRecords& saved) {
   StdHandles = saved.stdHandles;
   FakePlatform = saved.fake;
   ByteConverter = saved.byteConverter;
-  ByteKernelWidthLimit = saved.byteKernelWidthLimit;
+  ByteKernelLimit = saved.byteKernelLimit;
+  SpanBlockLimit = saved.spanBlockLimit;
 }
 
 /// Saves the records when made and puts them back when it ends.

@@ -58,19 +58,21 @@ class WholeFileTest(unittest.TestCase):
                 self.assertEqual(self.convert(data, [switch]), wine_run.converted(data, switch))
 
     def test_file_of_several_blocks_is_converted_once_throughout(self):
-        # Two whole blocks and a short one. Converting a byte twice, or a block at the
-        # wrong offset, changes letters that the expectation keeps.
-        data = random.Random(2500).randbytes(2500)
-        for args, direction in [(["/866"], "/866"), (["/1251"], "/1251"), ([], "/1251")]:
-            with self.subTest(args=args):
-                result = self.convert(data, args)
-                self.assertEqual(len(result), len(data))
-                self.assertEqual(result, wine_run.converted(data, direction))
+        # Two whole blocks and a short one, and two whole spans of 256 blocks and the
+        # same. Converting a byte twice, or a block at the wrong offset, changes letters
+        # that the expectation keeps.
+        for size in [2500, 2 * 256 * 1024 + 2500]:
+            data = random.Random(size).randbytes(size)
+            for args, direction in [(["/866"], "/866"), (["/1251"], "/1251"), ([], "/1251")]:
+                with self.subTest(size=size, args=args):
+                    result = self.convert(data, args)
+                    self.assertEqual(len(result), len(data))
+                    self.assertEqual(result, wine_run.converted(data, direction))
 
     def test_files_ending_on_a_block_boundary(self):
-        # Each block is read at its offset; a read that starts at the end of the file is
-        # the end of the conversion, not a failure to report.
-        for size in [0, 1024, 3072]:
+        # Each block or span is read at its offset; a read that starts at the end of the
+        # file is the end of the conversion, not a failure to report.
+        for size in [0, 1024, 3072, 256 * 1024, 256 * 1024 + 3072]:
             data = random.Random(size).randbytes(size)
             with self.subTest(size=size):
                 self.assertEqual(self.convert(data, ["/866"]), wine_run.converted(data, "/866"))

@@ -1,7 +1,7 @@
-"""A sparse file past 4 GiB converted by Pelcor.exe under Wine: every block is read and
+"""A sparse file past 4 GiB converted by Pelcor.exe under Wine: every span is read and
 written at its own 64-bit offset, so blocks past 2 and 4 GiB convert exactly and nothing
-lands anywhere else. It rewrites 4 GiB in 1 KiB blocks: minutes, not seconds, so
-PELCOR_SKIP_LONG leaves it out."""
+lands anywhere else. It rewrites 4 GiB, filling the holes on disk: seconds, and more where
+the disk is slow, so PELCOR_SKIP_LONG leaves it out."""
 
 import os
 import shutil
