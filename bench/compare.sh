@@ -150,6 +150,23 @@ make_text
 
 TOOLS=(pelcor iconv uconv dd1k dd64k)
 
+# time_tools TOOL...: REPS runs of each tool in turn, each on a fresh copy; fills MEDIAN
+# and prints the medians with every run.
+time_tools() {
+  unset TIMES MEDIAN
+  declare -gA TIMES MEDIAN
+  for ((rep = 1; rep <= REPS; rep++)); do
+    for tool in "$@"; do
+      TIMES[$tool]+="$(time_on_copy "run_$tool" 2>/dev/null) "
+    done
+  done
+  printf '%-13s %10s   %s\n' tool "median s" "all runs (s)"
+  for tool in "$@"; do
+    MEDIAN[$tool]=$(tr ' ' '\n' <<<"${TIMES[$tool]}" | grep . | median)
+    printf '%-13s %10.4f   %s\n' "$tool" "${MEDIAN[$tool]}" "${TIMES[$tool]}"
+  done
+}
+
 # ratio NAME TARGET: the median of pelcor over that of NAME, against its target if any.
 ratio() {
   awk -v p="${MEDIAN[pelcor]}" -v o="${MEDIAN[$1]}" -v t="${2:-}" -v n="$1" 'BEGIN {
@@ -170,21 +187,9 @@ for size in $SIZES; do
   iconv -f CP866 -t CP1251 "$TEXT" >"$OUT"
   cmp -s "$COPY" "$OUT" || fail "pelcor's result differs from iconv's on $size MiB"
 
-  unset TIMES MEDIAN
-  declare -A TIMES MEDIAN
   echo
   echo "$size MiB: timing ${TOOLS[*]}, $REPS runs each, in turn"
-  for ((rep = 1; rep <= REPS; rep++)); do
-    for tool in "${TOOLS[@]}"; do
-      TIMES[$tool]+="$(time_on_copy "run_$tool") "
-    done
-  done
-
-  printf '%-8s %10s   %s\n' tool "median s" "all runs (s)"
-  for tool in "${TOOLS[@]}"; do
-    MEDIAN[$tool]=$(tr ' ' '\n' <<<"${TIMES[$tool]}" | grep . | median)
-    printf '%-8s %10.4f   %s\n' "$tool" "${MEDIAN[$tool]}" "${TIMES[$tool]}"
-  done
+  time_tools "${TOOLS[@]}"
   # At least 8 times as fast as iconv; within 1.3 times a plain rewrite in 64 KiB blocks.
   ratio iconv 0.125
   ratio uconv
@@ -208,20 +213,9 @@ if [ -n "${WINE_EXE:-}" ]; then
   iconv -f CP866 -t CP1251 "$TEXT" >"$OUT"
   cmp -s "$COPY" "$OUT" || fail "Pelcor.exe's result differs from iconv's"
 
-  unset TIMES MEDIAN
-  declare -A TIMES MEDIAN
   echo
   echo "$WINE_MIB MiB under Wine: timing $WINE_EXE and its --version, $REPS runs each, in turn"
-  for ((rep = 1; rep <= REPS; rep++)); do
-    for tool in wine wine_version; do
-      TIMES[$tool]+="$(time_on_copy "run_$tool" 2>/dev/null) "
-    done
-  done
-  printf '%-13s %10s   %s\n' run "median s" "all runs (s)"
-  for tool in wine wine_version; do
-    MEDIAN[$tool]=$(tr ' ' '\n' <<<"${TIMES[$tool]}" | grep . | median)
-    printf '%-13s %10.4f   %s\n' "$tool" "${MEDIAN[$tool]}" "${TIMES[$tool]}"
-  done
+  time_tools wine wine_version
   awk -v r="${MEDIAN[wine]}" -v v="${MEDIAN[wine_version]}" 'BEGIN {
     printf "  conversion   %10.4f   target <= 0.300: %s\n", r - v, (r - v <= 0.3 ? "met" : "missed")
   }'

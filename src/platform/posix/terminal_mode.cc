@@ -86,18 +86,24 @@ void OnEndingSignal(int signalNumber) {
   raise(signalNumber);
 }
 
+// Lets the signal take its default action now: raised with that action, and let through
+// should it be blocked, as it is inside its own handler.
+void RaiseAsDefault(int signalNumber) {
+  signal(signalNumber, SIG_DFL);
+  sigset_t raised;
+  sigemptyset(&raised);
+  sigaddset(&raised, signalNumber);
+  raise(signalNumber);
+  sigprocmask(SIG_UNBLOCK, &raised, nullptr);  // a pending signal takes effect here
+}
+
 // Restores the terminal and stops as the signal would have; when the process continues
 // (or was not stopped, as a process without a shell to continue it is not), the
 // prompt's key mode comes back and this handler is set again.
 void OnStoppingSignal(int signalNumber) {
   const int savedErrno = errno;
   RestoreFromHandler();
-  signal(signalNumber, SIG_DFL);
-  sigset_t stopping;
-  sigemptyset(&stopping);
-  sigaddset(&stopping, signalNumber);
-  raise(signalNumber);
-  sigprocmask(SIG_UNBLOCK, &stopping, nullptr);  // the pending stop takes effect here
+  RaiseAsDefault(signalNumber);
   ResumeKeyMode();
   SetHandler(signalNumber, OnStoppingSignal, SA_RESTART);
   errno = savedErrno;
@@ -147,12 +153,7 @@ void HoldSignals(sigset_t* previous) {
 [[noreturn]] void EndByHeldSignal() {
   const int signalNumber = heldSignal;
   RestoreTerminal();
-  signal(signalNumber, SIG_DFL);
-  sigset_t pending;
-  sigemptyset(&pending);
-  sigaddset(&pending, signalNumber);
-  raise(signalNumber);
-  sigprocmask(SIG_UNBLOCK, &pending, nullptr);
+  RaiseAsDefault(signalNumber);
   _exit(128 + signalNumber);  // had the signal not ended it
 }
 
