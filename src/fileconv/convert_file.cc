@@ -7,8 +7,6 @@
 #include "fileconv/file_primitives.h"
 #include "text/strings.h"
 
-uint32_t SpanBlockLimit = kSpanBlocks;
-
 namespace {
 
 // The one buffer of the conversion, a span long, reused for every span and every block:
@@ -47,11 +45,8 @@ bool Aborted() {
   return ErrorContext.answer == kAnswerAbort;
 }
 
-// The bytes a span asks for: the limit's blocks, from 1 to as many as the buffer holds.
-uint32_t SpanSize() {
-  const uint32_t blocks = SpanBlockLimit < kSpanBlocks ? SpanBlockLimit : kSpanBlocks;
-  return (blocks > 0 ? blocks : 1) * kBlockSize;
-}
+// The bytes a span asks for.
+constexpr uint32_t kSpanSize = kSpanBlocks * kBlockSize;
 
 // Converts the blocks that hold the first count bytes of the buffer, each block whole,
 // whatever part of it was read: only the bytes read go back.
@@ -114,7 +109,7 @@ SpanEnd ConvertBlock(PlatformHandle file, uint64_t* offset, const FormatSlot* ar
 // blocks are written again from the first, from the bytes converted already. A fault
 // that does not come back when its block is tried on its own is not reported.
 SpanEnd ConvertSpan(PlatformHandle file, uint64_t* offset, const FormatSlot* arguments) {
-  const uint32_t asked = SpanSize();
+  const uint32_t asked = kSpanSize;
   uint32_t count = 0;
   SetErrorAction(kActionReadFile, arguments);
   if (!ReadFileBlock(file, *offset, SpanBuffer, asked, &count)) {

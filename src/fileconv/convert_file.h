@@ -10,10 +10,6 @@ inline constexpr uint32_t kBlockSize = 1024;
 /// blocks, and block by block wherever a span does not go through whole.
 inline constexpr uint32_t kSpanBlocks = 256;
 
-/// The blocks a span holds, kSpanBlocks unless set lower. The reports, answers and bytes
-/// are the same whatever it is; only the number of calls changes.
-extern uint32_t SpanBlockLimit;
-
 /// Whether a file name is all there is of it, or only its beginning.
 enum NameState { kNameWhole = 0, kNameCut };
 

@@ -34,17 +34,50 @@ std::vector<uint8_t> Original(size_t size, bool prose) {
 
 // The calls made, one word each: the call's letter, for a transfer the block it starts
 // at and, when it asked for more than one, the last block it asked for, and "!" when it
-// failed.
+// failed. Runs of single blocks that went through are folded: "W4..7" writes blocks 4 to
+// 7 in turn, "RW4..7" reads and writes each of them in turn.
 std::string Trace() {
-  std::string trace;
+  struct Word {
+    std::string kind;  // "O", "R", "W", "C", or "RW" for a block read and written
+    uint64_t first, last;
+    bool single, ok;
+  };
+  std::vector<Word> words;
   for (const FakeCallRecord& call : FakePlatform.calls) {
-    trace += trace.empty() ? "" : " ";
-    trace += "ORWC"[call.call];
-    if (call.call == kFakeRead || call.call == kFakeWrite) {
-      trace += std::to_string(call.offset / 1024);
-      if (call.size > 1024) trace += "-" + std::to_string((call.offset + call.size - 1) / 1024);
+    const uint64_t first = call.offset / 1024;
+    const uint64_t last = (call.offset + (call.size > 0 ? call.size : 1) - 1) / 1024;
+    Word word{std::string(1, "ORWC"[call.call]), first, last, call.size <= 1024, call.ok};
+    Word* before = words.empty() ? nullptr : &words.back();
+    if (before != nullptr && before->kind == "R" && word.kind == "W" && before->single &&
+        before->ok && word.single && word.ok && before->first == word.first) {
+      before->kind = "RW";
+      continue;
     }
-    if (!call.ok) trace += "!";
+    words.push_back(word);
+  }
+  std::string trace;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const Word& word = words[i];
+    size_t end = i;
+    const bool foldable = word.single && word.ok && (word.kind == "W" || word.kind == "RW");
+    while (foldable && end + 1 < words.size() && words[end + 1].kind == word.kind &&
+           words[end + 1].single && words[end + 1].ok &&
+           words[end + 1].first == words[end].first + 1)
+      ++end;
+    trace += trace.empty() ? "" : " ";
+    trace += word.kind;
+    if (word.kind != "O" && word.kind != "C") {
+      trace += std::to_string(word.first);
+      if (end > i + 1) {
+        trace += ".." + std::to_string(words[end].first);
+      } else if (word.last != word.first) {
+        trace += "-" + std::to_string(word.last);
+      }
+    }
+    if (!word.ok) trace += "!";
+    if (end > i + 1) {
+      i = end;
+    }
   }
   return trace;
 }
@@ -58,6 +91,12 @@ std::vector<std::string> ReportedActions() {
   }
   return actions;
 }
+
+// Block n's offset, and a file of two spans and a part of a third.
+constexpr size_t B(size_t n) {
+  return n * kBlockSize;
+}
+constexpr size_t kLong = 2 * kSpanBlocks * kBlockSize + 1808;
 
 struct Row {
   const char* what;
@@ -74,103 +113,113 @@ struct Row {
 
 // Each row: whether the file comes out whole, the faults, the keys that answer the
 // reports, the calls made, the byte ranges converted, and the actions reported. The rows
-// run on spans of 4 blocks, and the first rows on a file shorter than a span: what a
+// run on files shorter than a span first, then on files of several spans: what a
 // transfer of one span meets first, the blocks meet once more when they are done one by
-// one. Before the first span the guard reads a sample of 64 blocks, which meets the read
-// faults planned there too. A fault that a block is to meet once is therefore planned to
+// one. Before the first span the guard reads samples of 64 blocks while the text is
+// undecided, which meet the read faults planned there too. A fault that a block is to meet once is therefore planned to
 // be met once more for each transfer of more blocks that holds it. Every report, answer
 // and byte is what it was when each transfer carried one block.
 // clang-format off
 const std::vector<Row> kRows = {
-    {"no fault", true, {}, u"", "O R0-63 R0-3 W0-2 C", {{0, 2500}}, {}},
-    {"a block multiple takes an empty last pass", true, {}, u"", "O R0-63 R0-3 W0-1 R2-5 W2 C",
+    {"no fault", true, {}, u"", "O R0-63 R0-255 W0-2 C", {{0, 2500}}, {}},
+    {"a block multiple takes an empty last pass", true, {}, u"", "O R0-63 R0-255 W0-1 R2-257 W2 C",
      {{0, 2048}}, {}, 2048},
     // Repeat opens again and goes on; Abort touches nothing; Ignore goes on with no
     // handle, so that the read fails in turn. Only a file converted to its end, every
     // failure repeated until it passed, is converted whole.
-    {"open, Repeat", true, {{kFakeOpen, 0, 1, 5, 0}}, u"r", "O! O R0-63 R0-3 W0-2 C", {{0, 2500}},
+    {"open, Repeat", true, {{kFakeOpen, 0, 1, 5, 0}}, u"r", "O! O R0-63 R0-255 W0-2 C", {{0, 2500}},
      {"opening file"}},
     {"open, Abort", false, {{kFakeOpen, 0, 1, 5, 0}}, u"a", "O!", {}, {"opening file"}},
-    {"open, Ignore", false, {{kFakeOpen, 0, 1, 5, 0}}, u"ia", "O! R0-3! R0! C!", {},
+    {"open, Ignore", false, {{kFakeOpen, 0, 1, 5, 0}}, u"ia", "O! R0-255! R0! C!", {},
      {"opening file", "read from file"}},
     // A cut name is refused before the system sees it, on every attempt.
     {"cut name", false, {}, u"ra", "", {}, {"opening file", "opening file"}, 2500, kNameCut},
     // Repeat reads the block again; Ignore leaves a count of 0, so that the block is
     // written as nothing and the run ends; Abort stops with the file closed. The guard's
     // failed read is no report: it leaves the text undecided.
-    {"read, Repeat", true, {{kFakeRead, 1024, 3, 5, 0}}, u"r",
-     "O R0-63! R0-3! R0 W0 R1! R1 W1 R2 W2 C", {{0, 2500}}, {"read from file"}},
-    {"read, Ignore", false, {{kFakeRead, 1024, 3, 5, 0}}, u"i", "O R0-63! R0-3! R0 W0 R1! W1 C",
+    {"read, Repeat", true, {{kFakeRead, 1024, 3, 5, 0}}, u"r", "O R0-63! R0-255! RW0 R1! RW1 RW2 C",
+     {{0, 2500}}, {"read from file"}},
+    {"read, Ignore", false, {{kFakeRead, 1024, 3, 5, 0}}, u"i", "O R0-63! R0-255! RW0 R1! W1 C",
      {{0, 1024}}, {"read from file"}},
-    {"read, Abort", false, {{kFakeRead, 1024, 3, 5, 0}}, u"a", "O R0-63! R0-3! R0 W0 R1! C",
+    {"read, Abort", false, {{kFakeRead, 1024, 3, 5, 0}}, u"a", "O R0-63! R0-255! RW0 R1! C",
      {{0, 1024}}, {"read from file"}},
     {"read that stays", false, {{kFakeRead, 2048, kFakeForever, 5, 0}}, u"rri",
-     "O R0-63! R0-3! R0 W0 R1 W1 R2! R2! R2! W2 C", {{0, 2048}},
+     "O R0-63! R0-255! RW0 RW1 R2! R2! R2! W2 C", {{0, 2048}},
      {"read from file", "read from file", "read from file"}},
     // The door delivers fewer bytes than asked only at the end of the file: the
     // converter takes a short read for the last block.
-    {"short read", true, {{kFakeRead, 1024, 2, 0, 100}}, u"", "O R0-63 R0-3 W0-1 C", {{0, 1124}},
+    {"short read", true, {{kFakeRead, 1024, 2, 0, 100}}, u"", "O R0-63 R0-255 W0-1 C", {{0, 1124}},
      {}},
     // Repeat writes the block again at its own offset; Ignore leaves it as it was and
     // goes on at the next one; Abort keeps what the failed write moved.
     {"write, Repeat", true, {{kFakeWrite, 1024, 2, 28, 0}}, u"r",
-     "O R0-63 R0-3 W0-2! W0 W1! W1 W2 C", {{0, 2500}}, {"write to file"}},
-    {"write, Ignore", false, {{kFakeWrite, 1024, 2, 28, 0}}, u"i", "O R0-63 R0-3 W0-2! W0 W1! W2 C",
-     {{0, 1024}, {2048, 2500}}, {"write to file"}},
-    {"write, Abort", false, {{kFakeWrite, 1024, 2, 28, 0}}, u"a", "O R0-63 R0-3 W0-2! W0 W1! C",
+     "O R0-63 R0-255 W0-2! W0 W1! W1 W2 C", {{0, 2500}}, {"write to file"}},
+    {"write, Ignore", false, {{kFakeWrite, 1024, 2, 28, 0}}, u"i",
+     "O R0-63 R0-255 W0-2! W0 W1! W2 C", {{0, 1024}, {2048, 2500}}, {"write to file"}},
+    {"write, Abort", false, {{kFakeWrite, 1024, 2, 28, 0}}, u"a", "O R0-63 R0-255 W0-2! W0 W1! C",
      {{0, 1024}}, {"write to file"}},
     {"write cut short, Repeat", true, {{kFakeWrite, 1024, 2, 28, 300}}, u"r",
-     "O R0-63 R0-3 W0-2! W0 W1! W1 W2 C", {{0, 2500}}, {"write to file"}},
+     "O R0-63 R0-255 W0-2! W0 W1! W1 W2 C", {{0, 2500}}, {"write to file"}},
     {"write cut short, Abort", false, {{kFakeWrite, 1024, 2, 28, 300}}, u"a",
-     "O R0-63 R0-3 W0-2! W0 W1! C", {{0, 1324}}, {"write to file"}},
+     "O R0-63 R0-255 W0-2! W0 W1! C", {{0, 1324}}, {"write to file"}},
     {"write failing thrice", true, {{kFakeWrite, 0, 4, 28, 0}}, u"rrr",
-     "O R0-63 R0-3 W0-2! W0! W0! W0! W0 W1 W2 C", {{0, 2500}},
+     "O R0-63 R0-255 W0-2! W0! W0! W0! W0..2 C", {{0, 2500}},
      {"write to file", "write to file", "write to file"}},
     // Data that may not have reached the disk: the write's failure. The handle is gone,
     // so that Repeat closes nothing twice and every answer ends the run.
-    {"close, Repeat", false, {{kFakeClose, 0, 1, 5, 0}}, u"r", "O R0-63 R0-3 W0-2 C!", {{0, 2500}},
-     {"write to file"}},
-    // Faults at the start (block 4), in the middle (5, 6) and at the end (7) of the
-    // second of three spans. A failed read: the span goes block by block from its start,
-    // and spans follow once it is done.
-    {"read at a span's start, Repeat", true, {{kFakeRead, 4096, 3, 5, 0}}, u"r",
-     "O R0-63! R0-3 W0-3 R4-7! R4! R4 W4 R5 W5 R6 W6 R7 W7 R8-11 W8-9 C", {{0, 10000}},
-     {"read from file"}, 10000},
-    {"read in a span's middle, Ignore", false, {{kFakeRead, 5120, kFakeForever, 5, 0}}, u"i",
-     "O R0-63! R0-3 W0-3 R4-7! R4 W4 R5! W5 C", {{0, 5120}}, {"read from file"}, 10000},
-    {"read at a span's end, Abort", false, {{kFakeRead, 7168, kFakeForever, 5, 0}}, u"a",
-     "O R0-63! R0-3 W0-3 R4-7! R4 W4 R5 W5 R6 W6 R7! C", {{0, 7168}}, {"read from file"}, 10000},
-    {"short read at a span's end", true, {{kFakeRead, 7168, 2, 0, 100}}, u"",
-     "O R0-63 R0-3 W0-3 R4-7 W4-7 C", {{0, 7268}}, {}, 10000},
+    {"close, Repeat", false, {{kFakeClose, 0, 1, 5, 0}}, u"r", "O R0-63 R0-255 W0-2 C!",
+     {{0, 2500}}, {"write to file"}},
+    // Faults at the start (block 256), in the middle (257, 258) and at the end (511) of
+    // the second of three spans. A failed read: the span goes block by block from its
+    // start, and spans follow once it is done.
+    {"read at a span's start, Repeat", true, {{kFakeRead, B(256), 3, 5, 0}}, u"r",
+     "O R0-63 R64-127 R128-191 R192-255 R256-319! R0-255 W0-255 R256-511! R256! RW256..511 "
+     "R512-767 W512-513 C", {{0, kLong}}, {"read from file"}, kLong},
+    {"read in a span's middle, Ignore", false, {{kFakeRead, B(257), kFakeForever, 5, 0}}, u"i",
+     "O R0-63 R64-127 R128-191 R192-255 R256-319! R0-255 W0-255 R256-511! RW256 R257! W257 C",
+     {{0, B(257)}}, {"read from file"}, kLong},
+    {"read at a span's end, Abort", false, {{kFakeRead, B(511), kFakeForever, 5, 0}}, u"a",
+     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511! R0-255 W0-255 "
+     "R256-511! RW256..510 R511! C", {{0, B(511)}}, {"read from file"}, kLong},
+    {"short read at a span's end", true, {{kFakeRead, B(511), 2, 0, 100}}, u"",
+     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511 R0-255 W0-255 "
+     "R256-511 W256-511 C", {{0, B(511) + 100}}, {}, kLong},
     // A failed or short write: the span's blocks are written again from its first, each
     // from the bytes converted once; a short write without an error is no failure.
-    {"write at a span's start, Repeat", true, {{kFakeWrite, 4096, 2, 28, 0}}, u"r",
-     "O R0-63 R0-3 W0-3 R4-7 W4-7! W4! W4 W5 W6 W7 R8-11 W8-9 C", {{0, 10000}}, {"write to file"},
-     10000},
+    {"write at a span's start, Repeat", true, {{kFakeWrite, B(256), 2, 28, 0}}, u"r",
+     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511 R512-575 R0-255 "
+     "W0-255 R256-511 W256-511! W256! W256..511 R512-767 W512-513 C", {{0, kLong}},
+     {"write to file"}, kLong},
     {"write cut short in a span's middle, Ignore", false,
-     {{kFakeWrite, 6144, kFakeForever, 28, 300}}, u"i",
-     "O R0-63 R0-3 W0-3 R4-7 W4-7! W4 W5 W6! W7 R8-11 W8-9 C", {{0, 6444}, {7168, 10000}},
-     {"write to file"}, 10000},
-    {"write at a span's end, Abort", false, {{kFakeWrite, 7168, kFakeForever, 28, 0}}, u"a",
-     "O R0-63 R0-3 W0-3 R4-7 W4-7! W4 W5 W6 W7! C", {{0, 7168}}, {"write to file"}, 10000},
-    {"short write in a span's middle", true, {{kFakeWrite, 5120, kFakeForever, 0, 300}}, u"",
-     "O R0-63 R0-3 W0-3 R4-7 W4-7 W4 W5 W6 W7 R8-11 W8-9 C", {{0, 5420}, {6144, 10000}}, {}, 10000},
+     {{kFakeWrite, B(258), kFakeForever, 28, 300}}, u"i",
+     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511 R512-575 R0-255 "
+     "W0-255 R256-511 W256-511! W256 W257 W258! W259..511 R512-767 W512-513 C",
+     {{0, B(258) + 300}, {B(259), kLong}}, {"write to file"}, kLong},
+    {"write at a span's end, Abort", false, {{kFakeWrite, B(511), kFakeForever, 28, 0}}, u"a",
+     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511 R512-575 R0-255 "
+     "W0-255 R256-511 W256-511! W256..510 W511! C", {{0, B(511)}}, {"write to file"}, kLong},
+    {"short write in a span's middle", true, {{kFakeWrite, B(257), kFakeForever, 0, 300}}, u"",
+     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511 R512-575 R0-255 "
+     "W0-255 R256-511 W256-511 W256..511 R512-767 W512-513 C", {{0, B(257) + 300}, {B(258), kLong}},
+     {}, kLong},
     // The reports come in the order blocks give them: a write before the read after it.
     {"write, then read in a span", false,
-     {{kFakeWrite, 5120, kFakeForever, 28, 0}, {kFakeRead, 6144, kFakeForever, 5, 0}}, u"ii",
-     "O R0-63! R0-3 W0-3 R4-7! R4 W4 R5 W5! R6! W6 C", {{0, 5120}},
-     {"write to file", "read from file"}, 10000},
+     {{kFakeWrite, B(257), kFakeForever, 28, 0}, {kFakeRead, B(258), kFakeForever, 5, 0}}, u"ii",
+     "O R0-63 R64-127 R128-191 R192-255 R256-319! R0-255 W0-255 R256-511! RW256 R257 W257! "
+     "R258! W258 C", {{0, B(257)}}, {"write to file", "read from file"}, kLong},
     // A fault met by the span alone is not reported.
-    {"read fails once", true, {{kFakeRead, 5120, 2, 5, 0}}, u"",
-     "O R0-63! R0-3 W0-3 R4-7! R4 W4 R5 W5 R6 W6 R7 W7 R8-11 W8-9 C", {{0, 10000}}, {}, 10000},
-    {"write fails once", true, {{kFakeWrite, 6144, 1, 28, 0}}, u"",
-     "O R0-63 R0-3 W0-3 R4-7 W4-7! W4 W5 W6 W7 R8-11 W8-9 C", {{0, 10000}}, {}, 10000},
+    {"read fails once", true, {{kFakeRead, B(257), 2, 5, 0}}, u"",
+     "O R0-63 R64-127 R128-191 R192-255 R256-319! R0-255 W0-255 R256-511! RW256..511 "
+     "R512-767 W512-513 C", {{0, kLong}}, {}, kLong},
+    {"write fails once", true, {{kFakeWrite, B(258), 1, 28, 0}}, u"",
+     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511 R512-575 R0-255 "
+     "W0-255 R256-511 W256-511! W256..511 R512-767 W512-513 C", {{0, kLong}}, {}, kLong},
     // Russian prose in code page 866, to be converted from 1251: refused before anything is
     // written. Ignore converts it as asked; Repeat judges it again; without a console,
     // Abort.
     {"refused, Abort", false, {}, u"a", "O R0-63 C", {}, {"read from file"}, 2500, kNameWhole,
      true},
-    {"refused, Ignore", true, {}, u"i", "O R0-63 R0-3 W0-2 C", {{0, 2500}}, {"read from file"},
+    {"refused, Ignore", true, {}, u"i", "O R0-63 R0-255 W0-2 C", {{0, 2500}}, {"read from file"},
      2500, kNameWhole, true},
     {"refused, Repeat", false, {}, u"r", "O R0-63 R0-63 C", {},
      {"read from file", "read from file"}, 2500, kNameWhole, true},
@@ -179,10 +228,7 @@ const std::vector<Row> kRows = {
 
 class ConvertFileTest : public FakeDoorTest {
  protected:
-  ConvertFileTest() {
-    ByteConverter = MapCp1251ToCp866;
-    SpanBlockLimit = 4;
-  }
+  ConvertFileTest() { ByteConverter = MapCp1251ToCp866; }
 };
 
 TEST_F(ConvertFileTest, EveryFaultAndAnswer) {

@@ -19,12 +19,11 @@ struct ProcessRecords {
   FakePlatformRecord fake;
   ByteMap byteConverter;
   ByteKernel byteKernelLimit;
-  uint32_t spanBlockLimit;
 };
 
 inline ProcessRecords SaveProcessRecords() {
   return {ErrorContext, ReportOffsets, MessageLanguage, StdHandles,
-          FakePlatform, ByteConverter, ByteKernelLimit, SpanBlockLimit};
+          FakePlatform, ByteConverter, ByteKernelLimit};
 }
 
 inline void RestoreProcessRecords(const ProcessRecords& saved) {
@@ -35,7 +34,6 @@ inline void RestoreProcessRecords(const ProcessRecords& saved) {
   FakePlatform = saved.fake;
   ByteConverter = saved.byteConverter;
   ByteKernelLimit = saved.byteKernelLimit;
-  SpanBlockLimit = saved.spanBlockLimit;
 }
 
 /// Saves the records when made and puts them back when it ends.
