@@ -1,5 +1,7 @@
 #include "codepage/text_guess.h"
 
+#include "text/utf8.h"
+
 namespace {
 
 // A reading reads as Russian only with this many letters or more: fewer are too few for
@@ -119,21 +121,16 @@ void ReadUtf8Byte(TextTally* tally, uint8_t b) {
     return;
   }
   if (b < 0x80) return;
-  if (b >= 0xC2 && b <= 0xDF) {
-    tally->utf8Pending = 1;
-    tally->utf8Character = b & 0x1Fu;
-    tally->utf8Least = 0x80;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    tally->utf8Pending = 2;
-    tally->utf8Character = b & 0x0Fu;
-    tally->utf8Least = 0x800;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    tally->utf8Pending = 3;
-    tally->utf8Character = b & 0x07u;
-    tally->utf8Least = 0x10000;
-  } else {
+  // A lead byte past 0xF4 would begin a value past Unicode.
+  const uint8_t length = Utf8SequenceLength(b);
+  if (length == 1 || b > 0xF4) {
     tally->utf8Broken = true;
+    return;
   }
+  constexpr uint32_t kLeast[] = {0x80, 0x800, 0x10000};  // by length, from 2
+  tally->utf8Pending = length - 1;
+  tally->utf8Character = b & (0x7Fu >> length);
+  tally->utf8Least = kLeast[length - 2];
 }
 
 // The cost of a reading's letter pairs, the last word ended.
