@@ -9,15 +9,13 @@
 namespace {
 
 // The text is read in pieces of this size while it is undecided, up to the limit.
-constexpr uint32_t kSampleSize = 64 * 1024;
 constexpr uint64_t kMostSampled = 1024 * 1024;
-uint8_t SampleBuffer[kSampleSize];
 
 CodePageId NamedCodePage() {
   return ByteConverter == MapCp866ToCp1251 ? kCodePage866 : kCodePage1251;
 }
 
-TextVerdict JudgeFile(PlatformHandle file, CodePageId named) {
+TextVerdict JudgeFile(PlatformHandle file, CodePageId named, uint8_t* sample) {
   TextTally tally;
   StartTextTally(&tally);
   TextVerdict verdict = kTextUndecided;
@@ -26,10 +24,10 @@ TextVerdict JudgeFile(PlatformHandle file, CodePageId named) {
     uint32_t count = 0;
     // A failed read tells nothing of the text; the conversion meets the failure again
     // and reports it there.
-    if (!ReadFileBlock(file, offset, SampleBuffer, kSampleSize, &count)) return kTextUndecided;
-    TallyText(&tally, SampleBuffer, count);
+    if (!ReadFileBlock(file, offset, sample, kGuardSampleSize, &count)) return kTextUndecided;
+    TallyText(&tally, sample, count);
     verdict = JudgeText(&tally, named);
-    if (count < kSampleSize) break;  // the end of the file
+    if (count < kGuardSampleSize) break;  // the end of the file
     offset += count;
   }
   return verdict;
@@ -45,10 +43,10 @@ uint16_t RefusalOf(TextVerdict verdict, CodePageId named) {
 
 }  // namespace
 
-bool CodePageAgrees(PlatformHandle file, const FormatSlot* arguments) {
+bool CodePageAgrees(PlatformHandle file, const FormatSlot* arguments, uint8_t* sample) {
   const CodePageId named = NamedCodePage();
   for (;;) {
-    const uint16_t refusal = RefusalOf(JudgeFile(file, named), named);
+    const uint16_t refusal = RefusalOf(JudgeFile(file, named, sample), named);
     if (refusal == 0) return true;
     SetErrorAction(kActionReadFile, arguments);
     ClearAnswer();  // a new question, whatever an earlier one was answered

@@ -2,14 +2,20 @@
 // command line names is refused with an ordinary report.
 #pragma once
 
+#include <stdint.h>
+
 #include "platform/platform.h"
 #include "text/formatter.h"
 
-/// Reads the beginning of the open file (64 KiB, more while the text is undecided, 1 MiB
-/// at most) and judges whether it is in the code page the byte map in force converts
-/// from. Text that reads as Russian in the other code page and not in that one, or is
-/// UTF-8 with Cyrillic letters, is reported (action "read from file" with the name in
-/// arguments) and the answer obeyed: Repeat judges the file again, Ignore lets the
-/// conversion go on, Abort does not. Returns whether the conversion may go on. Nothing is
-/// written; a read that fails leaves the text undecided, for the conversion to meet.
-bool CodePageAgrees(PlatformHandle file, const FormatSlot* arguments);
+/// The bytes the guard reads at a time, into a buffer of the caller's.
+inline constexpr uint32_t kGuardSampleSize = 64 * 1024;
+
+/// Reads the beginning of the open file into sample (kGuardSampleSize bytes at a time,
+/// more while the text is undecided, 1 MiB at most) and judges whether it is in the code
+/// page the byte map in force converts from. Text that reads as Russian in the other code
+/// page and not in that one, or is UTF-8 with Cyrillic letters, is reported (action "read
+/// from file" with the name in arguments) and the answer obeyed: Repeat judges the file
+/// again, Ignore lets the conversion go on, Abort does not. Returns whether the conversion
+/// may go on. Nothing is written; a read that fails leaves the text undecided, for the
+/// conversion to meet.
+bool CodePageAgrees(PlatformHandle file, const FormatSlot* arguments, uint8_t* sample);

@@ -9,9 +9,11 @@
 
 namespace {
 
-// The one buffer of the conversion, a span long, reused for every span and every block:
-// the memory used is the same whatever the size of the file.
+// The one buffer of the conversion, a span long, reused for every span and every block,
+// and first for the guard's samples: the memory used is the same whatever the size of
+// the file.
 uint8_t SpanBuffer[kSpanBlocks * kBlockSize];
+static_assert(sizeof SpanBuffer >= kGuardSampleSize, "the guard samples into the span buffer");
 
 // ConvertBuffer counts in 16 bits: a span goes through it in parts of whole blocks.
 constexpr uint32_t kConvertPart = 0xFFFF / kBlockSize * kBlockSize;
@@ -190,7 +192,7 @@ bool ConvertFileInPlace(const char* name, NameState state) {
     // Nothing is written before the guard has judged the text; without a handle there is
     // no text to judge, and the conversion reports the failed read.
     ConvertedFromStart = 0;
-    if (file == kNoHandle || CodePageAgrees(file, arguments)) {
+    if (file == kNoHandle || CodePageAgrees(file, arguments, SpanBuffer)) {
       PlatformBeginInterruptible();
       ConvertSpans(file, arguments);
     }
