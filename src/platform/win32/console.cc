@@ -12,6 +12,20 @@ constexpr UINT kTextCodePage = 866;
 // code page 866 is one UTF-16 unit.
 constexpr uint32_t kPieceBytes = 256;
 
+// Widens count bytes of code page 866 text a piece at a time and hands each piece to out.
+template <typename Out>
+void ForEachWidePiece(const char* text, uint32_t count, Out out) {
+  WCHAR wide[kPieceBytes];
+  while (count > 0) {
+    const uint32_t piece = count < kPieceBytes ? count : kPieceBytes;
+    const int units = MultiByteToWideChar(kTextCodePage, 0, text, static_cast<int>(piece), wide,
+                                          static_cast<int>(kPieceBytes));
+    if (units > 0) out(wide, units);
+    text += piece;
+    count -= piece;
+  }
+}
+
 }  // namespace
 
 PlatformHandle PlatformStandardHandle(StandardStream which) {
@@ -20,22 +34,14 @@ PlatformHandle PlatformStandardHandle(StandardStream which) {
 
 void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count) {
   // The results are not looked at: when the output is no console the text is lost.
-  WCHAR wide[kPieceBytes];
-  while (count > 0) {
-    const uint32_t piece = count < kPieceBytes ? count : kPieceBytes;
-    const int units = MultiByteToWideChar(kTextCodePage, 0, text, static_cast<int>(piece), wide,
-                                          static_cast<int>(kPieceBytes));
-    if (units > 0) {
-      WriteConsoleW(SystemHandle(output), wide, static_cast<DWORD>(units), nullptr, nullptr);
-    }
-    text += piece;
-    count -= piece;
-  }
+  ForEachWidePiece(text, count, [output](const WCHAR* wide, int units) {
+    WriteConsoleW(SystemHandle(output), wide, static_cast<DWORD>(units), nullptr, nullptr);
+  });
 }
 
 void PlatformWriteErrorLine(const char* text) {
   const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-  uint32_t length = StrLength(text);
+  const uint32_t length = StrLength(text);
   DWORD mode;
   if (GetConsoleMode(error, &mode)) {
     PlatformWriteConsole(DoorHandle(error), text, length);
@@ -43,19 +49,13 @@ void PlatformWriteErrorLine(const char* text) {
     return;
   }
   // Redirected: in the console's own code page, as console programs write to files.
-  WCHAR wide[kPieceBytes];
-  char narrow[2 * kPieceBytes];
   DWORD written;
-  while (length > 0) {
-    const uint32_t piece = length < kPieceBytes ? length : kPieceBytes;
-    const int units = MultiByteToWideChar(kTextCodePage, 0, text, static_cast<int>(piece), wide,
-                                          static_cast<int>(kPieceBytes));
+  ForEachWidePiece(text, length, [error, &written](const WCHAR* wide, int units) {
+    char narrow[2 * kPieceBytes];
     const int bytes = WideCharToMultiByte(CP_OEMCP, 0, wide, units, narrow,
                                           static_cast<int>(sizeof narrow), nullptr, nullptr);
     if (bytes > 0) WriteFile(error, narrow, static_cast<DWORD>(bytes), &written, nullptr);
-    text += piece;
-    length -= piece;
-  }
+  });
   WriteFile(error, "\r\n", 2, &written, nullptr);
 }
 
