@@ -63,8 +63,7 @@ struct FakePlatformRecord {
   std::vector<FakeCallRecord> calls;
 
   std::vector<std::string> console;  // one piece of code page 866 text per write
-  std::vector<std::string> errorLines;
-  std::vector<ConsoleEvent> input;  // served in order; after the last no key can come
+  std::vector<ConsoleEvent> input;   // served in order; after the last no key can come
   size_t nextInput;
   uint32_t discards;
 
@@ -84,9 +83,6 @@ extern FakePlatformRecord FakePlatform;
 
 /// Empties the record: no files, faults, calls, console text or keys.
 void FakePlatformReset();
-
-/// How many calls of one kind were made.
-uint32_t FakeCalls(FakeCall call);
 
 /// Every console piece, joined.
 std::string FakeConsoleText();

@@ -116,9 +116,9 @@ struct Row {
 // run on files shorter than a span first, then on files of several spans: what a
 // transfer of one span meets first, the blocks meet once more when they are done one by
 // one. Before the first span the guard reads samples of 64 blocks while the text is
-// undecided, which meet the read faults planned there too. A fault that a block is to meet once is therefore planned to
-// be met once more for each transfer of more blocks that holds it. Every report, answer
-// and byte is what it was when each transfer carried one block.
+// undecided, which meet the read faults planned there too. A fault that a block is to meet once is
+// therefore planned to be met once more for each transfer of more blocks that holds it. Every
+// report, answer and byte is what it was when each transfer carried one block.
 // clang-format off
 const std::vector<Row> kRows = {
     {"no fault", true, {}, u"", "O R0-63 R0-255 W0-2 C", {{0, 2500}}, {}},
@@ -265,52 +265,6 @@ TEST_F(ConvertFileTest, ReportsTheSystemsErrorForTheFile) {
   FakePlanKeys(u"a");
   ConvertFileInPlace(kName, kNameCut);
   EXPECT_EQ(ErrorContext.errorNumber, kErrorNameTooLong);
-}
-
-// The fake door's transfers of many blocks, as a converter that moves spans meets them:
-// a fault stops a span at its block, whatever block the span starts at.
-TEST(FakeDoor, SpanStopsAtTheFaultedBlock) {
-  struct Case {
-    FakeCall call;
-    uint64_t offset;
-    FakeFault fault;
-    bool ok;
-    uint32_t moved;  // *read or *written
-    size_t reached;  // the bytes of the file the transfer reached
-  };
-  const Case cases[] = {
-      {kFakeRead, 0, {kFakeRead, 2048, 1, 5, 0}, false, 0, 2048},
-      {kFakeRead, 0, {kFakeRead, 2048, 1, 0, 100}, true, 2148, 2148},  // a short read
-      {kFakeRead, 0, {kFakeRead, 8192, 1, 5, 0}, true, 4096, 4096},    // past the span
-      {kFakeWrite, 0, {kFakeWrite, 2048, 1, 28, 0}, false, 2048, 2048},
-      {kFakeWrite, 1024, {kFakeWrite, 3072, 1, 28, 300}, false, 2348, 3372},
-      {kFakeWrite, 2048, {kFakeWrite, 2048, 1, 28, 300}, false, 300, 2348},
-  };
-  KeepProcessRecords records;
-  for (const Case& c : cases) {
-    FakePlatformReset();
-    FakePlatform.files["f"] = std::vector<uint8_t>(8192, 1);
-    FakePlatform.faults = {c.fault};
-    std::vector<uint8_t> buffer(4097, 2);  // one byte past the span to look at
-    const PlatformHandle file = PlatformOpenForUpdate("f");
-    uint32_t moved = 7;
-    const bool ok = c.call == kFakeRead
-                        ? PlatformReadAt(file, c.offset, buffer.data(), 4096, &moved)
-                        : PlatformWriteAt(file, c.offset, buffer.data(), 4096, &moved);
-    EXPECT_EQ(ok, c.ok) << c.fault.block;
-    EXPECT_EQ(moved, c.moved) << c.fault.block;
-    const std::vector<uint8_t>& data = FakePlatform.files["f"];
-    if (c.call == kFakeWrite) {
-      EXPECT_EQ(data[c.reached - 1], 2) << c.fault.block;
-      EXPECT_EQ(data[c.reached], 1) << c.fault.block;
-    } else {
-      EXPECT_EQ(buffer[c.reached - 1], 1) << c.fault.block;
-      EXPECT_EQ(buffer[c.reached], 2) << c.fault.block;
-    }
-    // A fault met is answered; one past the span still waits.
-    EXPECT_EQ(FakePlatform.faults[0].times, c.fault.block - c.offset < 4096 ? 0u : 1u);
-    EXPECT_EQ(FakePlatform.lastError, c.ok ? 0u : c.fault.error);
-  }
 }
 
 }  // namespace
