@@ -67,9 +67,9 @@ const char* const kActionTexts[2 * kActionCount] = {
     "close file %s",
     "rename file %s to %s",
     "copying file %s to %s",
-    "on %s : %u bytes, CRC %u; actualy %u, %u",
+    "on %s : %u bytes, CRC %u; actually %u, %u",
     // English, 12-17
-    "initialazing disk %c:",
+    "initializing disk %c:",
     "reading disk %c: /side %u, track %u, sector %u/%u/",
     "writing disk %c: /side %u, track %u, sector %u/%u/",
     "reading disk %c: /sector %u, amount %u/",
@@ -81,21 +81,21 @@ const char* const kActionTexts[2 * kActionCount] = {
 // 65536 and more.
 const char* const kCauseTexts[2 * kCauseCount] = {
     // Russian, 0-6
-    Ru<u8"причина неизвестнa">,  // the last letter is the Latin a
+    Ru<u8"причина неизвестна">,
     Ru<u8"не хватает ресурсов (памяти, дескрипторов и т.д.)">,
     Ru<u8"временная ситуация (запертый район в файле и т.п.)">,
     Ru<u8"проблема санкционирования">,
-    Ru<u8"сбой системного програмного обеспечения">,
+    Ru<u8"сбой системного программного обеспечения">,
     Ru<u8"отказ аппаратного обеспечения выполнить операцию">,
-    Ru<u8"отказ системного програмного обеспечения">,
+    Ru<u8"отказ системного программного обеспечения">,
     // Russian, 7-13
     Ru<u8"неверные действия прикладной программы">,
     Ru<u8"элемент данных не найден">,
-    Ru<u8"элемент данных недопустимого типа или форматa">,  // the last letter is the Latin a
+    Ru<u8"элемент данных недопустимого типа или формата">,
     Ru<u8"элемент данных заперт">,
     Ru<u8"дефект магнитного носителя">,
     Ru<u8"объект уже существует">,
-    Ru<u8"непридусмотренная ошибкa">,  // the last letter is the Latin a
+    Ru<u8"непредусмотренная ошибка">,
     // English, 0-6
     "cause unknown",
     "limited resource (memory, descriptors etc.)",
@@ -111,12 +111,12 @@ const char* const kCauseTexts[2 * kCauseCount] = {
     "element of data locked",
     "defect of magnetic media",
     "not correct object",
-    "whole error",
+    "unexpected error",
 };
 
 const char* const kRecommendationTexts[2 * kRecommendationCount] = {
     // Russian, 0-7
-    Ru<u8"рекомендации  отсутствуют">,  // two blanks
+    Ru<u8"рекомендации отсутствуют">,
     Ru<u8"повторить разумное число раз">,
     Ru<u8"повторить разумное число раз с задержками между повторами">,
     Ru<u8"предоставить корректную информацию">,
@@ -125,14 +125,14 @@ const char* const kRecommendationTexts[2 * kRecommendationCount] = {
     Ru<u8"игнорировать ошибку">,
     Ru<u8"повторить после устранения причины">,
     // English, 0-7
-    "no reccomendations",
+    "no recommendations",
     "repeat known cases",
     "repeat known cases with pause",
     "take correct information",
     "end application",
-    "halt applictation",
+    "halt application",
     "ignore error",
-    "repeat when cause discaded",
+    "repeat when cause discarded",
 };
 
 // Pelcor's own errors say what the text is and what would convert it; the line of an

@@ -24,7 +24,7 @@ END = b"\n"
 
 def report(action, error):
     return (b"\nAction : " + action + b"\nError : " + error +
-            b"\nCause : cause unknown\nRecommendations : no reccomendations\n" + PROMPT)
+            b"\nCause : cause unknown\nRecommendations : no recommendations\n" + PROMPT)
 
 
 def refusal(path, error):
@@ -213,8 +213,8 @@ class PipedAnswers(unittest.TestCase):
             result = run([path], answers=b"a", lang="ru_RU.UTF-8")
             out = result.stdout.decode("utf-8")
             self.assertIn("\nПри выполнении операции : открытие файла " + path + "\n", out)
-            self.assertIn("\nПо причине : причина неизвестнa\n", out)
-            self.assertIn("\nРекомендации : рекомендации  отсутствуют\n", out)
+            self.assertIn("\nПо причине : причина неизвестна\n", out)
+            self.assertIn("\nРекомендации : рекомендации отсутствуют\n", out)
             self.assertTrue(out.endswith("Отменить /A,a,О,о/ ?\n"))
 
 

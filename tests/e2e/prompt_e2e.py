@@ -115,8 +115,8 @@ class TerminalPromptTest(unittest.TestCase):
         text = child.before.decode("utf-8")
         self.assertIn("\r\nПри выполнении операции : чтение файла  a.txt\r", text)
         self.assertIn("\nВозникла ошибка : ", text)
-        self.assertIn("\nПо причине : причина неизвестнa\r", text)
-        self.assertIn("\nРекомендации : рекомендации  отсутствуют\r", text)
+        self.assertIn("\nПо причине : причина неизвестна\r", text)
+        self.assertIn("\nРекомендации : рекомендации отсутствуют\r", text)
         child.send("п")
         self.assertEqual(self.answer_of(child)[0], 5)
 
@@ -155,7 +155,7 @@ class PipedPromptTest(unittest.TestCase):
         output = self.run_driver(b"r")
         self.assertTrue(output.startswith(
             b"\nAction : opening file a.txt\nError : no such file or directory\n"
-            b"Cause : cause unknown\nRecommendations : no reccomendations\n"
+            b"Cause : cause unknown\nRecommendations : no recommendations\n"
             + ENGLISH_PROMPT + b"\nanswer=5"))
 
 

@@ -53,7 +53,7 @@ TEST_F(ErrorReportTest, EnglishReportForAFailedOpenPieceByPiece) {
       "cause unknown",
       "\r\n",
       "Recommendations : ",
-      "no reccomendations",
+      "no recommendations",
       "\r\n",
       "? Ignore /I/ Repeat /R/ Abort /A/ ?",  // and no line end after it
   };
@@ -71,8 +71,8 @@ TEST_F(ErrorReportTest, RussianReportForAFailedReadInCodePage866) {
   const std::string expected =
       "\r\n" + Cp866("При выполнении операции : чтение файла  a.txt") + "\r\n" +
       Cp866("Возникла ошибка : отказано в доступе") + "\r\n" +
-      Cp866("По причине : причина неизвестн") + "a" + "\r\n" +
-      Cp866("Рекомендации : рекомендации  отсутствуют") + "\r\n" +
+      Cp866("По причине : причина неизвестна") + "\r\n" +
+      Cp866("Рекомендации : рекомендации отсутствуют") + "\r\n" +
       Cp866("? Игнорировать /I,i,И,и/ Повторить /R,r,П,п/ Отменить /A,a,О,о/ ?");
   EXPECT_EQ(FakeConsoleText(), expected);
 }
@@ -102,8 +102,8 @@ TEST_F(ErrorReportTest, LastTableEntriesBeforeTheCodes) {
   SetErrorAction(kActionReadFile, arguments_);
   ReportError(2, kCauseCount - 1, kRecommendationCount - 1);
   ASSERT_EQ(pieces.size(), 14u);
-  EXPECT_EQ(pieces[8], "whole error");
-  EXPECT_EQ(pieces[11], "repeat when cause discaded");
+  EXPECT_EQ(pieces[8], "unexpected error");
+  EXPECT_EQ(pieces[11], "repeat when cause discarded");
 }
 
 TEST_F(ErrorReportTest, ErrorValueSplitsIntoNumberCauseAndRecommendation) {
@@ -117,7 +117,7 @@ TEST_F(ErrorReportTest, ErrorValueSplitsIntoNumberCauseAndRecommendation) {
   ASSERT_EQ(pieces.size(), 14u);
   EXPECT_EQ(pieces[2], "write to file a.txt");
   EXPECT_EQ(pieces[8], "application operation not correct");
-  EXPECT_EQ(pieces[11], "no reccomendations");
+  EXPECT_EQ(pieces[11], "no recommendations");
 
   StoreErrorWord(0x8003FFFFu);
   EXPECT_EQ(ErrorContext.errorNumber, 0xFFFF);

@@ -127,14 +127,12 @@ ANSI_CODE_PAGE = {"en": "cp1252", "ru": "cp1251"}
 ENGLISH_REPORT = ["Action : opening file missing.txt",
                   "Error : {}",
                   "Cause : cause unknown",
-                  "Recommendations : no reccomendations",
+                  "Recommendations : no recommendations",
                   "? Ignore /I/ Repeat /R/ Abort /A/ ?"]
-# The Latin "a" ending the cause and the two blanks of the recommendation are the
-# program's own.
 RUSSIAN_REPORT = ["При выполнении операции : открытие файла missing.txt",
                   "Возникла ошибка : {}",
-                  "По причине : причина неизвестн\N{LATIN SMALL LETTER A}",
-                  "Рекомендации : рекомендации  отсутствуют",
+                  "По причине : причина неизвестна",
+                  "Рекомендации : рекомендации отсутствуют",
                   "? Игнорировать /I,i,И,и/ Повторить /R,r,П,п/ Отменить /A,a,О,о/ ?"]
 
 
