@@ -4,6 +4,7 @@
 
 #include "fuzz_input.h"
 #include "text/more_strings.h"
+#include "text/strings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput input{data, size};

@@ -1,6 +1,6 @@
 #include "codepage/char_services.h"
 
-#include "text/more_strings.h"
+#include "text/strings.h"
 
 namespace {
 
@@ -21,7 +21,6 @@ bool InList(uint8_t c, const uint8_t* list, int count) {
 }  // namespace
 
 const uint8_t Cp1251Vowels[10] = {0xC0, 0xC5, 0xA8, 0xC8, 0xC9, 0xCE, 0xD3, 0xDD, 0xDE, 0xDF};
-const uint8_t Cp866Vowels[10] = {0x80, 0x85, 0xF0, 0x88, 0x89, 0x8E, 0x93, 0x9D, 0x9E, 0x9F};
 const uint8_t LatinVowels[5] = {'A', 'E', 'I', 'O', 'U'};
 
 uint8_t Cp1251ToUpper(uint8_t c) {
@@ -52,10 +51,6 @@ int32_t Cp1251IsLower(uint8_t c) {
   return Truth(InRange(c, 'a', 'z') || c >= 0xE0 || c == 0xB8);
 }
 
-int32_t Cp1251IsCyrLetter(uint8_t c) {
-  return Truth(c >= 0xC0 || c == 0xA8 || c == 0xB8);
-}
-
 int32_t LatinIsVowel(uint8_t c) {
   return Truth(InList(CharServices.toUpper(c), LatinVowels, 5));
 }
@@ -70,22 +65,3 @@ const CharServicesTable CharServices = {
     Cp1251ToUpper, Cp1251ToLower, PlainCompareChars, Cp1251IsLetter,
     Cp1251IsUpper, Cp1251IsLower, Cp1251IsVowel,
 };
-
-uint8_t CharToUpper(uint32_t c) {
-  return CharServices.toUpper(static_cast<uint8_t>(c));
-}
-uint8_t CharToLower(uint32_t c) {
-  return CharServices.toLower(static_cast<uint8_t>(c));
-}
-int32_t CharIsLetter(uint32_t c) {
-  return CharServices.isLetter(static_cast<uint8_t>(c));
-}
-int32_t CharIsUpper(uint32_t c) {
-  return CharServices.isUpper(static_cast<uint8_t>(c));
-}
-int32_t CharIsLower(uint32_t c) {
-  return CharServices.isLower(static_cast<uint8_t>(c));
-}
-int32_t CharIsVowel(uint32_t c) {
-  return CharServices.isVowel(static_cast<uint8_t>(c));
-}

@@ -26,9 +26,8 @@ struct CharServicesTable {
 /// The table in force: the code page 1251 set, from before the first instruction on.
 extern const CharServicesTable CharServices;
 
-/// Upper-case vowels of each set, stored back to back: 10, 10 and 5 bytes.
+/// Upper-case vowels of the code page 1251 set and of the Latin letters.
 extern const uint8_t Cp1251Vowels[10];
-extern const uint8_t Cp866Vowels[10];
 extern const uint8_t LatinVowels[5];
 
 // The code page 1251 set.
@@ -41,15 +40,5 @@ int32_t Cp1251IsUpper(uint8_t c);
 int32_t Cp1251IsLower(uint8_t c);
 /// Upper-cases c through slot 0 and looks it up in Cp1251Vowels, then in LatinVowels.
 int32_t Cp1251IsVowel(uint8_t c);
-/// Cyrillic letters only: 0xC0..0xFF, Yo and yo.
-int32_t Cp1251IsCyrLetter(uint8_t c);
 /// Upper-cases c through slot 0 and looks it up in LatinVowels. Y is no vowel.
 int32_t LatinIsVowel(uint8_t c);
-
-// Single characters through the table; each takes the low byte of its argument.
-uint8_t CharToUpper(uint32_t c);
-uint8_t CharToLower(uint32_t c);
-int32_t CharIsLetter(uint32_t c);
-int32_t CharIsUpper(uint32_t c);
-int32_t CharIsLower(uint32_t c);
-int32_t CharIsVowel(uint32_t c);

@@ -61,7 +61,8 @@ const char* SystemErrorText() {
   StrTrimBelow(SystemErrorBuffer, 32);
   StrStripLastChar(SystemErrorBuffer, '.');
   // Still in the ANSI code page here, which is the one the character services know.
-  SystemErrorBuffer[0] = static_cast<char>(CharToLower(static_cast<uint8_t>(SystemErrorBuffer[0])));
+  SystemErrorBuffer[0] =
+      static_cast<char>(CharServices.toLower(static_cast<uint8_t>(SystemErrorBuffer[0])));
   PlatformToConsoleCodePage(SystemErrorBuffer, SystemErrorBuffer);
   return SystemErrorBuffer;
 }

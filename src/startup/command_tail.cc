@@ -4,16 +4,7 @@
 
 #include "codepage/byte_maps.h"
 #include "platform/platform.h"
-#include "text/more_strings.h"
 #include "text/strings.h"
-
-namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-}  // namespace
 
 bool ExtractCommandTail(const char* commandLine, char* destination) {
   const char* p = commandLine;

@@ -47,28 +47,12 @@ uint32_t StrWordLength(const char* s) {
   return n;
 }
 
-int16_t StrCompare(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    if (*a == 0) return *b == 0 ? 0 : -1;
-    // b's terminator takes part as 0, after every byte from 0x80.
-    const int32_t order = CompareSignedBytes(*a, *b);
-    if (order != 0) return static_cast<int16_t>(order);
-  }
-}
-
 const char* StrFindChar(const char* s, char c) {
   if (c == 0) return nullptr;
   for (uint32_t n = 0; n < kStrScanLimit && s[n] != 0; ++n) {
     if (s[n] == c) return s + n;
   }
   return nullptr;
-}
-
-const char* StrSkipChar(const char* s, char c) {
-  if (c == 0) return s;
-  while (*s == c)
-    ++s;
-  return s;
 }
 
 const char* StrSkipCharBackward(const char* s, char c) {

@@ -26,25 +26,8 @@ char* StrCopyWord(char* dst, const char* src);
 /// The number of leading bytes of s whose value is above 32.
 uint32_t StrWordLength(const char* s);
 
-/// Orders two bytes as signed 8-bit values, -1, 0 or 1: every byte from 0x80 comes before
-/// 0x00..0x7F. StrCompare and the character services' plain order both use it.
-inline int32_t CompareSignedBytes(uint8_t first, uint8_t second) {
-  const int8_t a = static_cast<int8_t>(first);
-  const int8_t b = static_cast<int8_t>(second);
-  return a < b ? -1 : a > b ? 1 : 0;
-}
-
-/// Orders a against b byte by byte as signed values, b's terminator counting as 0: 1 if
-/// a's byte is the greater, -1 if the smaller. When a ends first the result is 0 if b ends
-/// there too, else -1 whatever b's next byte is.
-int16_t StrCompare(const char* a, const char* b);
-
 /// First occurrence of c before the terminator, or nullptr (always for c = 0).
 const char* StrFindChar(const char* s, char c);
-
-/// First byte of s that differs from c: the terminator when s is all c. For c = 0 it is
-/// s itself, so that the scan never passes the terminator.
-const char* StrSkipChar(const char* s, char c);
 
 /// Scanning from the last byte toward the start, the first byte that differs from c;
 /// nullptr when s is empty or consists of c alone.

@@ -80,6 +80,22 @@ char* StrTrimChar(char* s, char c) {
   return StrTrimLeftChar(s, c);
 }
 
+int16_t StrCompare(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    if (*a == 0) return *b == 0 ? 0 : -1;
+    // b's terminator takes part as 0, after every byte from 0x80.
+    const int32_t order = CompareSignedBytes(*a, *b);
+    if (order != 0) return static_cast<int16_t>(order);
+  }
+}
+
+const char* StrSkipChar(const char* s, char c) {
+  if (c == 0) return s;
+  while (*s == c)
+    ++s;
+  return s;
+}
+
 int StrHasControl(const char* s) {
   for (; *s != 0; ++s) {
     if (static_cast<unsigned char>(*s) < 32) return 1;

@@ -6,8 +6,8 @@
 
 /// The number of units before the terminator (bytes, or the 16-bit units of a wide
 /// string), counted no further than limit: limit when none of the first limit units is
-/// the terminator, and no unit past them is read. StrLength, the POSIX layer's lengths
-/// of UTF-16 texts and every bounded length of the library come from this one scan.
+/// the terminator, and no unit past them is read. StrLength and every bounded length of
+/// the library come from this one scan.
 template <typename Unit>
 uint32_t StrLengthMax(const Unit* s, uint32_t limit) {
   uint32_t n = 0;
@@ -44,6 +44,28 @@ char* StrFindWordStart(char* s, const char* pattern);
 char* StrTrimLeftChar(char* s, char c);
 char* StrTrimRightChar(char* s, char c);
 char* StrTrimChar(char* s, char c);
+
+/// Whether c is a blank that separates words of a command line: a space or a tab.
+inline bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+/// Orders two bytes as signed 8-bit values, -1, 0 or 1: every byte from 0x80 comes before
+/// 0x00..0x7F. StrCompare and the character services' plain order both use it.
+inline int32_t CompareSignedBytes(uint8_t first, uint8_t second) {
+  const int8_t a = static_cast<int8_t>(first);
+  const int8_t b = static_cast<int8_t>(second);
+  return a < b ? -1 : a > b ? 1 : 0;
+}
+
+/// Orders a against b byte by byte as signed values, b's terminator counting as 0: 1 if
+/// a's byte is the greater, -1 if the smaller. When a ends first the result is 0 if b ends
+/// there too, else -1 whatever b's next byte is.
+int16_t StrCompare(const char* a, const char* b);
+
+/// First byte of s that differs from c: the terminator when s is all c. For c = 0 it is
+/// s itself, so that the scan never passes the terminator.
+const char* StrSkipChar(const char* s, char c);
 
 /// 1 if any byte of s lies from 1 to 31, else 0.
 int StrHasControl(const char* s);

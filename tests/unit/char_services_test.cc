@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "codepage/more_char_services.h"
+
 namespace {
 
 TEST(CharServices, YoAndYaAtTheEdgesOfTheRanges) {

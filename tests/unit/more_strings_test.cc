@@ -6,6 +6,7 @@
 #include <string>
 
 #include "text/regions.h"
+#include "text/strings.h"
 
 namespace {
 

@@ -62,10 +62,6 @@ size_t SwitchWordAt(char* text, const char* word) {
   return found != nullptr ? static_cast<size_t>(found - text) : strlen(text);
 }
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 // joint marks each space that was put between two arguments, as distinct from the
 // blanks the arguments hold.
 NameRange FileNameIn(char* arguments, const char* joint) {
