@@ -65,6 +65,24 @@ class StandardDescriptors(unittest.TestCase):
             self.assertEqual(result.stdout.count(PROMPT), 1)
             self.assertEqual(read_file(path), b"r" * 3000)
 
+    def test_output_nobody_can_take_never_stops_the_conversion(self):
+        # A reader gone away (SIGPIPE as a shell leaves it) or a full disk: the texts are
+        # dropped, the refusal's question is still answered, and the file converts.
+        text = "Привет, мир! ".encode("cp1251") * 250
+        pipe = os.pipe()
+        os.close(pipe[0])
+        full = os.open("/dev/full", os.O_WRONLY)
+        self.addCleanup(os.close, pipe[1])
+        self.addCleanup(os.close, full)
+        for name, out in (("closed pipe", pipe[1]), ("full disk", full)):
+            for data, switch, answers in ((text, "/1251", b""), (text, "/866", b"i")):
+                with self.subTest(output=name, switch=switch), TempDir() as d:
+                    path = write_file(os.path.join(d, "f.txt"), data)
+                    result = subprocess.run([PELCOR, path, switch], input=answers, stdout=out,
+                                            stderr=out, env=environment(), timeout=30)
+                    self.assertEqual(result.returncode, 0)
+                    self.assertEqual(read_file(path), expected(data, switch))
+
 
 class Devices(unittest.TestCase):
     def test_devices_are_refused_at_open(self):
@@ -125,7 +143,7 @@ class Signals(unittest.TestCase):
     def test_every_ending_signal_restores_the_terminal(self):
         with TempDir() as d:
             for name in ("SIGHUP", "SIGINT", "SIGQUIT", "SIGTERM", "SIGUSR1", "SIGUSR2",
-                         "SIGALRM", "SIGPIPE", "SIGVTALRM", "SIGPROF", "SIGXCPU"):
+                         "SIGALRM", "SIGVTALRM", "SIGPROF", "SIGXCPU"):
                 with self.subTest(signal=name):
                     number = getattr(signal, name)
                     child = self.at_prompt(d)

@@ -131,6 +131,9 @@ void PlatformStart(int argc, char** argv) {
   // A write past the file-size limit then fails with EFBIG and is reported, where the
   // signal would end the process without a word, perhaps in the middle of a block.
   signal(SIGXFSZ, SIG_IGN);
+  // A reader of the output that goes away (`| head -1`) leaves the writes to it failing,
+  // and dropped, while the file is converted all the same.
+  signal(SIGPIPE, SIG_IGN);
   // The C library's messages in the user's language and charset, where it has them.
   TakeUsersLocale();
   // Without every conversion the program needs there is nothing it could show or open.

@@ -28,11 +28,12 @@ volatile sig_atomic_t holding = 0;
 volatile sig_atomic_t heldSignal = 0;
 volatile sig_atomic_t waitingForKey = 0;
 
-// Every catchable signal whose default action ends the process. SIGXFSZ is among them
-// where it is not ignored, as the program itself ignores it.
+// Every catchable signal whose default action ends the process, but SIGPIPE, which the
+// program ignores. SIGXFSZ is among them where it is not ignored, as the program itself
+// ignores it.
 const int kEndingSignals[] = {
-    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,  SIGFPE, SIGUSR1,   SIGSEGV,
-    SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGPROF, SIGSYS, SIGVTALRM,
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,  SIGFPE, SIGUSR1,
+    SIGSEGV,   SIGUSR2, SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGPROF, SIGSYS, SIGVTALRM,
 #ifdef SIGSTKFLT
     SIGSTKFLT,
 #endif
