@@ -3,6 +3,41 @@
 #include "errors/error_context.h"
 #include "platform/platform.h"
 
+namespace {
+
+struct CodeSegment {
+  uint16_t selector;
+  const uint8_t* base;
+  uint32_t size;
+} MappedCode;
+
+// Copies up to count bytes of code at segment:offset to out; returns how many could be
+// read (0 for a segment that is not mapped). Never reads past the mapped bytes.
+uint32_t ReadCode(uint16_t segment, uint16_t offset, uint8_t* out, uint32_t count) {
+  if (MappedCode.base == nullptr || segment != MappedCode.selector || offset >= MappedCode.size) {
+    return 0;
+  }
+  const uint32_t available = MappedCode.size - offset;
+  const uint32_t n = count < available ? count : available;
+  for (uint32_t i = 0; i < n; ++i)
+    out[i] = MappedCode.base[offset + i];
+  return n;
+}
+
+// The termination service of a fault event: ends the task (only this process can be)
+// whatever the flag word says.
+[[noreturn]] void EndTask(uint16_t task, uint16_t flag) {
+  (void)task;
+  (void)flag;
+  PlatformExit(1);  // the run was cut off
+}
+
+}  // namespace
+
+void MapCodeSegment(uint16_t selector, const uint8_t* base, uint32_t size) {
+  MappedCode = {selector, base, size};
+}
+
 uint16_t HardErrorInstructionLength(const uint8_t* code, uint32_t count) {
   // Operand-form lengths by the mod field; the entry for mod 2 depends on the address
   // size: a 0x67 prefix makes its displacement four bytes wide.
@@ -35,8 +70,7 @@ bool StepOverInstruction(HardErrorFrame* frame) {
   while ((length = HardErrorInstructionLength(code, count)) == 0) {
     const uint32_t offset = frame->instructionOffset + count;
     if (count == sizeof code || offset > UINT16_MAX ||
-        PlatformReadCode(frame->instructionSegment, static_cast<uint16_t>(offset), &code[count],
-                         1) != 1) {
+        ReadCode(frame->instructionSegment, static_cast<uint16_t>(offset), &code[count], 1) != 1) {
       return false;
     }
     ++count;
@@ -81,6 +115,6 @@ uint16_t DecideHardError(HardErrorFrame* frame) {
 uint16_t winHardErrorHandle(HardErrorFrame* frame) {
   // The machine context needs no saving here: the compiler keeps the caller's registers.
   const uint16_t decision = DecideHardError(frame);
-  if (decision == kHardErrorEnd) PlatformEndTask(0, 1);
+  if (decision == kHardErrorEnd) EndTask(0, 1);
   return decision == kHardErrorResume ? kHardErrorResume : kHardErrorPassOn;
 }

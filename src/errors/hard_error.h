@@ -34,6 +34,11 @@ inline constexpr uint16_t kHardErrorCodeOther = 31;
 inline constexpr uint8_t kHardErrorCause = 6;           // "system failure"
 inline constexpr uint8_t kHardErrorRecommendation = 4;  // "end application"
 
+/// Lets the entry read the instruction bytes of code segment selector: size bytes at
+/// base, which stay readable until the next call. One segment at a time; whoever delivers
+/// fault events maps the one they interrupt (nothing in the program does).
+void MapCodeSegment(uint16_t selector, const uint8_t* base, uint32_t size);
+
 /// The bytes an instruction at code takes, as far as stepping over it needs: an
 /// optional 0x67 and 0x66 prefix, the operation byte and the operand form. Looks only at
 /// the bytes these rules need, and at none from count on: 0 when the rules need a byte
@@ -46,6 +51,6 @@ uint16_t HardErrorInstructionLength(const uint8_t* code, uint32_t count);
 uint16_t DecideHardError(HardErrorFrame* frame);
 
 /// The exported entry. Resumes by returning kHardErrorResume with the frame updated,
-/// passes the event on by returning kHardErrorPassOn, and ends the program through the
-/// platform's termination service without returning.
+/// passes the event on by returning kHardErrorPassOn, and ends the program (exit code 1:
+/// the run was cut off) without returning.
 PLATFORM_EXPORT uint16_t winHardErrorHandle(HardErrorFrame* frame);

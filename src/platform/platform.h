@@ -126,20 +126,6 @@ bool PlatformErrorText(PlatformError number, char* out, uint32_t size);
 /// itself, and needs as many bytes.
 void PlatformToConsoleCodePage(const char* text, char* out);
 
-// ---- Code segments, for the critical-error entry ----
-
-/// Lets the instruction bytes of code segment selector be read: size bytes at base.
-/// Nothing in the program maps code; whoever delivers a fault event does.
-void PlatformMapCode(uint16_t selector, const uint8_t* base, uint32_t size);
-
-/// Copies up to count bytes of code at segment:offset to out; returns how many could be
-/// read (0 for a segment that is not mapped). Never reads past the mapped bytes.
-uint32_t PlatformReadCode(uint16_t segment, uint16_t offset, uint8_t* out, uint32_t count);
-
-/// The termination service of a fault event: ends task 0 (this process) with the flag
-/// word given.
-[[noreturn]] void PlatformEndTask(uint16_t task, uint16_t flag);
-
 /// Exported under its plain name, as the system's loaders look it up.
 #ifdef _WIN32
 #define PLATFORM_EXPORT extern "C" __declspec(dllexport)

@@ -59,10 +59,10 @@ class HardErrorTest : public FakeDoorTest {
  protected:
   void SetUp() override {
     ErrorContext.answer = kAnswerNone;
-    PlatformMapCode(0x1B, code_, sizeof code_);
+    MapCodeSegment(0x1B, code_, sizeof code_);
     frame_ = {0x100, 0x2B, 0, 0, 0, 0x10, 0x1B, 0x202};
   }
-  void TearDown() override { PlatformMapCode(0, nullptr, 0); }
+  void TearDown() override { MapCodeSegment(0, nullptr, 0); }
 
   void Answer(char key) { FakePlanKeys(std::u16string(1, static_cast<char16_t>(key))); }
 
@@ -150,7 +150,7 @@ TEST_F(HardErrorTest, ShortInstructionAtTheEndOfItsSegmentIsSteppedOver) {
   const auto segment = std::make_unique<uint8_t[]>(16);
   segment[14] = 0x8B;
   segment[15] = 0xC0;
-  PlatformMapCode(0x1B, segment.get(), 16);
+  MapCodeSegment(0x1B, segment.get(), 16);
   frame_ = {0, 0, 0, 4, 0, 14, 0x1B, 0};
   Answer('i');
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
@@ -168,11 +168,11 @@ TEST_F(HardErrorTest, ShortInstructionAtTheEndOfItsSegmentIsSteppedOver) {
 }
 
 TEST_F(HardErrorTest, OffsetWrapsAsASixteenBitWord) {
-  PlatformMapCode(0x1B, nullptr, 0);
+  MapCodeSegment(0x1B, nullptr, 0);
   static uint8_t high[0x10000];
   high[0xFFFE] = 0x8B;
   high[0xFFFF] = 0xC0;
-  PlatformMapCode(0x1B, high, 0x10000);
+  MapCodeSegment(0x1B, high, 0x10000);
   frame_ = {0, 0, 0, 1, 0, 0xFFFE, 0x1B, 0};
   ErrorContext.answer = kAnswerIgnore;
   EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
