@@ -4,7 +4,7 @@
 #include "codepage/text_guess.h"
 #include "errors/error_context.h"
 #include "errors/report_texts.h"
-#include "fileconv/file_primitives.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ TextVerdict JudgeFile(PlatformHandle file, CodePageId named, uint8_t* sample) {
     uint32_t count = 0;
     // A failed read tells nothing of the text; the conversion meets the failure again
     // and reports it there.
-    if (!ReadFileBlock(file, offset, sample, kGuardSampleSize, &count)) return kTextUndecided;
+    if (!PlatformReadAt(file, offset, sample, kGuardSampleSize, &count)) return kTextUndecided;
     TallyText(&tally, sample, count);
     verdict = JudgeText(&tally, named);
     if (count < kGuardSampleSize) break;  // the end of the file

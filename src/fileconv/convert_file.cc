@@ -4,7 +4,7 @@
 #include "errors/error_context.h"
 #include "errors/report_texts.h"
 #include "fileconv/code_page_guard.h"
-#include "fileconv/file_primitives.h"
+#include "platform/platform.h"
 #include "text/strings.h"
 
 namespace {
@@ -77,7 +77,9 @@ bool WriteBlockByBlock(PlatformHandle file, uint64_t offset, uint32_t count,
   do {
     const uint32_t size = count - done < kBlockSize ? count - done : kBlockSize;
     SetErrorAction(kActionWriteFile, arguments);
-    Guarded([&] { return WriteFileBlock(file, offset + done, SpanBuffer + done, size); });
+    uint32_t written;  // not looked at: a write that succeeds has written everything
+    Guarded(
+        [&] { return PlatformWriteAt(file, offset + done, SpanBuffer + done, size, &written); });
     if (Aborted()) return false;
     // An ignored failed write leaves its block as it was.
     if (ErrorContext.answer != kAnswerIgnore) Converted(offset + done, size);
@@ -91,7 +93,7 @@ bool WriteBlockByBlock(PlatformHandle file, uint64_t offset, uint32_t count,
 SpanEnd ConvertBlock(PlatformHandle file, uint64_t* offset, const FormatSlot* arguments) {
   uint32_t count = 0;
   SetErrorAction(kActionReadFile, arguments);
-  Guarded([&] { return ReadFileBlock(file, *offset, SpanBuffer, kBlockSize, &count); });
+  Guarded([&] { return PlatformReadAt(file, *offset, SpanBuffer, kBlockSize, &count); });
   if (Aborted()) return kSpanAborted;
   ConvertBlocksOf(kBlockSize);
   if (!WriteBlockByBlock(file, *offset, count, arguments)) return kSpanAborted;
@@ -114,7 +116,7 @@ SpanEnd ConvertSpan(PlatformHandle file, uint64_t* offset, const FormatSlot* arg
   const uint32_t asked = kSpanSize;
   uint32_t count = 0;
   SetErrorAction(kActionReadFile, arguments);
-  if (!ReadFileBlock(file, *offset, SpanBuffer, asked, &count)) {
+  if (!PlatformReadAt(file, *offset, SpanBuffer, asked, &count)) {
     for (uint32_t block = 0; block < asked / kBlockSize; ++block) {
       const SpanEnd end = ConvertBlock(file, offset, arguments);
       if (end != kSpanGoesOn) return end;
@@ -124,7 +126,7 @@ SpanEnd ConvertSpan(PlatformHandle file, uint64_t* offset, const FormatSlot* arg
   ConvertBlocksOf(count);
   SetErrorAction(kActionWriteFile, arguments);
   uint32_t written = 0;
-  if (!WriteFileSpan(file, *offset, SpanBuffer, count, &written) || written != count) {
+  if (!PlatformWriteAt(file, *offset, SpanBuffer, count, &written) || written != count) {
     if (!WriteBlockByBlock(file, *offset, count, arguments)) return kSpanAborted;
   } else {
     Converted(*offset, count);
@@ -184,7 +186,7 @@ bool ConvertFileInPlace(const char* name, NameState state) {
   SetErrorAction(kActionOpenFile, arguments);
   PlatformHandle file = kNoHandle;
   Guarded([&] {
-    file = state == kNameWhole ? OpenFileForUpdate(name) : RefuseCutName();
+    file = state == kNameWhole ? PlatformOpenForUpdate(name) : RefuseCutName();
     return file != kNoHandle;
   });
   // After an Abort no handle was obtained and there is nothing to close.
@@ -199,7 +201,7 @@ bool ConvertFileInPlace(const char* name, NameState state) {
     // A system may report only now that written data did not reach the disk. That is
     // the write's failure; the handle is gone all the same, so whatever the answer the
     // run ends here.
-    if (!CloseFile(file) && file != kNoHandle) {
+    if (!PlatformClose(file) && file != kNoHandle) {
       SetErrorAction(kActionWriteFile, arguments);
       ReportSystemError();
       AllDone = false;
