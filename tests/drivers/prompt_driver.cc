@@ -9,7 +9,6 @@
 #include "errors/console_output.h"
 #include "errors/error_context.h"
 #include "platform/platform.h"
-#include "startup/entry.h"
 #include "startup/language.h"
 #include "text/formatter.h"
 
@@ -37,5 +36,5 @@ int main(int argc, char** argv) {
     WriteText(lineMode ? " terminal=line" : " terminal=keys");
   }
   WriteLineEnd();
-  ExitProgram(0);
+  PlatformExit(0);
 }
