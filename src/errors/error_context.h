@@ -60,10 +60,3 @@ uint16_t ShowErrorReport();
 /// Waits for one of the twelve answer keys and records its AnswerCode. When no further
 /// key can come, the answer is Abort.
 uint16_t AskOperator();
-
-/// WaitKeyRelease's result when the console can deliver no further key.
-inline constexpr uint32_t kNoMoreKeys = 0xFFFFFFFFu;
-
-/// Waits for the release of a key on the console input and returns its character (0
-/// for keys without one), or kNoMoreKeys.
-uint32_t WaitKeyRelease();

@@ -1,4 +1,4 @@
-// The operator prompt: waits for the release of one of the answer keys.
+// The operator prompt: waits for one of the answer keys.
 #include "errors/console_output.h"
 #include "errors/error_context.h"
 #include "platform/platform.h"
@@ -32,27 +32,11 @@ uint16_t AskOperator() {
   AnswerCode answer = kAnswerNone;
   while (answer == kAnswerNone) {
     // Keys typed before the question, or rejected, never answer it.
-    PlatformDiscardConsoleInput(StdHandles.input);
-    const uint32_t key = WaitKeyRelease();
+    PlatformDiscardKeys(StdHandles.input);
+    const uint32_t key = PlatformNextKey(StdHandles.input);
     // Without a console to answer from, the work stops rather than waiting for ever.
     answer = key == kNoMoreKeys ? kAnswerAbort : AnswerOfKey(key);
   }
   ErrorContext.answer = answer;
   return answer;
-}
-
-uint32_t WaitKeyRelease() {
-  const PlatformHandle input = StdHandles.input;
-  for (;;) {
-    if (!PlatformWaitConsoleInput(input)) return kNoMoreKeys;
-    uint32_t pending = 0;
-    if (!PlatformConsoleEventCount(input, &pending)) return kNoMoreKeys;
-    // Presses, repeats and every other kind of event are passed over: only the release
-    // of a key counts, so a key already held when the prompt appears counts on release.
-    for (uint32_t i = 0; i < pending; ++i) {
-      ConsoleEvent event;
-      if (!PlatformReadConsoleEvent(input, &event)) continue;
-      if (event.isKey && !event.keyDown) return event.character;
-    }
-  }
 }

@@ -71,24 +71,17 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
 /// the charset a console there shows.
 void PlatformWriteErrorLine(const char* text);
 
-/// One console input event, as the prompt needs it.
-struct ConsoleEvent {
-  bool isKey;          // a key event; other events (mouse, focus, size) are passed over
-  bool keyDown;        // a press (or repeat) rather than a release
-  uint16_t character;  // the key's character as a UTF-16 unit, 0 for keys without one
-};
+/// PlatformNextKey's answer when no further key can come: the input has ended or is
+/// closed, or is no console to read keys from.
+inline constexpr uint32_t kNoMoreKeys = 0xFFFFFFFFu;
 
-/// Waits until console input is there. False when no further event can come.
-bool PlatformWaitConsoleInput(PlatformHandle input);
+/// Waits for the next key typed on the console input and gives its character as a
+/// Unicode value (0 for a key without one, such as an arrow), or kNoMoreKeys. A key
+/// counts once, however long it is held.
+uint32_t PlatformNextKey(PlatformHandle input);
 
-/// The number of events waiting, without waiting. False when no further event can come.
-bool PlatformConsoleEventCount(PlatformHandle input, uint32_t* count);
-
-/// Takes the next event. False when none could be read.
-bool PlatformReadConsoleEvent(PlatformHandle input, ConsoleEvent* event);
-
-/// Discards keys typed but not yet read.
-void PlatformDiscardConsoleInput(PlatformHandle input);
+/// Discards keys typed but not yet read, so that none typed before a question answers it.
+void PlatformDiscardKeys(PlatformHandle input);
 
 // ---- Files ----
 

@@ -67,10 +67,7 @@ std::string FakeConsoleText() {
 }
 
 void FakePlanKeys(const std::u16string& characters) {
-  for (char16_t c : characters) {
-    FakePlatform.input.push_back({true, true, c});
-    FakePlatform.input.push_back({true, false, c});
-  }
+  FakePlatform.keys += characters;
 }
 
 // ---- Process ----
@@ -130,25 +127,20 @@ void PlatformWriteErrorLine(const char* text) {
   (void)text;  // the line of an interrupted run, which no unit test brings about
 }
 
-bool PlatformWaitConsoleInput(PlatformHandle input) {
-  return input == kFakeInput && FakePlatform.nextInput < FakePlatform.input.size();
+uint32_t PlatformNextKey(PlatformHandle input) {
+  if (input != kFakeInput) return kNoMoreKeys;
+  if (!FakePlatform.typedAhead.empty()) {
+    const char16_t key = FakePlatform.typedAhead[0];
+    FakePlatform.typedAhead.erase(0, 1);
+    return key;
+  }
+  if (FakePlatform.nextKey == FakePlatform.keys.size()) return kNoMoreKeys;
+  return FakePlatform.keys[FakePlatform.nextKey++];
 }
 
-bool PlatformConsoleEventCount(PlatformHandle input, uint32_t* count) {
-  if (!PlatformWaitConsoleInput(input)) return false;
-  *count = static_cast<uint32_t>(FakePlatform.input.size() - FakePlatform.nextInput);
-  return true;
-}
-
-bool PlatformReadConsoleEvent(PlatformHandle input, ConsoleEvent* event) {
-  if (!PlatformWaitConsoleInput(input)) return false;
-  *event = FakePlatform.input[FakePlatform.nextInput++];
-  return true;
-}
-
-void PlatformDiscardConsoleInput(PlatformHandle input) {
-  // The planned events stay: they stand for keys typed after the discard.
-  if (input == kFakeInput) ++FakePlatform.discards;
+void PlatformDiscardKeys(PlatformHandle input) {
+  // The planned keys stay: they stand for keys typed after the discard.
+  if (input == kFakeInput) FakePlatform.typedAhead.clear();
 }
 
 // ---- Files ----

@@ -1,5 +1,5 @@
 // A fake of the door to the operating system, for the subsystems' unit tests: files live
-// in memory, the console is a list of pieces and planned events, and every failure a
+// in memory, the console is a list of pieces and planned keys, and every failure a
 // test wants is planned in one table. Nothing of it reaches the system.
 #pragma once
 
@@ -63,9 +63,9 @@ struct FakePlatformRecord {
   std::vector<FakeCallRecord> calls;
 
   std::vector<std::string> console;  // one piece of code page 866 text per write
-  std::vector<ConsoleEvent> input;   // served in order; after the last no key can come
-  size_t nextInput;
-  uint32_t discards;
+  std::u16string typedAhead;         // keys waiting before a question, until discarded
+  std::u16string keys;               // then these, in order; after the last no key can come
+  size_t nextKey;
 
   std::map<PlatformError, std::string> errorTexts;  // code page 1251; none: no text
   PlatformError lastError;
@@ -87,5 +87,5 @@ void FakePlatformReset();
 /// Every console piece, joined.
 std::string FakeConsoleText();
 
-/// A key pressed and let go, for each character.
+/// A key typed after the question, for each character.
 void FakePlanKeys(const std::u16string& characters);

@@ -55,43 +55,13 @@ TEST_F(Prompt, AbortsWhenNoFurtherKeyCanCome) {
   StdHandles.input = kNoHandle;
   ErrorContext.answer = kAnswerNone;
   EXPECT_EQ(AskOperator(), kAnswerAbort);
-  EXPECT_EQ(WaitKeyRelease(), kNoMoreKeys);
 }
 
-TEST_F(Prompt, WaitKeyReleaseGivesTheCharacter) {
-  FakePlanKeys(std::u16string(u"Ё") + char16_t(0));
-  EXPECT_EQ(WaitKeyRelease(), 0x0401u);
-  EXPECT_EQ(WaitKeyRelease(), 0u);
-  EXPECT_EQ(WaitKeyRelease(), kNoMoreKeys);
-}
-
-ConsoleEvent Key(bool down, char16_t character) {
-  return {true, down, character};
-}
-const ConsoleEvent kFocus = {false, false, 0};
-
-TEST_F(Prompt, OnlyAReleaseCounts) {
-  // Presses, repeats and other events are passed over; a key held before the prompt
-  // counts when it is let go.
-  FakePlatform.input = {Key(true, 'a'), Key(true, 'a'),  kFocus,
-                        Key(true, 'x'), Key(false, 'r'), Key(false, 'a')};
+TEST_F(Prompt, KeysTypedBeforeTheQuestionNeverAnswer) {
+  FakePlatform.typedAhead = u"aи";
+  FakePlanKeys(u"r");
   ErrorContext.answer = kAnswerNone;
   EXPECT_EQ(AskOperator(), kAnswerRepeat);
-  EXPECT_EQ(FakePlatform.nextInput, 5u);
-  EXPECT_EQ(FakePlatform.discards, 1u);
-}
-
-TEST_F(Prompt, InputIsDiscardedBeforeEveryWait) {
-  FakePlatform.input = {Key(false, 'x'), Key(false, 0), Key(false, u'й'), Key(false, u'О')};
-  ErrorContext.answer = kAnswerNone;
-  EXPECT_EQ(AskOperator(), kAnswerAbort);
-  EXPECT_EQ(FakePlatform.discards, 4u);
-}
-
-TEST_F(Prompt, PressesAloneNeverAnswer) {
-  FakePlatform.input = {Key(true, 'r'), Key(true, 'i'), kFocus};
-  EXPECT_EQ(WaitKeyRelease(), kNoMoreKeys);
-  EXPECT_EQ(FakePlatform.nextInput, 3u);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Console input: the operator's keys. Bytes from the input descriptor become keys, one
-// per character of the user's charset or per escape sequence, and each key becomes a
-// press and a release event in a queue that the console services read.
+// per character of the user's charset or per escape sequence, in a queue that the next
+// key is taken from.
 #include <errno.h>
 #include <poll.h>
 #include <string.h>
@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr size_t kQueueSize = 64;    // events: room for 32 keys
+constexpr size_t kQueueSize = 32;    // keys
 constexpr size_t kPendingSize = 64;  // bytes read but not yet made into keys
 constexpr char kEscape = '\x1B';
 // How long the rest of an escape sequence or of a character may take to arrive. A lone
@@ -26,7 +26,7 @@ struct ConsoleInputState {
   dev_t device;  // with inode, tells a reused descriptor number from the same file
   ino_t inode;
   bool terminal;
-  ConsoleEvent queue[kQueueSize];
+  uint32_t queue[kQueueSize];  // the keys' characters
   size_t head;
   size_t count;
   char pending[kPendingSize];
@@ -51,10 +51,8 @@ bool Bind(PlatformHandle handle) {
   return true;
 }
 
-void PushEvent(bool keyDown, uint32_t character) {
-  // One UTF-16 unit per event: a character beyond it cannot be told apart anyway.
-  Input.queue[(Input.head + Input.count++) % kQueueSize] = {
-      true, keyDown, static_cast<uint16_t>(character <= 0xFFFF ? character : 0xFFFD)};
+void PushKey(uint32_t character) {
+  Input.queue[(Input.head + Input.count++) % kQueueSize] = character;
 }
 
 // The length of the escape sequence at the start of bytes, or 0 while it is incomplete:
@@ -74,7 +72,7 @@ size_t EscapeLength(const char* bytes, size_t count) {
 // Makes keys of the pending bytes while the queue has room. With whole set, an
 // incomplete sequence at the end becomes a key too: nothing more will complete it.
 void DecodePending(bool whole) {
-  while (Input.pendingCount > 0 && Input.count + 2 <= kQueueSize) {
+  while (Input.pendingCount > 0 && Input.count < kQueueSize) {
     uint32_t character = 0;  // every escape sequence is a key without a character
     size_t used = Input.pending[0] == kEscape ? EscapeLength(Input.pending, Input.pendingCount)
                                               : DecodeCharacter(kCharsetUser, Input.pending,
@@ -85,8 +83,7 @@ void DecodePending(bool whole) {
       used = Input.pendingCount;
       character = Input.pending[0] == kEscape ? 0 : 0xFFFD;
     }
-    PushEvent(true, character);
-    PushEvent(false, character);
+    PushKey(character);
     Input.pendingCount -= used;
     memmove(Input.pending, Input.pending + used, Input.pendingCount);
   }
@@ -121,8 +118,8 @@ Intake ReadBytes(int timeoutMs) {
   }
 }
 
-// Waits until the queue holds an event (true) or no further key can come (false).
-bool WaitForEvents() {
+// Waits until the queue holds a key (true) or no further key can come (false).
+bool WaitForKeys() {
   for (;;) {
     DecodePending(Input.ended);
     if (Input.count > 0) return true;
@@ -141,35 +138,20 @@ bool WaitForEvents() {
 
 }  // namespace
 
-bool PlatformWaitConsoleInput(PlatformHandle input) {
+uint32_t PlatformNextKey(PlatformHandle input) {
   BeginKeyWait();
-  const bool waited = Bind(input) && WaitForEvents();
+  const bool waited = Bind(input) && WaitForKeys();
   EndKeyWait();
-  return waited;
-}
-
-bool PlatformConsoleEventCount(PlatformHandle input, uint32_t* count) {
-  *count = 0;
-  if (!Bind(input)) return false;
-  // Without waiting: what has already arrived, or the news that nothing more will.
-  if (Input.count == 0 && !Input.ended && Input.pendingCount < kPendingSize) ReadBytes(0);
-  DecodePending(Input.ended);
-  if (Input.count == 0 && Input.ended) return FailWith(Input.endError);
-  *count = static_cast<uint32_t>(Input.count);
-  return true;
-}
-
-bool PlatformReadConsoleEvent(PlatformHandle input, ConsoleEvent* event) {
-  if (!Bind(input) || !WaitForEvents()) return false;
-  *event = Input.queue[Input.head];
+  if (!waited) return kNoMoreKeys;
+  const uint32_t key = Input.queue[Input.head];
   Input.head = (Input.head + 1) % kQueueSize;
   --Input.count;
   // Every key that was waited for has been taken: the terminal is the user's again.
   if (Input.count == 0 && Input.pendingCount == 0) RestoreTerminal();
-  return true;
+  return key;
 }
 
-void PlatformDiscardConsoleInput(PlatformHandle input) {
+void PlatformDiscardKeys(PlatformHandle input) {
   // Answers given by a script through a pipe or a file stay: they were typed on purpose.
   if (!Bind(input) || !Input.terminal) return;
   // From here on keys are not echoed, so none typed while waiting shows on the screen.
