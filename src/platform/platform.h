@@ -51,10 +51,9 @@ bool PlatformInterrupted();
 /// the process.
 const char* PlatformCommandLine();
 
-/// Copies the user's country code (the international calling code of the user's
-/// country, as text: "7" for Russia) into out, terminated and zero-filled to size bytes
-/// (at least 2). False when the system names none, or a longer one than fits.
-bool PlatformCountryCode(char* out, uint32_t size);
+/// Whether the user reads Russian, by the system's language settings: the program's
+/// texts are then Russian, otherwise English.
+bool PlatformUserReadsRussian();
 
 // ---- Console ----
 

@@ -104,12 +104,8 @@ const char* PlatformCommandLine() {
   return FakePlatform.commandLine.c_str();
 }
 
-bool PlatformCountryCode(char* out, uint32_t size) {
-  const std::string& code = FakePlatform.countryCode;
-  if (code.empty() || code.size() >= size) return false;
-  memset(out, 0, size);
-  memcpy(out, code.data(), code.size());
-  return true;
+bool PlatformUserReadsRussian() {
+  return FakePlatform.readsRussian;
 }
 
 // ---- Console ----

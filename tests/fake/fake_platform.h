@@ -70,7 +70,7 @@ struct FakePlatformRecord {
   std::map<PlatformError, std::string> errorTexts;  // code page 1251; none: no text
   PlatformError lastError;
   std::string commandLine;
-  std::string countryCode;  // empty: the system names none
+  bool readsRussian;
 
   bool interruptible;  // inside PlatformBeginInterruptible and PlatformEndInterruptible
   bool interrupted;    // a request to end the process is held

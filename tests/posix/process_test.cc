@@ -1,8 +1,7 @@
 // The process services of the POSIX side: the command line built from the process
-// arguments, and the user's country from the message locale.
+// arguments, and the user's language from the message locale.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include <string>
 #include <vector>
@@ -60,38 +59,31 @@ TEST(PosixCommandLine, ArgumentsFollowTheQuotedProgramNameAndNamesKeepTheirQuote
   }
 }
 
-TEST(PosixCountryCode, SevenForRussiaAndKazakhstanByTheMessageLocale) {
+TEST(PosixLanguage, RussianForRussiaAndKazakhstanByTheMessageLocale) {
   const char* const variables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
   struct Case {
     const char* values[3];  // of the variables
-    const char* code;       // nullptr: none
+    bool russian;
   };
   const Case cases[] = {
-      {{nullptr, nullptr, "ru_RU.UTF-8"}, "7"},
-      {{nullptr, nullptr, "kk_KZ"}, "7"},
-      {{nullptr, nullptr, "ru_RU@latin"}, "7"},
-      {{nullptr, nullptr, "de_DE.UTF-8"}, nullptr},
-      {{nullptr, nullptr, "C"}, nullptr},
-      {{nullptr, nullptr, "ru"}, nullptr},
-      {{nullptr, nullptr, "ru_RUS"}, nullptr},
-      {{nullptr, nullptr, nullptr}, nullptr},
+      {{nullptr, nullptr, "ru_RU.UTF-8"}, true},
+      {{nullptr, nullptr, "kk_KZ"}, true},
+      {{nullptr, nullptr, "ru_RU@latin"}, true},
+      {{nullptr, nullptr, "de_DE.UTF-8"}, false},
+      {{nullptr, nullptr, "C"}, false},
+      {{nullptr, nullptr, "ru"}, false},
+      {{nullptr, nullptr, "ru_RUS"}, false},
+      {{nullptr, nullptr, nullptr}, false},
       // LC_ALL before LC_MESSAGES before LANG; an empty variable does not count.
-      {{"ru_RU.UTF-8", "en_US.UTF-8", "de_DE.UTF-8"}, "7"},
-      {{nullptr, "de_DE.UTF-8", "ru_RU.UTF-8"}, nullptr},
-      {{"", "", "ru_RU.UTF-8"}, "7"},
-      {{"C", nullptr, "ru_RU.UTF-8"}, nullptr},
+      {{"ru_RU.UTF-8", "en_US.UTF-8", "de_DE.UTF-8"}, true},
+      {{nullptr, "de_DE.UTF-8", "ru_RU.UTF-8"}, false},
+      {{"", "", "ru_RU.UTF-8"}, true},
+      {{"C", nullptr, "ru_RU.UTF-8"}, false},
   };
   for (const Case& c : cases) {
     for (int i = 0; i < 3; ++i)
       c.values[i] != nullptr ? setenv(variables[i], c.values[i], 1) : unsetenv(variables[i]);
-    char code[34];
-    memset(code, '#', sizeof code);
-    EXPECT_EQ(PlatformCountryCode(code, sizeof code), c.code != nullptr)
-        << testing::PrintToString(c.values);
-    // What the code does not take is zero: the program reads two bytes of it.
-    const std::string expected = c.code != nullptr ? c.code : "";
-    EXPECT_EQ(std::string(code, sizeof code), expected + std::string(34 - expected.size(), 0))
-        << testing::PrintToString(c.values);
+    EXPECT_EQ(PlatformUserReadsRussian(), c.russian) << testing::PrintToString(c.values);
   }
   setenv("LC_ALL", "C.UTF-8", 1);  // as the tests' start set it, for the tests after
 }

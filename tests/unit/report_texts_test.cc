@@ -49,20 +49,12 @@ TEST(ReportTables, LatinLettersInRussianTextsOnlyWhereNoted) {
 
 class ReportLineTest : public FakeDoorTest {};
 
-TEST_F(ReportLineTest, FirstCharacterOfTheCountryCodeChoosesTheLanguage) {
-  const struct {
-    const char* country;  // "": the system names none
-    uint16_t code;
-  } cases[] = {
-      {"7", 7}, {"70", 7}, {"49", 4}, {"1", 1}, {"380", 3}, {"", 0},
-  };
-  for (const auto& c : cases) {
-    FakePlatform.countryCode = c.country;
-    EXPECT_EQ(ReadCountryCode(), c.code) << c.country;
+TEST_F(ReportLineTest, TheUsersLanguageChoosesEveryTable) {
+  for (bool russian : {true, false, true}) {
+    FakePlatform.readsRussian = russian;
     SelectLanguage();
-    const bool russian = c.code == 7;
-    EXPECT_EQ(MessageLanguage.startupText, russian ? 0 : 3) << c.country;
-    EXPECT_EQ(ReportOffsets.label, russian ? 0 : kLabelCount) << c.country;
+    EXPECT_EQ(MessageLanguage.startupText, russian ? 0 : 3) << russian;
+    EXPECT_EQ(ReportOffsets.label, russian ? 0 : kLabelCount) << russian;
   }
 }
 

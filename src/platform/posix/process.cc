@@ -1,4 +1,4 @@
-// Process services: start-up, the command line, the user's country, the last error and
+// Process services: start-up, the command line, the user's language, the last error and
 // the end of the process.
 #include <errno.h>
 #include <fcntl.h>
@@ -87,14 +87,13 @@ NameRange FileNameIn(char* arguments, const char* joint) {
   return name;
 }
 
-// The calling code of the territory a locale names ("ru_RU.UTF-8" names RU): "7" for the
-// territories whose calling code is 7, nullptr for any other and for none.
-const char* CallingCodeOf(const char* locale) {
+// Whether a locale ("ru_RU.UTF-8" names RU) names a territory whose calling code is 7,
+// Russia or Kazakhstan, as a Russian Windows has the country code 7.
+bool NamesTerritoryOfSeven(const char* locale) {
   const char* underscore = locale != nullptr ? strchr(locale, '_') : nullptr;
-  if (underscore == nullptr || strcspn(underscore + 1, ".@") != 2) return nullptr;
+  if (underscore == nullptr || strcspn(underscore + 1, ".@") != 2) return false;
   const char* territory = underscore + 1;
-  const bool seven = strncasecmp(territory, "RU", 2) == 0 || strncasecmp(territory, "KZ", 2) == 0;
-  return seven ? "7" : nullptr;
+  return strncasecmp(territory, "RU", 2) == 0 || strncasecmp(territory, "KZ", 2) == 0;
 }
 
 }  // namespace
@@ -118,12 +117,8 @@ void PlatformSetLastError(PlatformError error) {
   lastError = error;
 }
 
-bool PlatformCountryCode(char* out, uint32_t size) {
-  memset(out, 0, size);
-  const char* code = CallingCodeOf(UserLocaleName(LC_MESSAGES));
-  if (code == nullptr || strlen(code) >= size) return false;
-  strcpy(out, code);
-  return true;
+bool PlatformUserReadsRussian() {
+  return NamesTerritoryOfSeven(UserLocaleName(LC_MESSAGES));
 }
 
 void PlatformStart(int argc, char** argv) {

@@ -1,4 +1,4 @@
-// Process services on Windows: the command line, the user's country, the last error and
+// Process services on Windows: the command line, the user's language, the last error and
 // the end of the process, also at the console's Ctrl+C, Ctrl+Break and close.
 #include "platform/win32/win32.h"
 
@@ -76,21 +76,23 @@ const char* PlatformCommandLine() {
   return GetCommandLineA();
 }
 
-bool PlatformCountryCode(char* out, uint32_t size) {
-  for (uint32_t i = 0; i < size; ++i)
-    out[i] = 0;
+bool PlatformUserReadsRussian() {
+  // The user's country code, as the registry keeps it: text such as "7" or "49".
+  char code[34] = {};
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\International", 0, KEY_QUERY_VALUE, &key) !=
       ERROR_SUCCESS) {
     return false;
   }
   // One byte short of the buffer, so that the value always ends within it.
-  DWORD bytes = size - 1;
+  DWORD bytes = sizeof code - 1;
   DWORD type;  // not looked at
   const LSTATUS status =
-      RegQueryValueExA(key, "iCountry", nullptr, &type, reinterpret_cast<BYTE*>(out), &bytes);
+      RegQueryValueExA(key, "iCountry", nullptr, &type, reinterpret_cast<BYTE*>(code), &bytes);
   RegCloseKey(key);
-  return status == ERROR_SUCCESS;
+  // Russia's calling code is 7. Only the first character counts, its bits 4 and 5
+  // cleared ("7" and "70" are Russian, "49" is not).
+  return status == ERROR_SUCCESS && (static_cast<uint8_t>(code[0]) & 0xCF) == 7;
 }
 
 PlatformError PlatformLastError() {
