@@ -1,11 +1,12 @@
 // The one door to the operating system, in the program's own terms.
 //
-// These are the services the program asks of the system. platform/win32/ implements each
-// with the Win32 calls of a Windows console program; platform/posix/ implements each with
-// POSIX and iconv, as a Windows installation whose ANSI code page is 1251 and whose console
-// code page is 866 would behave for the program. Nothing outside platform/ knows which
-// system it runs on. Texts cross the door in code page 1251 (names, the command line,
-// system messages) or 866 (console text), as the program keeps them.
+// These are the services the program asks of the system, each implemented once in
+// platform/win32/ with the Win32 calls of a console program and once in platform/posix/
+// with POSIX and iconv. Nothing outside platform/ knows which system it runs on. The
+// program keeps its texts in two code pages: what it shows on the console in 866, which
+// each side turns into what the console there shows, and what it takes from the system
+// (the command line, file names, system messages) in 1251, which the POSIX side converts
+// from the user's charset.
 #pragma once
 
 #include <stdint.h>
