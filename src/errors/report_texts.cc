@@ -136,20 +136,21 @@ const char* const kRecommendationTexts[2 * kRecommendationCount] = {
 };
 
 // Pelcor's own errors say what the text is and what would convert it; the line of an
-// interrupted conversion goes to standard error, with the byte count in place of %s.
+// interrupted conversion goes to standard error, with the file's name and the byte count
+// in place of its two %s.
 const char* const kOwnTexts[2 * kOwnTextCount] = {
     // Russian
     Ru<u8"текст уже в кодовой странице 866; /866 перекодирует его в 1251">,
     Ru<u8"текст уже в кодовой странице 1251; /1251 перекодирует его в 866">,
     Ru<u8"текст в UTF-8, а не в кодовой странице 1251">,
     Ru<u8"текст в UTF-8, а не в кодовой странице 866">,
-    Ru<u8"pelcor: прервано; от начала файла перекодировано %s байт">,
+    Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт">,
     // English
     "the text is in code page 866 already; /866 converts it to 1251",
     "the text is in code page 1251 already; /1251 converts it to 866",
     "the text is in UTF-8, not in code page 1251",
     "the text is in UTF-8, not in code page 866",
-    "pelcor: interrupted; %s bytes from the start of the file are converted",
+    "pelcor: %s: interrupted; %s bytes from the start of the file are converted",
 };
 
 ReportTableOffsets ReportOffsets;

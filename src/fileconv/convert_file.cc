@@ -5,7 +5,6 @@
 #include "errors/report_texts.h"
 #include "fileconv/code_page_guard.h"
 #include "platform/platform.h"
-#include "text/strings.h"
 
 namespace {
 
@@ -146,8 +145,9 @@ void ConvertSpans(PlatformHandle file, const FormatSlot* arguments) {
   }
 }
 
-// Says on standard error how far the conversion got, in the report's language.
-void SayHowFarInterrupted() {
+// Says on standard error which file and how far the conversion got, in the report's
+// language.
+void SayHowFarInterrupted(const char* shownName) {
   char digits[24];
   char* p = digits + sizeof digits - 1;
   *p = 0;
@@ -156,10 +156,11 @@ void SayHowFarInterrupted() {
     *--p = static_cast<char>('0' + value % 10);
     value /= 10;
   } while (value != 0);
-  FormatSlot count[1];
-  count[0].text = p;
-  char line[128];
-  FormatMessageTextMax(line, sizeof line, OwnText(kOwnTextInterrupted), count);
+  FormatSlot slots[2];
+  slots[0].text = shownName;
+  slots[1].text = p;
+  char line[kActionTextSize + 128];
+  FormatMessageTextMax(line, sizeof line, OwnText(kOwnTextInterrupted), slots);
   PlatformWriteErrorLine(line);
 }
 
@@ -172,13 +173,12 @@ PlatformHandle RefuseCutName() {
 
 }  // namespace
 
-bool ConvertFileInPlace(const char* name, NameState state) {
+bool ConvertFileInPlace(PlatformName name, NameState state) {
   AllDone = true;
-  // The name comes in the ANSI code page and the reports go to the console: they show a
-  // copy in the console's code page, as long as an action text can hold.
+  // The reports show the name in the console's code page, as much as an action text
+  // can hold.
   char shown[kActionTextSize];
-  StrCopyMax(shown, name, sizeof shown - 1);
-  PlatformToConsoleCodePage(shown, shown);
+  PlatformShowName(name, shown, sizeof shown);
   // The action texts show the name through this list for as long as the call lasts.
   FormatSlot arguments[1];
   arguments[0].text = shown;
@@ -209,7 +209,7 @@ bool ConvertFileInPlace(const char* name, NameState state) {
     // Interrupted: the file is closed with the blocks written so far; the process ends
     // as the request would have ended it.
     if (PlatformInterrupted()) {
-      SayHowFarInterrupted();
+      SayHowFarInterrupted(shown);
       PlatformEndInterrupted();
     }
     PlatformEndInterruptible();

@@ -3,6 +3,8 @@
 
 #include <stdint.h>
 
+#include "platform/platform.h"
+
 /// The size of a block: the unit of every report, answer and conversion call.
 inline constexpr uint32_t kBlockSize = 1024;
 
@@ -13,15 +15,15 @@ inline constexpr uint32_t kSpanBlocks = 256;
 /// Whether a file name is all there is of it, or only its beginning.
 enum NameState { kNameWhole = 0, kNameCut };
 
-/// Converts the named file (code page 1251 bytes) in place, without a temporary file;
+/// Converts the named file in place, without a temporary file;
 /// its length never changes. Every failed open, read or write is reported, block by
 /// block, and the operator's answer obeyed: Repeat tries the call again, Ignore goes on
 /// as if it had succeeded, Abort stops, leaving the blocks written so far converted.
-/// The reports show the name in the console's code page. A name that is kNameCut opens
+/// The reports show the name as the door renders it. A name that is kNameCut opens
 /// nothing: its open fails with the system's "file name too long". Before the first
 /// write the text is judged (CodePageAgrees): a refusal is reported the same way, and its
 /// Abort is an Abort like any other. A request to end the process during the conversion
 /// ends it here, once the block in hand is written and the file closed, with a line on
 /// standard error. Returns true when the file was converted whole: false after an Abort,
 /// a failure answered Ignore or a failed close.
-bool ConvertFileInPlace(const char* name, NameState state = kNameWhole);
+bool ConvertFileInPlace(PlatformName name, NameState state = kNameWhole);

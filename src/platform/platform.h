@@ -5,8 +5,8 @@
 // with POSIX and iconv. Nothing outside platform/ knows which system it runs on. The
 // program keeps its texts in two code pages: what it shows on the console in 866, which
 // each side turns into what the console there shows, and what it takes from the system
-// (the command line, file names, system messages) in 1251, which the POSIX side converts
-// from the user's charset.
+// (system messages) in 1251, which the POSIX side converts from the user's charset. File
+// names cross the door as the system spells them, and are shown in 866.
 #pragma once
 
 #include <stdint.h>
@@ -48,9 +48,36 @@ bool PlatformInterrupted();
 /// was found.
 [[noreturn]] void PlatformEndInterrupted();
 
-/// The whole command line, program name first, as code page 1251 text. Lives as long as
-/// the process.
+// ---- The command and the names it gives ----
+
+/// A file name as the system spells it, handed out by the door and opaque to the
+/// program: bytes on POSIX, UTF-16 text on Windows. It lives as long as the process.
+struct PlatformName {
+  const void* text;
+  uint32_t length;  // in the system's own units
+};
+
+/// The arguments after the program name, terminated bytes as the system gave them, where
+/// the system hands them over one by one (POSIX), their count in *count; nullptr where
+/// it hands over one command line (Windows).
+const char* const* PlatformArguments(uint32_t* count);
+
+/// Argument index of PlatformArguments as a file name.
+PlatformName PlatformArgumentName(uint32_t index);
+
+/// The whole command line, program name first, where the system hands over one (Windows),
+/// one byte per character: an ASCII character as itself, any other as 0x98, which code
+/// page 1251 leaves unassigned. Each position is that of its character in the system's
+/// own line. nullptr where the system hands over arguments (POSIX).
 const char* PlatformCommandLine();
+
+/// The file name that the characters [begin, end) of the command line spell.
+PlatformName PlatformCommandLineName(uint32_t begin, uint32_t end);
+
+/// The name as a report shows it: code page 866 text into out (size bytes, at least 1),
+/// terminated and cut to fit. A character that code page 866 lacks, or a control
+/// character, shows as a question mark.
+void PlatformShowName(PlatformName name, char* out, uint32_t size);
 
 /// Whether the user reads Russian, by the system's language settings: the program's
 /// texts are then Russian, otherwise English.
@@ -85,10 +112,10 @@ void PlatformDiscardKeys(PlatformHandle input);
 
 // ---- Files ----
 
-/// Opens an existing file, named in code page 1251, for reading and writing, shared with
-/// readers only: no second writer can open it while it is open. Returns kNoHandle on
-/// failure, the reason in the last error.
-PlatformHandle PlatformOpenForUpdate(const char* name);
+/// Opens an existing file for reading and writing, shared with readers only: no second
+/// writer can open it while it is open. Returns kNoHandle on failure, the reason in the
+/// last error.
+PlatformHandle PlatformOpenForUpdate(PlatformName name);
 
 /// Reads up to size bytes at offset into buffer; *read receives the bytes read, fewer
 /// than size only at the end of the file (0 at or past it). On failure *read is 0.

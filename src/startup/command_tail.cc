@@ -3,10 +3,9 @@
 #include <stddef.h>
 
 #include "codepage/byte_maps.h"
-#include "platform/platform.h"
 #include "text/strings.h"
 
-bool ExtractCommandTail(const char* commandLine, char* destination) {
+bool ExtractCommandTail(const char* commandLine, char* destination, uint32_t* start) {
   const char* p = commandLine;
   if (*p == '"') {
     // Skip the quoted program name with its closing quote, looking no further than the
@@ -24,38 +23,39 @@ bool ExtractCommandTail(const char* commandLine, char* destination) {
     ++p;
   while (IsBlank(*p))
     ++p;
+  if (start != nullptr) *start = static_cast<uint32_t>(p - commandLine);
   StrCopyMax(destination, p, kTailLimit);
   // Blanks past the limit are trimmed anyway; anything else would be lost.
   return *StrSkipChar(p + StrLength(destination), ' ') == 0;
 }
 
-bool GetCommandTail(char* destination) {
-  return ExtractCommandTail(PlatformCommandLine(), destination);
-}
-
-void ParseSwitch(char* tail) {
-  char* found = StrFindWordStart(tail, "/866");
+TailRange ParseSwitch(const char* tail) {
+  // The search only reads the tail.
+  const char* found = StrFindWordStart(const_cast<char*>(tail), "/866");
   if (found != nullptr) {
     ByteConverter = MapCp866ToCp1251;
   } else {
-    found = StrFindWordStart(tail, "/1251");
+    found = StrFindWordStart(const_cast<char*>(tail), "/1251");
     ByteConverter = MapCp1251ToCp866;
   }
-  // A switch at the very first byte has no byte before it to cut; the tail then names a
-  // file called /866 or /1251.
-  if (found != nullptr && found != tail) found[-1] = 0;
+  // The name ends at the byte before the switch. A switch at the very first byte has no
+  // byte before it; the tail then names a file called /866 or /1251.
+  const uint32_t length = StrLength(tail);
+  if (found == nullptr || found == tail) return {0, length};
+  return {0, static_cast<uint32_t>(found - tail) - 1};
 }
 
-void TakeFileName(char* tail) {
-  ParseSwitch(tail);
-  StrTrimRightChar(tail, ' ');
+TailRange TakeFileName(const char* tail) {
+  TailRange name = ParseSwitch(tail);
+  while (name.end > name.begin && tail[name.end - 1] == ' ')
+    --name.end;
   // Windows names hold no double quote, so enclosing ones are the shell's or the user's
   // way of keeping a name with spaces together.
-  const uint32_t length = StrLength(tail);
-  if (length >= 2 && tail[0] == '"' && tail[length - 1] == '"') {
-    tail[length - 1] = 0;
-    StrCopy(tail, tail + 1);
+  if (name.end - name.begin >= 2 && tail[name.begin] == '"' && tail[name.end - 1] == '"') {
+    ++name.begin;
+    --name.end;
   }
+  return name;
 }
 
 TailRequest RequestOfTail(const char* tail) {
@@ -71,7 +71,7 @@ TailRequest RequestOfTail(const char* tail) {
     ++begin;
   while (end > begin && end[-1] == ' ')
     --end;
-  if (begin == end) return kTailHelp;
+  if (begin == end) return kTailNoName;
   char word[16];
   if (end - begin >= static_cast<ptrdiff_t>(sizeof word)) return kTailFile;
   StrCopyMax(word, begin, static_cast<uint16_t>(end - begin));

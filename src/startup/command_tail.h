@@ -12,29 +12,35 @@ inline constexpr uint16_t kTailLimit = kNameLimit + 64;
 /// The most bytes examined for the closing quote of a quoted program name.
 inline constexpr uint32_t kQuoteScanLimit = 512;
 
-/// Fills destination (kTailLimit + 1 bytes) with the command line less the program name,
-/// terminated. Returns false when the tail is longer than kTailLimit bytes (blanks at
-/// its end not counted): destination then holds its first kTailLimit bytes, which are
-/// never to be taken for a file name.
-bool GetCommandTail(char* destination);
+/// Copies the command line less the program name and the blanks after it to destination
+/// (kTailLimit + 1 bytes), terminated; *start, when asked for, receives the position in
+/// the command line where the tail begins, so that a position in the tail plus *start is
+/// the same byte of the command line. Returns false when the tail is longer than
+/// kTailLimit bytes (blanks at its end not counted): destination then holds its first
+/// kTailLimit bytes, which are never to be taken for a file name.
+bool ExtractCommandTail(const char* commandLine, char* destination, uint32_t* start = nullptr);
 
-/// Skips the program name at the start of a command line as GetCommandTail does and
-/// copies the rest to destination, with the same result.
-bool ExtractCommandTail(const char* commandLine, char* destination);
+/// A part [begin, end) of a tail, as positions in it.
+struct TailRange {
+  uint32_t begin;
+  uint32_t end;
+};
 
-/// Chooses ByteConverter from the switch in the tail and cuts the switch, and the byte
-/// before it, off the tail: "/866" converts from 866 to 1251, "/1251" or no switch from
-/// 1251 to 866. A switch counts only at the start of the tail or right after a space.
-void ParseSwitch(char* tail);
+/// Chooses ByteConverter from the switch in the tail and gives the part of the tail
+/// before the switch less the byte before it: "/866" converts from 866 to 1251, "/1251"
+/// or no switch from 1251 to 866. A switch counts only at the start of the tail or right
+/// after a space.
+TailRange ParseSwitch(const char* tail);
 
-/// Leaves the file name in a trimmed, usable tail: cuts the switch off (ParseSwitch), then
-/// the spaces before it, then the double quotes that enclose the whole name.
-void TakeFileName(char* tail);
+/// The file name in a trimmed, usable tail: the part before the switch (ParseSwitch), less
+/// the spaces at its end, then less the double quotes that enclose it whole.
+TailRange TakeFileName(const char* tail);
 
 /// What a tail that is a request of its own asks for.
-enum TailRequest { kTailFile = 0, kTailHelp, kTailVersion };
+enum TailRequest { kTailFile = 0, kTailNoName, kTailHelp, kTailVersion };
 
-/// kTailHelp for a trimmed tail that is empty or exactly "/?", "-h" or "--help",
-/// kTailVersion for "--version", otherwise kTailFile; the same inside double quotes that
-/// enclose the whole tail, with spaces around the word, or spaces alone, inside them.
+/// kTailNoName for a trimmed tail that is empty, kTailHelp for exactly "/?", "-h" or
+/// "--help", kTailVersion for "--version", otherwise kTailFile; the same inside double
+/// quotes that enclose the whole tail, with spaces around the word, or spaces alone,
+/// inside them.
 TailRequest RequestOfTail(const char* tail);

@@ -1,8 +1,10 @@
 #include "startup/tool_main.h"
 
+#include "codepage/byte_maps.h"
 #include "codepage/cp866_literal.h"
 #include "errors/console_output.h"
 #include "fileconv/convert_file.h"
+#include "platform/platform.h"
 #include "startup/command_tail.h"
 #include "startup/language.h"
 #include "text/strings.h"
@@ -35,31 +37,121 @@ void WriteUsage() {
   WriteLineEnd();
 }
 
-}  // namespace
-
-int ToolMain() {
-  char tail[kTailLimit + 1];
-  const bool whole = GetCommandTail(tail);
-  StrTrimChar(tail, ' ');
-  SelectLanguage();
-
+void WriteBanner() {
   WriteText(StartupText(kBanner));
   WriteText("\n\r");  // the banner's own line end, LF before CR
+}
+
+// What one argument is, read as the words before "--" are read, or as a name after it.
+enum ArgumentKind {
+  kArgumentName,
+  kArgumentWordsEnd,
+  kArgumentSwitch,
+  kArgumentHelp,
+  kArgumentVersion
+};
+
+ArgumentKind KindOf(const char* argument, bool wordsEnded) {
+  if (wordsEnded) return kArgumentName;
+  if (StrCompare(argument, "--") == 0) return kArgumentWordsEnd;
+  if (StrCompare(argument, "/866") == 0 || StrCompare(argument, "/1251") == 0) {
+    return kArgumentSwitch;
+  }
+  if (StrCompare(argument, "--help") == 0 || StrCompare(argument, "-h") == 0 ||
+      StrCompare(argument, "/?") == 0) {
+    return kArgumentHelp;
+  }
+  return StrCompare(argument, "--version") == 0 ? kArgumentVersion : kArgumentName;
+}
+
+// The arguments, where the system hands them over one by one: the words, then each name
+// converted in turn, each with its own guard, reports and answers; an Abort leaves that
+// file and the run goes on with the next. 0 when every file was converted whole.
+int RunArguments(const char* const* arguments, uint32_t count) {
+  bool wordsEnded = false;
+  bool help = false;
+  bool version = false;
+  const char* chosen = nullptr;  // the switch
+  bool twoSwitches = false;
+  uint32_t names = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    switch (KindOf(arguments[i], wordsEnded)) {
+      case kArgumentWordsEnd:
+        wordsEnded = true;
+        break;
+      case kArgumentSwitch:
+        twoSwitches |= chosen != nullptr && StrCompare(chosen, arguments[i]) != 0;
+        chosen = arguments[i];
+        break;
+      case kArgumentHelp:
+        help = true;
+        break;
+      case kArgumentVersion:
+        version = true;
+        break;
+      case kArgumentName:
+        ++names;
+        break;
+    }
+  }
+  WriteBanner();
+  if (help || (!version && (names == 0 || twoSwitches))) {
+    WriteUsage();
+    return help ? 0 : 2;
+  }
+  if (version) return 0;
+
+  const bool from866 = chosen != nullptr && StrCompare(chosen, "/866") == 0;
+  ByteConverter = from866 ? MapCp866ToCp1251 : MapCp1251ToCp866;
+  bool allWhole = true;
+  wordsEnded = false;
+  for (uint32_t i = 0; i < count; ++i) {
+    const ArgumentKind kind = KindOf(arguments[i], wordsEnded);
+    wordsEnded |= kind == kArgumentWordsEnd;
+    if (kind == kArgumentName) allWhole &= ConvertFileInPlace(PlatformArgumentName(i));
+  }
+  return allWhole ? 0 : 1;
+}
+
+// One command line, where the system hands over one: the tail rules find the one name
+// and the switch.
+int RunCommandTail(const char* commandLine) {
+  char tail[kTailLimit + 1];
+  uint32_t start = 0;
+  const bool whole = ExtractCommandTail(commandLine, tail, &start);
+  StrTrimRightChar(tail, ' ');  // the blanks before it are skipped already
+  WriteBanner();
 
   // The usage test looks at the whole tail, before the switch is cut off.
   const TailRequest request = RequestOfTail(tail);
   if (request == kTailVersion) return 0;
-  if (StrHasControl(tail) || request == kTailHelp) {
+  if (request == kTailHelp) {
     WriteUsage();
     return 0;
+  }
+  if (StrHasControl(tail) || request == kTailNoName) {
+    WriteUsage();
+    return 2;
   }
 
   if (!whole) {
     // Part of the name is missing: the open is refused and reported, and no file that
     // the cut name might reach is touched.
-    ConvertFileInPlace(tail, kNameCut);
+    ConvertFileInPlace(PlatformCommandLineName(start, start + StrLength(tail)), kNameCut);
     return 1;
   }
-  TakeFileName(tail);
-  return ConvertFileInPlace(tail, kNameWhole) ? 0 : 1;
+  const TailRange name = TakeFileName(tail);
+  const PlatformName named = PlatformCommandLineName(start + name.begin, start + name.end);
+  return ConvertFileInPlace(named) ? 0 : 1;
+}
+
+}  // namespace
+
+int ToolMain() {
+  SelectLanguage();
+  const char* commandLine = PlatformCommandLine();
+  if (commandLine != nullptr) return RunCommandTail(commandLine);
+  uint32_t count = 0;
+  const char* const* arguments = PlatformArguments(&count);
+  return RunArguments(arguments, count);
 }

@@ -8,6 +8,7 @@ enum StartupTextIndex { kBanner = 0, kUsageLabel = 1, kUsageLine = 2 };
 /// English ones.
 extern const char* const kStartupTexts[6];
 
-/// Runs the tool once; returns the exit code: 0 when the file was converted whole or
-/// only the banner, usage or version was asked for, 1 otherwise.
+/// Runs the tool once; returns the exit code: 0 when every file named was converted whole
+/// or only help or the version was asked for, 1 when a file was not, 2 when the command
+/// names no file or two different switches.
 int ToolMain();

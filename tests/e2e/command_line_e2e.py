@@ -1,5 +1,5 @@
-"""The command line as users type it: the named file and no other, paths of any real
-length, names in reports as typed, quoted names and the help forms. Decoys are the
+"""The command line as users type it: the named files and no other, paths of any real
+length, names in reports as typed, names as they are and the help forms. Decoys are the
 files a wrong reading of the command line would reach; they must keep every byte."""
 
 import errno
@@ -67,8 +67,6 @@ class NamedFileOnly(unittest.TestCase):
             (["dir/866x.txt"], "dir/866x.txt", "/1251", ["di"]),
             (["x/866/a.txt", "/866"], "x/866/a.txt", "/866", []),
             (["a.txt/866"], "a.txt/866", "/1251", ["a.tx"]),
-            # An empty argument makes two spaces before the switch.
-            (["a.txt", "", "/866"], "a.txt", "/866", ["a.tx"]),
         ]
         for args, named, switch, decoys in cases:
             with self.subTest(args=args), TempDir() as d:
@@ -122,31 +120,51 @@ class NamedFileOnly(unittest.TestCase):
                 self.assertEqual(read_path(d, [c.encode() for c in cut]), DATA, len(cut))
 
 
-class QuotedNames(unittest.TestCase):
+class ArgumentsAsTheyAre(unittest.TestCase):
 
-    def test_a_name_that_begins_and_ends_with_a_quote_or_a_blank(self):
-        # Windows users quote names with spaces and the tool drops such quotes, and trims
-        # blanks; the shell's arguments still name exactly their file. A switch inside an
-        # argument still cuts the spaces before it off.
-        cases = [(['"q.txt"'], '"q.txt"', "/1251"), (['"q.txt"', "/866"], '"q.txt"', "/866"),
-                 (['"my', 'q.txt"', "/1251"], '"my q.txt"', "/1251"), (['""'], '""', "/1251"),
-                 ([" q.txt", "/866"], " q.txt", "/866"),
-                 (["my q.txt ", "/866"], "my q.txt ", "/866"),
-                 (["", " q.txt ", ""], " q.txt ", "/1251"), ([' "q.txt"'], ' "q.txt"', "/1251"),
-                 ([" q.txt  /866"], " q.txt", "/866"), (["my q.txt  /1251"], "my q.txt", "/1251")]
+    def test_each_argument_names_exactly_its_file(self):
+        # Quotes, blanks, tabs, switch texts and bytes of no charset are the name's own;
+        # after "--" the help words are names too.
+        decoys = [b"q.txt", b"my q.txt", b"a", b"b.txt", b"M?ller.txt", b"--help", b"/866"]
+        cases = [(['"q.txt"'], b'"q.txt"', "/1251"), ([" q.txt", "/866"], b" q.txt", "/866"),
+                 (["/866", "my q.txt ", "/866"], b"my q.txt ", "/866"), (["-h "], b"-h ", "/1251"),
+                 (["a\tb.txt"], b"a\tb.txt", "/1251"), (["Müller.txt"], "Müller.txt".encode(), "/1251"),
+                 ([b"M\xfcller.txt", "/866"], b"M\xfcller.txt", "/866"),
+                 (["--", "--version"], b"--version", "/1251"),
+                 (["/866", "--", "-h"], b"-h", "/866")]
         for args, named, switch in cases:
             with self.subTest(args=args), TempDir() as d:
-                decoys = ["q.txt", "my q.txt", '"q.txt', "q.txt\"", " q.txt", "q.txt ",
-                          "my q.txt "]
                 for name in decoys:
-                    write_file(os.path.join(d, name), DATA)
-                write_file(os.path.join(d, named), DATA)
+                    write_file(os.path.join(d.encode(), name), DATA)
+                write_file(os.path.join(d.encode(), named), DATA)
                 result = run(args, d)
                 self.assertEqual((result.returncode, result.stdout), (0, BANNER))
-                self.assertEqual(read_file(os.path.join(d, named)), expected(DATA, switch))
+                self.assertEqual(read_file(os.path.join(d.encode(), named)), expected(DATA, switch))
                 for name in decoys:
                     if name != named:
-                        self.assertEqual(read_file(os.path.join(d, name)), DATA, name)
+                        self.assertEqual(read_file(os.path.join(d.encode(), name)), DATA, name)
+
+    def test_several_files_go_on_after_one_that_fails(self):
+        # A refused file, a missing one and an empty name: each is reported and left, with
+        # Abort as no key comes; every good file is converted, and the status says 1.
+        refused = "Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n".encode("cp866")
+        with TempDir() as d:
+            for name in ["f1.txt", "f3.txt", "f4.txt"]:
+                write_file(os.path.join(d, name), DATA)
+            write_file(os.path.join(d, "f2.txt"), refused)
+            result = run(["f1.txt", "f2.txt", "gone.txt", "f3.txt", "", "f4.txt"], d)
+            self.assertEqual(result.returncode, 1)
+            self.assertEqual(result.stdout.count(BANNER), 1)
+            self.assertEqual([line for line in result.stdout.split(b"\n") if b"Action" in line],
+                             [b"Action : read from file f2.txt",
+                              b"Action : opening file gone.txt", b"Action : opening file "])
+            for name in ["f1.txt", "f3.txt", "f4.txt"]:
+                self.assertEqual(read_file(os.path.join(d, name)), expected(DATA, "/1251"), name)
+            self.assertEqual(read_file(os.path.join(d, "f2.txt")), refused)
+            # Answered in turn: Ignore converts the refused file, Abort leaves the missing.
+            result = run(["/1251", "f2.txt", "gone.txt"], d, answers=b"ia")
+            self.assertEqual(result.returncode, 1)
+            self.assertEqual(read_file(os.path.join(d, "f2.txt")), expected(refused, "/1251"))
 
 
 def locale_installed(name):
@@ -177,26 +195,30 @@ class NamesInReports(unittest.TestCase):
                 self.assertIn(b"\n" + (label + name).encode(encoding) + b"\n", result.stdout)
                 self.assertEqual(os.listdir(d), [])
 
-    def test_a_character_outside_code_page_1251_shows_as_a_replacement(self):
+    def test_a_character_outside_code_page_866_shows_as_a_replacement(self):
         with TempDir() as d:
             write_file(os.path.join(d, "a?.txt"), DATA)
-            result = run(["a\u4e2d.txt"], d, answers=b"a")
-            self.assertIn(b"\nAction : opening file a?.txt\n", result.stdout)
+            result = run(["a\u4e2d\t.txt"], d, answers=b"a")
+            self.assertIn(b"\nAction : opening file a??.txt\n", result.stdout)
             self.assertEqual(read_file(os.path.join(d, "a?.txt")), DATA)
 
 
 class Help(unittest.TestCase):
 
     def test_help_forms_show_the_usage_and_the_version_the_banner(self):
-        decoys = ["-h", "--help", "--version", "h", "help", "version"]
-        for args, output in [(["/?"], USAGE), (["-h"], USAGE), (["--help"], USAGE),
-                             ([" --help "], USAGE), (["--version"], BANNER),
-                             (["--version "], BANNER), (["   "], USAGE), (["", "  -h"], USAGE)]:
+        # Asked for: status 0. No name, or two different switches: status 2. Neither
+        # touches a file that the arguments name.
+        decoys = ["-h", "--help", "--version", "h", "help", "version", "a.txt"]
+        for args, output, status in [
+                (["/?"], USAGE, 0), (["-h"], USAGE, 0), (["--help"], USAGE, 0),
+                (["a.txt", "--help", "/866"], USAGE, 0), (["--version"], BANNER, 0),
+                (["--version", "a.txt"], BANNER, 0), ([], USAGE, 2), (["/866"], USAGE, 2),
+                (["--"], USAGE, 2), (["a.txt", "/866", "/1251"], USAGE, 2)]:
             with self.subTest(args=args), TempDir() as d:
                 for name in decoys:
                     write_file(os.path.join(d, name), DATA)
                 result = run(args, d)
-                self.assertEqual((result.returncode, result.stdout), (0, output))
+                self.assertEqual((result.returncode, result.stdout), (status, output))
                 for name in decoys:
                     self.assertEqual(read_file(os.path.join(d, name)), DATA, name)
 

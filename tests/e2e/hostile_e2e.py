@@ -160,8 +160,9 @@ class Signals(unittest.TestCase):
             self.skipTest("needs strace, allowed to trace, to slow the writes down")
         data = "Съешь же ещё этих мягких французских булок, да выпей чаю.\n".encode("cp1251")
         data *= 20000  # room for many spans of many blocks
-        said = {"C.UTF-8": "pelcor: interrupted; {} bytes from the start of the file are converted",
-                "ru_RU.UTF-8": "pelcor: прервано; от начала файла перекодировано {} байт"}
+        said = {"C.UTF-8": "pelcor: {}: interrupted; {} bytes from the start of the file are "
+                            "converted",
+                "ru_RU.UTF-8": "pelcor: {}: прервано; от начала файла перекодировано {} байт"}
         for name, lang in (("SIGINT", "C.UTF-8"), ("SIGTERM", "ru_RU.UTF-8"), ("SIGHUP", "C.UTF-8")):
             with self.subTest(signal=name), TempDir() as d:
                 path = write_file(os.path.join(d, "f.txt"), data)
@@ -176,8 +177,8 @@ class Signals(unittest.TestCase):
                 with open(f"/proc/{tracer.pid}/task/{tracer.pid}/children") as children:
                     os.kill(int(children.read().split()[0]), getattr(signal, name))
                 _, errors = tracer.communicate(timeout=60)
-                converted = int(re.search(rb"\d+", errors)[0]) if errors else -1
-                self.assertEqual(errors.decode(), said[lang].format(converted) + "\n")
+                converted = int(re.search(rb"(\d+)\D*$", errors)[1]) if errors else -1
+                self.assertEqual(errors.decode(), said[lang].format(path, converted) + "\n")
                 self.assertTrue(0 < converted < len(data) and converted % 1024 == 0, converted)
                 self.assertEqual(read_file(path),
                                  expected(data[:converted], "/1251") + data[converted:])

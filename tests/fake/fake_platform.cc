@@ -100,8 +100,25 @@ void PlatformEndInterrupted() {
   PlatformExit(130);
 }
 
+const char* const* PlatformArguments(uint32_t* count) {
+  *count = 0;
+  return nullptr;
+}
+
+PlatformName PlatformArgumentName(uint32_t) {
+  return FakeName("");
+}
+
 const char* PlatformCommandLine() {
   return FakePlatform.commandLine.c_str();
+}
+
+PlatformName PlatformCommandLineName(uint32_t begin, uint32_t end) {
+  return {FakePlatform.commandLine.c_str() + begin, end - begin};
+}
+
+PlatformName FakeName(const char* bytes) {
+  return {bytes, static_cast<uint32_t>(strlen(bytes))};
 }
 
 bool PlatformUserReadsRussian() {
@@ -141,7 +158,8 @@ void PlatformDiscardKeys(PlatformHandle input) {
 
 // ---- Files ----
 
-PlatformHandle PlatformOpenForUpdate(const char* name) {
+PlatformHandle PlatformOpenForUpdate(PlatformName opened) {
+  const std::string name(static_cast<const char*>(opened.text), opened.length);
   PlatformError error = 0;
   if (const FakeFault* fault = FaultMet(kFakeOpen, 0, 0)) {
     error = fault->error;
@@ -215,6 +233,12 @@ bool PlatformErrorText(PlatformError number, char* out, uint32_t size) {
   memcpy(out, found->second.data(), length);
   out[length] = 0;
   return true;
+}
+
+void PlatformShowName(PlatformName name, char* out, uint32_t size) {
+  const std::string bytes(static_cast<const char*>(name.text),
+                          name.length < size - 1 ? name.length : size - 1);
+  PlatformToConsoleCodePage(bytes.c_str(), out);
 }
 
 void PlatformToConsoleCodePage(const char* text, char* out) {

@@ -57,7 +57,7 @@ struct FakeFile {
 };
 
 struct FakePlatformRecord {
-  std::map<std::string, std::vector<uint8_t>> files;  // by name, in code page 1251
+  std::map<std::string, std::vector<uint8_t>> files;  // by name: bytes of code page 1251
   std::vector<FakeFile> handles;                      // handle kFakeFirstFile + i is handles[i]
   std::vector<FakeFault> faults;
   std::vector<FakeCallRecord> calls;
@@ -69,7 +69,7 @@ struct FakePlatformRecord {
 
   std::map<PlatformError, std::string> errorTexts;  // code page 1251; none: no text
   PlatformError lastError;
-  std::string commandLine;
+  std::string commandLine;  // names are cut from it as bytes
   bool readsRussian;
 
   bool interruptible;  // inside PlatformBeginInterruptible and PlatformEndInterruptible
@@ -89,3 +89,6 @@ std::string FakeConsoleText();
 
 /// A key typed after the question, for each character.
 void FakePlanKeys(const std::u16string& characters);
+
+/// The fake's name for a file: its bytes, which the reports show as code page 1251.
+PlatformName FakeName(const char* bytes);

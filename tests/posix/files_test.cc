@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,10 @@
 #include "platform/platform.h"
 
 namespace {
+
+PlatformName Named(const std::string& bytes) {
+  return {bytes.c_str(), static_cast<uint32_t>(bytes.size())};
+}
 
 class PosixFilesTest : public ::testing::Test {
  protected:
@@ -52,21 +57,23 @@ TEST_F(PosixFilesTest, OnlyRegularFilesOpenAndOnlyOnce) {
   deep += "/" + std::string(4094 - deep.size() - 1, 'b');
   close(open(deep.c_str(), O_CREAT | O_WRONLY, 0600));
   struct Case {
-    std::string name;  // in code page 1251, within the directory unless absolute
+    std::string name;  // its bytes, within the directory unless absolute
     int error;         // 0: opens
   };
   const Case cases[] = {
       {"data.txt", 0},
-      {"\xF4\xE0\xE9\xEB.txt", 0},  // файл.txt
-      {"held.txt", EBUSY},          // open already: locked against a second open
+      {"файл.txt", 0},
+      {"held.txt", EBUSY},  // open already: locked against a second open
       {"sub", EISDIR},
       {"fifo", ESPIPE},
       {"/dev/null", EMEDIUMTYPE},
       {"missing.txt", ENOENT},
-      // Unassigned in code page 1251: x?.txt is there, and must not be opened instead.
-      {"x\x98.txt", EILSEQ},
+      // Bytes no charset reads: x?.txt is there, and must not be opened instead.
+      {"x\x98.txt", ENOENT},
+      {"x\xFF.txt", ENOENT},
+      {"", ENOENT},
       {std::string(5000, 'a'), ENAMETOOLONG},
-      {deep + "\xE0", ENAMETOOLONG},  // а
+      {deep + "а", ENAMETOOLONG},
   };
   // The lowest free descriptor number: it moves when an open leaks its descriptor.
   const auto lowestFree = [] {
@@ -75,14 +82,14 @@ TEST_F(PosixFilesTest, OnlyRegularFilesOpenAndOnlyOnce) {
     return fd;
   };
   const std::string held = dir_ + "/held.txt";
-  const PlatformHandle holder = PlatformOpenForUpdate(held.c_str());
+  const PlatformHandle holder = PlatformOpenForUpdate(Named(held));
   ASSERT_NE(holder, kNoHandle);
   for (const Case& c : cases) {
-    const std::string name = c.name[0] == '/' ? c.name : dir_ + "/" + c.name;
+    const std::string name = c.name[0] == '/' || c.name.empty() ? c.name : dir_ + "/" + c.name;
     const std::string shown = c.name.substr(c.name.size() > 20 ? c.name.size() - 20 : 0);
     const int lowest = lowestFree();
     PlatformSetLastError(0);
-    const PlatformHandle file = PlatformOpenForUpdate(name.c_str());
+    const PlatformHandle file = PlatformOpenForUpdate(Named(name));
     EXPECT_EQ(file != kNoHandle, c.error == 0) << shown;
     EXPECT_EQ(PlatformLastError(), static_cast<PlatformError>(c.error)) << shown;
     EXPECT_EQ(PlatformClose(file), c.error == 0) << shown;
@@ -90,7 +97,7 @@ TEST_F(PosixFilesTest, OnlyRegularFilesOpenAndOnlyOnce) {
   }
   // The lock goes with the handle.
   EXPECT_TRUE(PlatformClose(holder));
-  EXPECT_TRUE(PlatformClose(PlatformOpenForUpdate(held.c_str())));
+  EXPECT_TRUE(PlatformClose(PlatformOpenForUpdate(Named(held))));
 }
 
 TEST_F(PosixFilesTest, TransfersAreWholeUnlessTheSystemFails) {
@@ -120,7 +127,7 @@ TEST_F(PosixFilesTest, TransfersAreWholeUnlessTheSystemFails) {
   const std::string data(original_.rbegin(), original_.rbegin() + 1024);
   for (const Case& c : cases) {
     Reset();
-    const PlatformHandle file = PlatformOpenForUpdate(Path().c_str());
+    const PlatformHandle file = PlatformOpenForUpdate(Named(Path()));
     ASSERT_NE(file, kNoHandle);
     std::deque<Fault>& plan = PlannedFaults[c.writing ? kCallPwrite : kCallPread];
     plan = c.faults;
@@ -150,6 +157,30 @@ TEST_F(PosixFilesTest, TransfersAreWholeUnlessTheSystemFails) {
     bytes.resize(moved);
     EXPECT_EQ(bytes, expected) << c.what;
     EXPECT_TRUE(PlatformClose(file));
+  }
+}
+
+TEST(PosixNames, ShowInCodePage866AsNearAsItAllows) {
+  struct Case {
+    std::string name;  // the bytes, in UTF-8 where they are valid
+    uint32_t size;     // of the report's buffer
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"файл.txt", 64, "\xE4\xA0\xA9\xAB.txt"},
+      {"Müller.txt", 64, "M?ller.txt"},
+      {"\xFF\xC3.txt", 64, "??.txt"},
+      // Control characters would act on the terminal or break the report's line.
+      {"a\tb\x1B[2J\n\x7F", 64, "a?b?[2J??"},
+      {"ёжик", 4, "\xF1\xA6\xA8"},
+      {"", 1, ""},
+  };
+  for (const Case& c : cases) {
+    char out[65];
+    memset(out, '#', sizeof out);
+    PlatformShowName(Named(c.name), out, c.size);
+    EXPECT_STREQ(out, c.shown) << c.name;
+    EXPECT_EQ(out[c.size], '#') << "written past the buffer: " << c.name;
   }
 }
 

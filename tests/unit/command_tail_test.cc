@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 
@@ -43,8 +44,14 @@ TEST(CommandTail, DropsTheProgramName) {
       // The first word is the program's, whatever it looks like.
       {"/866 a.txt", "a.txt"},
   };
-  for (const Case& c : cases)
+  for (const Case& c : cases) {
     EXPECT_EQ(TailOf(c.commandLine), c.tail) << "command line '" << c.commandLine << "'";
+    // The tail starts where its bytes stand in the line.
+    char tail[kTailLimit + 1];
+    uint32_t start = 0;
+    ExtractCommandTail(c.commandLine, tail, &start);
+    EXPECT_EQ(std::string(c.commandLine).substr(start), c.tail) << c.commandLine;
+  }
 }
 
 TEST(CommandTail, ALongerTailIsCutAndSaysSo) {
@@ -74,6 +81,12 @@ TEST(CommandTail, ClosingQuoteIsLookedForIn512BytesAtMost) {
   // An unclosed name stops the scan after 512 bytes; the unquoted skip takes the rest of
   // its letters.
   EXPECT_EQ(TailOf("\"" + std::string(600, 'x') + " a.txt"), "a.txt");
+}
+
+std::string Cut(const char* tail, TailRange range) {
+  EXPECT_LE(range.begin, range.end);
+  EXPECT_LE(range.end, strlen(tail));
+  return std::string(tail + range.begin, tail + range.end);
 }
 
 // A map that neither switch selects, to see that ParseSwitch always sets one.
@@ -115,8 +128,9 @@ TEST(ParseSwitch, ChoosesTheMapAndCutsTheSwitchOff) {
     char tail[kTailLimit + 1];
     snprintf(tail, sizeof tail, "%s", c.tail);
     ByteConverter = Unselected;
-    ParseSwitch(tail);
-    EXPECT_STREQ(tail, c.name) << "tail '" << c.tail << "'";
+    const TailRange name = ParseSwitch(tail);
+    EXPECT_EQ(Cut(tail, name), c.name) << "tail '" << c.tail << "'";
+    EXPECT_STREQ(tail, c.tail) << "the tail itself stays as it is";
     EXPECT_EQ(ByteConverter, c.map) << "tail '" << c.tail << "'";
   }
   ByteConverter = saved;
@@ -143,8 +157,7 @@ TEST(TakeFileName, DropsTheQuotesThatEncloseTheName) {
   for (const Case& c : cases) {
     char tail[kTailLimit + 1];
     snprintf(tail, sizeof tail, "%s", c.tail);
-    TakeFileName(tail);
-    EXPECT_STREQ(tail, c.name) << "tail '" << c.tail << "'";
+    EXPECT_EQ(Cut(tail, TakeFileName(tail)), c.name) << "tail '" << c.tail << "'";
   }
   ByteConverter = saved;
 }
@@ -155,14 +168,14 @@ TEST(RequestOfTail, SeesThroughEnclosingQuotesAndSpaces) {
     TailRequest request;
   };
   const Case cases[] = {
-      {"", kTailHelp},
+      {"", kTailNoName},
       {"/?", kTailHelp},
       {"-h", kTailHelp},
       {"--help", kTailHelp},
       {"--version", kTailVersion},
       // A name kept whole in quotes: spaces alone, or around a word, are no name.
-      {"\"   \"", kTailHelp},
-      {"\"\"", kTailHelp},
+      {"\"   \"", kTailNoName},
+      {"\"\"", kTailNoName},
       {"\" --help \"", kTailHelp},
       {"\"--version \"", kTailVersion},
       // One pair of quotes goes; quotes of the name's own stay.

@@ -238,7 +238,7 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
     FakePlatform.files[kName] = original;
     FakePlatform.faults = row.faults;
     FakePlanKeys(row.keys);
-    EXPECT_EQ(ConvertFileInPlace(kName, row.state), row.whole) << row.what;
+    EXPECT_EQ(ConvertFileInPlace(FakeName(kName), row.state), row.whole) << row.what;
 
     EXPECT_EQ(Trace(), row.trace) << row.what;
     std::vector<uint8_t> expected = original;
@@ -260,10 +260,10 @@ TEST_F(ConvertFileTest, ReportsTheSystemsErrorForTheFile) {
   // A missing file, and a cut name with the error of a name too long.
   FakePlatform.errorTexts[kFakeNoSuchFile] = "No such file.\r\n";
   FakePlanKeys(u"a");
-  ConvertFileInPlace("gone.txt");
+  ConvertFileInPlace(FakeName("gone.txt"));
   EXPECT_NE(FakeConsoleText().find("Error : no such file\r\n"), std::string::npos);
   FakePlanKeys(u"a");
-  ConvertFileInPlace(kName, kNameCut);
+  ConvertFileInPlace(FakeName(kName), kNameCut);
   EXPECT_EQ(ErrorContext.errorNumber, kErrorNameTooLong);
 }
 

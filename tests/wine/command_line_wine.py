@@ -1,5 +1,6 @@
 """Pelcor.exe started from cmd the ways Windows users start programs: by a relative path,
-by a path with a drive, renamed, with quoted names; and a Cyrillic name in the report.
+by a path with a drive, renamed, with quoted names; names in any script, and in the
+report as code page 866 shows them.
 
 Each run takes place on drive P:, which maps a temporary folder. The decoys are the files
 a program path mistaken for the file name would reach: the root's Pelcor.exe for
@@ -103,6 +104,27 @@ class CyrillicNameInTheReport(unittest.TestCase):
             self.assertIn("При выполнении операции : открытие файла нет_файла.txt", lines)
             self.assertEqual(lines[0], RUSSIAN[0])
             self.assertEqual(os.listdir(folder), [])
+
+    def test_any_name_converts_where_the_ansi_code_page_is_not_1251(self):
+        # The English prefix's ANSI code page is a Western one: the wide command line
+        # still names each file, and the report shows what code page 866 can.
+        wine_run.set_country("en", None)
+        with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
+            for name in ["файл.txt", "αρχείο.txt", "文件 ё.txt"]:
+                with self.subTest(name=name):
+                    write(os.path.join(folder, name), DATA)
+                    self.assertEqual(wine_run.run_pelcor_redirected("en", [name, "/866"], folder),
+                                     (0, b""))
+                    self.assertEqual(read(os.path.join(folder, name)),
+                                     wine_run.converted(DATA, "/866"))
+            for name, seen in [("нет_файла.txt", "нет_файла.txt"), ("无.txt", "?.txt")]:
+                with self.subTest(name=name):
+                    console = wine_run.Console("en", [name], cwd=folder)
+                    console.expect(PROMPT)
+                    console.answer("a", None)
+                    lines, status = console.finish()
+                    self.assertIn("Action : opening file " + seen, lines)
+                    self.assertEqual(status, 1)
 
 
 if __name__ == "__main__":

@@ -107,11 +107,11 @@ const char* UserCharsetName() {
 }
 
 void RequireConversions() {
-  // Every pair that some service converts between: the command line, console text,
-  // file names, the system's messages, names in reports and keys.
+  // Every pair that some service converts between: console text, names in reports,
+  // the system's messages and keys.
   const Charset pairs[][2] = {
-      {kCharsetAnsi, kCharsetUser},     {kCharsetUser, kCharsetOem}, {kCharsetUser, kCharsetAnsi},
-      {kCharsetAnsi, kCharsetMessages}, {kCharsetOem, kCharsetAnsi}, {kCharsetUtf32, kCharsetUser},
+      {kCharsetUser, kCharsetOem}, {kCharsetOem, kCharsetUser},   {kCharsetAnsi, kCharsetMessages},
+      {kCharsetOem, kCharsetAnsi}, {kCharsetUtf32, kCharsetUser},
   };
   for (const auto& pair : pairs) {
     if (Converter(pair[0], pair[1]) != reinterpret_cast<iconv_t>(-1)) continue;

@@ -1,5 +1,5 @@
-// Files: existing regular files opened for update, locked for the whole run, with whole
-// transfers at 64-bit offsets.
+// Files: existing regular files, named by their bytes, opened for update, locked for the
+// whole run, with whole transfers at 64-bit offsets; and names as reports show them.
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
@@ -10,23 +10,6 @@
 #include "platform/posix/posix.h"
 
 namespace {
-
-// The name in the user's charset, or the error that stops the open. A character that
-// the charset cannot hold, or a byte that code page 1251 leaves unassigned (it stands for
-// a character of the command line that the code page could not hold), fails it: a name
-// is never bent into the name of another file. out has room for kPathBytes bytes and a
-// character more, so that a name cut short by it is always seen to be too long.
-constexpr size_t kPathBytes = 4096;
-constexpr size_t kCharacterBytes = 4;
-
-int NativeName(const char* name, char (&out)[kPathBytes + kCharacterBytes]) {
-  size_t replaced = 0;
-  const size_t n = ConvertCharset(kCharsetUser, kCharsetAnsi, name, strlen(name), out,
-                                  sizeof out - 1, "?", 1, &replaced);
-  out[n] = 0;
-  if (replaced != 0) return EILSEQ;
-  return n < kPathBytes - 1 ? 0 : ENAMETOOLONG;
-}
 
 // What a failed open of a file that is not a regular one tells: such a file cannot be
 // rewritten in place, and opening a device may already act on it.
@@ -102,13 +85,14 @@ bool Addressable(uint64_t offset, uint32_t size) {
 
 }  // namespace
 
-PlatformHandle PlatformOpenForUpdate(const char* name) {
-  char path[kPathBytes + kCharacterBytes];
-  int error = NativeName(name, path);
+PlatformHandle PlatformOpenForUpdate(PlatformName name) {
+  // The name is an argument's bytes, terminated, opened as they are.
+  const char* path = static_cast<const char*>(name.text);
   // Anything but a regular file is refused before it is opened, since opening a device
   // can act on it, and once more after: the name may have changed hands in between.
   struct stat status;
-  if (error == 0 && stat(path, &status) == 0) error = RefusalOf(status.st_mode);
+  int error = 0;
+  if (stat(path, &status) == 0) error = RefusalOf(status.st_mode);
   if (error != 0) {
     FailWith(error);
     return kNoHandle;
@@ -157,4 +141,14 @@ bool PlatformClose(PlatformHandle file) {
   // The locks go with the descriptor. The descriptor is gone even when close reports a
   // failure (data that did not reach the disk), so it is never closed twice.
   return close(static_cast<int>(file)) == 0 || FailWithErrno();
+}
+
+void PlatformShowName(PlatformName name, char* out, uint32_t size) {
+  // A control character would act on the terminal, or break the report's line.
+  const size_t n = ConvertCharset(kCharsetOem, kCharsetUser, static_cast<const char*>(name.text),
+                                  name.length, out, size - 1, "?", 1, nullptr);
+  for (size_t i = 0; i < n; ++i) {
+    if (static_cast<unsigned char>(out[i]) < 0x20 || out[i] == 0x7F) out[i] = '?';
+  }
+  out[n] = 0;
 }

@@ -15,7 +15,7 @@ bool FailWith(int error);
 enum Charset {
   kCharsetUser,      // the user's charset (UserCharsetName)
   kCharsetMessages,  // the charset of the C library's messages (the locale's codeset)
-  kCharsetAnsi,      // code page 1251, the program's names and messages
+  kCharsetAnsi,      // code page 1251, the program's system messages
   kCharsetOem,       // code page 866, the program's console text
   kCharsetUtf32,     // UTF-32, little-endian: the value of a key
   kCharsetCount

@@ -1,4 +1,4 @@
-// Process services: start-up, the command line, the user's language, the last error and
+// Process services: start-up, the arguments, the user's language, the last error and
 // the end of the process.
 #include <errno.h>
 #include <fcntl.h>
@@ -10,16 +10,14 @@
 #include <unistd.h>
 
 #include "platform/posix/posix.h"
-#include "text/strings.h"  // the switch word, found by the tool's own search
 
 namespace {
 
 PlatformError lastError;
-char* commandLine;
-
-// A byte that code page 1251 leaves unassigned: it stands for every character of an
-// argument that the code page cannot hold, and no file name converts from it.
-constexpr char kUnmappable = '\x98';
+// The arguments after the program name, as the system gave them.
+char** arguments;
+uint32_t argumentCount;
+const char* const kNoArguments = nullptr;
 
 // Opens /dev/null on each of descriptors 0, 1 and 2 that is closed. Otherwise the file
 // opened for conversion could take the number of the console: its bytes read as answers,
@@ -43,48 +41,6 @@ void TakeUsersLocale() {
   if (setlocale(LC_ALL, "") != nullptr) return;
   setlocale(LC_CTYPE, "");
   setlocale(LC_MESSAGES, "");
-}
-
-// Where the tool finds the file name in the arguments: from the first argument that is
-// not empty up to the first "/866" (or else "/1251") that starts a word. Enclosed: the
-// name, as the shell gave it, loses something to the tool unless it is put in double
-// quotes: blanks at either end, which the tool trims, or double quotes of its own at
-// both ends, which the tool drops.
-struct NameRange {
-  size_t begin;
-  size_t end;
-  bool enclosed;
-};
-
-// Where the switch word starts, by the tool's own search, or the end of the text.
-size_t SwitchWordAt(char* text, const char* word) {
-  const char* found = StrFindWordStart(text, word);
-  return found != nullptr ? static_cast<size_t>(found - text) : strlen(text);
-}
-
-// joint marks each space that was put between two arguments, as distinct from the
-// blanks the arguments hold.
-NameRange FileNameIn(char* arguments, const char* joint) {
-  NameRange name = {0, 0, false};
-  while (joint[name.begin])
-    ++name.begin;
-  char* tail = arguments + name.begin;
-  size_t end = SwitchWordAt(tail, "/866");
-  if (tail[end] == 0) end = SwitchWordAt(tail, "/1251");
-  if (tail[end] != 0 && end > 0 && !joint[name.begin + end - 1]) {
-    // A switch inside an argument: the tool cuts the spaces before it off the name.
-    while (end > 0 && tail[end - 1] == ' ')
-      --end;
-  } else {
-    // Only the spaces between arguments come off: before the switch and after the last
-    // argument, and those of empty arguments.
-    while (end > 0 && joint[name.begin + end - 1])
-      --end;
-  }
-  name.end = name.begin + end;
-  name.enclosed = end > 0 && (IsBlank(tail[0]) || IsBlank(tail[end - 1]) ||
-                              (end >= 2 && tail[0] == '"' && tail[end - 1] == '"'));
-  return name;
 }
 
 // Whether a locale ("ru_RU.UTF-8" names RU) names a territory whose calling code is 7,
@@ -134,46 +90,27 @@ void PlatformStart(int argc, char** argv) {
   // Without every conversion the program needs there is nothing it could show or open.
   RequireConversions();
 
-  // The arguments, each after one space, in code page 1251. Code page 1251 needs no more
-  // bytes than any charset for the same characters, and a replaced byte takes one byte.
-  size_t bytes = 0;
-  for (int i = 1; i < argc; ++i)
-    bytes += strlen(argv[i]) + 1;
-  char* arguments = static_cast<char*>(malloc(bytes + 1));
-  char* joint = static_cast<char*>(calloc(bytes + 1, 1));
-  if (arguments == nullptr || joint == nullptr) abort();
-  size_t length = 0;
-  for (int i = 1; i < argc; ++i) {
-    joint[length] = 1;
-    arguments[length++] = ' ';
-    length += ConvertCharset(kCharsetAnsi, kCharsetUser, argv[i], strlen(argv[i]),
-                             arguments + length, bytes - length, &kUnmappable, 1, nullptr);
-  }
-  arguments[length] = 0;
+  argumentCount = argc > 1 ? static_cast<uint32_t>(argc - 1) : 0;
+  arguments = argc > 1 ? argv + 1 : nullptr;
+}
 
-  // The command line as Windows gives it, after a program name in double quotes that
-  // nothing reads: a path of the user's could hold a quote, or be longer than the tail's
-  // scan for the closing one.
-  const NameRange name = FileNameIn(arguments, joint);
-  free(joint);
-  free(commandLine);  // a second start replaces the first one's line
-  commandLine = static_cast<char*>(malloc(bytes + 11));
-  if (commandLine == nullptr) abort();
-  char* p = stpcpy(commandLine, "\"pelcor\"");
-  if (name.enclosed) {
-    // Within double quotes, which the tool drops, the name keeps its blanks and quotes
-    // of its own.
-    p = static_cast<char*>(mempcpy(p, arguments, name.begin));
-    *p++ = '"';
-    p = static_cast<char*>(mempcpy(p, arguments + name.begin, name.end - name.begin));
-    *p++ = '"';
-  }
-  stpcpy(p, arguments + (name.enclosed ? name.end : 0));
-  free(arguments);
+const char* const* PlatformArguments(uint32_t* count) {
+  *count = argumentCount;
+  return arguments != nullptr ? arguments : &kNoArguments;
+}
+
+PlatformName PlatformArgumentName(uint32_t index) {
+  // Names are bytes, opened as they are and never converted.
+  const char* name = index < argumentCount ? arguments[index] : "";
+  return {name, static_cast<uint32_t>(strlen(name))};
 }
 
 const char* PlatformCommandLine() {
-  return commandLine != nullptr ? commandLine : "";
+  return nullptr;  // the arguments come one by one
+}
+
+PlatformName PlatformCommandLineName(uint32_t, uint32_t) {
+  return {"", 0};
 }
 
 void PlatformExit(uint8_t code) {

@@ -2,7 +2,6 @@
 // whatever code page the console is set to, and keys taken from the console's own input
 // events, one per release.
 #include "platform/win32/win32.h"
-#include "text/strings.h"
 
 namespace {
 
@@ -42,7 +41,7 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
 
 void PlatformWriteErrorLine(const char* text) {
   const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-  const uint32_t length = StrLength(text);
+  const uint32_t length = static_cast<uint32_t>(lstrlenA(text));
   DWORD mode;
   if (GetConsoleMode(error, &mode)) {
     PlatformWriteConsole(DoorHandle(error), text, length);

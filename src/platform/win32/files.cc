@@ -1,5 +1,5 @@
-// Files on Windows: opened by their wide name, each transfer at the offset its OVERLAPPED
-// carries on a handle opened for synchronous use.
+// Files on Windows: opened by their wide name and shown in code page 866; each transfer
+// at the offset its OVERLAPPED carries on a handle opened for synchronous use.
 #include "platform/win32/win32.h"
 
 namespace {
@@ -15,23 +15,32 @@ OVERLAPPED At(uint64_t offset) {
 
 }  // namespace
 
-PlatformHandle PlatformOpenForUpdate(const char* name) {
-  int length = 0;
-  while (name[length] != 0)
-    ++length;
-  // One UTF-16 unit per byte of a single-byte code page, and the terminator.
-  WCHAR* wide = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, (length + 1) * sizeof(WCHAR)));
+PlatformHandle PlatformOpenForUpdate(PlatformName name) {
+  // The name is part of the command line: a terminated copy goes to the system.
+  const WCHAR* text = static_cast<const WCHAR*>(name.text);
+  WCHAR* wide = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, (name.length + 1) * sizeof(WCHAR)));
   if (wide == nullptr) return kNoHandle;
-  // A name that did not widen is not opened: what the buffer holds would name no file.
-  HANDLE file = INVALID_HANDLE_VALUE;
-  if (MultiByteToWideChar(CP_ACP, 0, name, length + 1, wide, length + 1) != 0) {
-    file = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-  }
+  for (uint32_t i = 0; i < name.length; ++i)
+    wide[i] = text[i];
+  wide[name.length] = 0;
+  const HANDLE file = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   const DWORD error = GetLastError();
   LocalFree(wide);
   SetLastError(error);  // the reason, whatever freeing did
   return DoorHandle(file);
+}
+
+void PlatformShowName(PlatformName name, char* out, uint32_t size) {
+  // One unit gives at most one byte of code page 866; what it lacks shows as "?", never
+  // as a look-alike that names another file.
+  const uint32_t units = name.length < size - 1 ? name.length : size - 1;
+  const int n = units == 0
+                    ? 0
+                    : WideCharToMultiByte(
+                          866, WC_NO_BEST_FIT_CHARS, static_cast<const WCHAR*>(name.text),
+                          static_cast<int>(units), out, static_cast<int>(size - 1), "?", nullptr);
+  out[n > 0 ? n : 0] = 0;
 }
 
 bool PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t size,

@@ -1,5 +1,5 @@
-// Process services on Windows: the command line, the user's language, the last error and
-// the end of the process, also at the console's Ctrl+C, Ctrl+Break and close.
+// Process services on Windows: the command line as the system gives it, wide, the user's language,
+// the last error and the end of the process, also at the console's Ctrl+C, Ctrl+Break and close.
 #include "platform/win32/win32.h"
 
 namespace {
@@ -72,8 +72,30 @@ void EndKeyWait() {
   InterlockedCompareExchange(&holdState, kHolding, kWaitingForKey);
 }
 
+const char* const* PlatformArguments(uint32_t* count) {
+  *count = 0;
+  return nullptr;  // the command comes as one line
+}
+
+PlatformName PlatformArgumentName(uint32_t) {
+  return {L"", 0};
+}
+
 const char* PlatformCommandLine() {
-  return GetCommandLineA();
+  // The system's line holds at most 32767 units, the terminator included.
+  static char line[32768];
+  if (line[0] == 0) {
+    const WCHAR* wide = GetCommandLineW();
+    uint32_t i = 0;
+    for (; wide[i] != 0 && i + 1 < sizeof line; ++i)
+      line[i] = wide[i] < 0x80 ? static_cast<char>(wide[i]) : '\x98';
+    line[i] = 0;
+  }
+  return line;
+}
+
+PlatformName PlatformCommandLineName(uint32_t begin, uint32_t end) {
+  return {GetCommandLineW() + begin, end - begin};
 }
 
 bool PlatformUserReadsRussian() {
