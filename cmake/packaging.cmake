@@ -12,9 +12,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 set(CPACK_PACKAGE_DESCRIPTION
     "Pelcor converts one text file in place between the DOS Cyrillic code
 page 866 and the Windows Cyrillic code page 1251, block by block, without a
-temporary file. Only the Cyrillic letters and the numero sign change their
-byte values; ASCII, line ends and every other byte stay as they are, and the
-file keeps its length. Failures to open, read or write the file are reported
+temporary file, so that the text reads right in the other code page: a
+character both code pages have comes out as itself, any other becomes the
+nearest look-alike in one byte, never a letter where there was a sign. ASCII,
+line ends and the letters stay as they are, and the file keeps its length. Failures to open, read or write the file are reported
 on the console and answered with Ignore, Repeat or Abort.")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 

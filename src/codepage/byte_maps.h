@@ -6,12 +6,15 @@
 
 typedef uint8_t (*ByteMap)(uint8_t);
 
-/// cp866 to cp1251: the 64 letters, Yo, yo and the numero sign (0xFC to 0xB9) move.
-/// Every other byte is returned unchanged.
+/// cp866 to cp1251. Every character both code pages have comes out as itself: ASCII, the
+/// Russian letters, №, and a few signs and Ukrainian and Belarusian letters. Any other
+/// character becomes, in one byte, what a reader would write in its place (box drawing
+/// becomes - = | +, blocks #), never a Cyrillic letter.
 uint8_t MapCp866ToCp1251(uint8_t byte);
 
-/// cp1251 to cp866, the inverse of MapCp866ToCp1251 on the 67 bytes that move; 0xA9 also
-/// becomes the numero sign 0xFC, where earlier versions of this tool had put it.
+/// cp1251 to cp866, by the same rule (quotes become ", dashes -, letters of other Cyrillic
+/// alphabets the nearest letter). 0xA9 (©) becomes № too, where earlier versions of this
+/// tool had put that sign.
 uint8_t MapCp1251ToCp866(uint8_t byte);
 
 /// The map in force. Chosen once at start-up, before any file is opened; converting
@@ -20,16 +23,19 @@ extern ByteMap ByteConverter;
 
 /// The kernels ConvertBuffer chooses from, the fastest first.
 enum ByteKernel : uint8_t {
-  kKernelPermute64,  // a table lookup on 64 bytes at a time (AVX-512 VBMI)
-  kKernelNibbles64,  // lookups by the halves of each byte, on 64 bytes at a time (AVX-512BW)
-  kKernelNibbles32,  // on 32 (AVX2)
-  kKernelLanes16,    // lane-wise arithmetic on 16 (SSE2, or whatever the compiler makes of
-                     // them without it)
+  kKernelPermute64,  // one lookup of 64 bytes in the table's upper half (AVX-512 VBMI)
+  kKernelRows64,     // lookups row by row of that half, on 64 bytes at a time (AVX-512BW)
+  kKernelRows32,     // on 32 (AVX2)
+  kKernelRows16,     // on 16 (SSSE3)
+  kKernelTable,      // the table, a byte at a time
 };
 
 /// ConvertBuffer runs the first kernel from this one on that the processor has. The
 /// results are the same with every kernel.
 extern ByteKernel ByteKernelLimit;
+
+/// The kernel ConvertBuffer runs under the present limit on this processor.
+ByteKernel ByteKernelInUse();
 
 /// Replaces each of the first count bytes of buffer by what ByteConverter gives for it.
 /// Every byte is mapped on its own, so a block boundary never splits a character.

@@ -30,13 +30,7 @@ struct Cp866Literal {
   // expression and so fails to compile.
   static consteval uint8_t ToCp866(uint32_t c) {
     if (c < 0x80) return static_cast<uint8_t>(c);
-    constexpr CyrillicLayout cp866 = kCp866Layout;
-    // Unicode has А..п from U+0410 and р..я from U+0440.
-    if (c >= 0x410 && c < 0x410 + kFirstLetterCount) return cp866.firstLetters + (c - 0x410);
-    if (c >= 0x440 && c < 0x440 + kLastLetterCount) return cp866.lastLetters + (c - 0x440);
-    if (c == 0x401) return cp866.capitalYo;  // Ё
-    if (c == 0x451) return cp866.smallYo;    // ё
-    if (c == 0x2116) return cp866.numero;    // №
+    if (const uint8_t place = LetterPlace(c, kCp866Layout)) return place;
     return NotInCodePage866(c);
   }
   static uint8_t NotInCodePage866(uint32_t c) { return static_cast<uint8_t>(c); }

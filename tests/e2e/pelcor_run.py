@@ -6,35 +6,59 @@ import tempfile
 
 PELCOR = os.environ.get("PELCOR", "build/pelcor")
 
-# The byte maps as published tables: (first byte, last byte, first target byte) for each
-# range that moves, and the single bytes that move on their own.
-_RANGES_866_TO_1251 = [(0x80, 0xAF, 0xC0), (0xE0, 0xEF, 0xF0)]
-_SINGLES_866_TO_1251 = {0xF0: 0xA8, 0xF1: 0xB8, 0xFC: 0xB9}
-# Where earlier versions put the numero sign in code page 1251: it comes back as the sign.
-_OLD_NUMERO_1251 = 0xA9
+# The program's own map of every byte value, from one run in each direction on a file that
+# holds them all, checked against the system's charset tables (iconv) before any test
+# relies on it. The tests of larger files hold the program to that map.
+_CODE_PAGES = {"/866": ("CP866", "CP1251"), "/1251": ("CP1251", "CP866")}
 
 
-def _build_maps():
-    to1251 = list(range(256))
-    for first, last, target in _RANGES_866_TO_1251:
-        for b in range(first, last + 1):
-            to1251[b] = target + (b - first)
-    for b, target in _SINGLES_866_TO_1251.items():
-        to1251[b] = target
-    to866 = list(range(256))
-    for b in range(256):
-        if to1251[b] != b:
-            to866[to1251[b]] = b
-    to866[_OLD_NUMERO_1251] = to866[to1251[0xFC]]
-    return bytes(to1251), bytes(to866)
+def _character(code_page, byte):
+    """The character of the byte as iconv reads the code page, or None."""
+    result = subprocess.run(["iconv", "-f", code_page, "-t", "UTF-8"], input=bytes([byte]),
+                            capture_output=True)
+    return result.stdout.decode() if result.returncode == 0 else None
 
 
-MAP_866_TO_1251, MAP_1251_TO_866 = _build_maps()
+def _is_cyrillic_letter(c):
+    return c is not None and "\u0400" <= c < "\u0530" and c.isalpha()
 
 
-def expected(data, switch):
-    table = MAP_866_TO_1251 if switch == "/866" else MAP_1251_TO_866
-    return bytes(data).translate(table)
+def check_maps(maps):
+    """Every character both code pages have comes out as itself and back; no other byte
+    becomes a Cyrillic letter unless it was a letter."""
+    characters = {page: [_character(page, b) for b in range(256)] for page in ("CP866", "CP1251")}
+    for switch, (source, target) in _CODE_PAGES.items():
+        table, back = maps[switch], maps["/1251" if switch == "/866" else "/866"]
+        for b in range(256):
+            c, result = characters[source][b], characters[target][table[b]]
+            if c is not None and c in characters[target]:
+                assert table[b] == characters[target].index(c), (source, b)
+                assert back[table[b]] == b, (source, b)
+            elif not _is_cyrillic_letter(c):
+                assert not _is_cyrillic_letter(result), (source, b)
+
+
+def expectation(convert):
+    """expected(data, switch) for the program that convert(data, switch) runs."""
+    maps = {}
+
+    def expected(data, switch):
+        if not maps:
+            maps.update((s, convert(bytes(range(256)), s)) for s in _CODE_PAGES)
+            check_maps(maps)
+        return bytes(data).translate(maps[switch])
+
+    return expected
+
+
+def _convert(data, switch):
+    with TempDir() as d:
+        path = write_file(os.path.join(d, "every-byte.bin"), data)
+        subprocess.run([PELCOR, path, switch], capture_output=True, check=True, timeout=60)
+        return read_file(path)
+
+
+expected = expectation(_convert)
 
 
 def environment(lang="C.UTF-8", **extra):

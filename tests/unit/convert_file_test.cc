@@ -12,7 +12,6 @@
 #include "codepage/cp866_literal.h"
 #include "errors/error_context.h"
 #include "errors_test_support.h"
-#include "published_maps.h"
 
 namespace {
 
@@ -244,7 +243,7 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
     std::vector<uint8_t> expected = original;
     for (const auto& [from, to] : row.converted) {
       for (size_t i = from; i < to; ++i)
-        expected[i] = kExpected1251To866[expected[i]];
+        expected[i] = MapCp1251ToCp866(expected[i]);
     }
     EXPECT_EQ(FakePlatform.files[kName], expected) << row.what;
     std::vector<std::string> reports;

@@ -51,11 +51,13 @@ class WholeFileTest(unittest.TestCase):
         with open(path, "rb") as f:
             return f.read()
 
-    def test_every_byte_value_in_both_directions(self):
-        data = bytes(range(256))
-        for switch in ["/866", "/1251"]:
-            with self.subTest(switch=switch):
-                self.assertEqual(self.convert(data, [switch]), wine_run.converted(data, switch))
+    def test_typography_and_a_form_read_right_in_the_other_code_page(self):
+        typography = "«Привет», — сказал он… “Ёлки” 10\u00a0000\u00a0руб.\r\n"
+        self.assertEqual(self.convert(typography.encode("cp1251"), []).decode("cp866"),
+                         "\"Привет\", - сказал он. \"Ёлки\" 10\u00a0000\u00a0руб.\r\n")
+        form = "╔════╗\r\n║ Анкета ║\r\n╚════╝\r\n"
+        self.assertEqual(self.convert(form.encode("cp866"), ["/866"]).decode("cp1251"),
+                         "+====+\r\n| Анкета |\r\n+====+\r\n")
 
     def test_file_of_several_blocks_is_converted_once_throughout(self):
         # Two whole blocks and a short one, and two whole spans of 256 blocks and the
