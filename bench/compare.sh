@@ -5,7 +5,9 @@
 #   bench/compare.sh [PELCOR]     PELCOR defaults to build-bench/pelcor (built if missing)
 #
 # Environment: REPS (runs of each command, default 7), SIZES (sizes of the text in MiB,
-# default "32 64"), KEEP_DIR (keep the work folder there instead of a temporary one).
+# default "32 64"), KEEP_DIR (keep the work folder there instead of a temporary one),
+# TEXT_KIND (prose, the default, or letters: random letters of code page 866, which the
+# guard cannot decide).
 # With WINE_EXE naming a Pelcor.exe, it also times that under Wine on WINE_MIB (default
 # 16) MiB, less a run that shows only the version, in the prefix WINEPREFIX names (Wine's
 # default where unset).
@@ -67,9 +69,27 @@ fi
 COPY=$WORK/copy.txt
 OUT=$WORK/out.txt
 
-# Russian prose of dictionary words in sentences, with digits, punctuation and DOS line
-# ends and the numero sign, about 1 MiB of it, repeated to the size asked for.
+# About 1 MiB of the text kind asked for, repeated to the size asked for.
 make_text() {
+  if [ "${TEXT_KIND:-prose}" = letters ]; then
+    # Every byte value onto one of the 64 letters, four values a letter.
+    head -c 1048576 /dev/urandom |
+      LC_ALL=C tr '\000-\377' '\200-\257\340-\357\200-\257\340-\357\200-\257\340-\357\200-\257\340-\357' \
+        >"$WORK/chunk.txt"
+  else
+    make_prose
+  fi
+  local count=$((LARGEST * 1048576))
+  : >"$WORK/all.txt"
+  while [ "$(stat -c %s "$WORK/all.txt")" -lt "$count" ]; do
+    cat "$WORK/chunk.txt" >>"$WORK/all.txt"
+  done
+  truncate -s "$count" "$WORK/all.txt"
+}
+
+# Russian prose of dictionary words in sentences, with digits, punctuation and DOS line
+# ends and the numero sign.
+make_prose() {
   awk 'BEGIN {
     n = split("Приказ отдел склад отчёт ведомость бухгалтерия начальник работа " \
       "документ счёт договор поставка товар оборудование ремонт проверка " \
@@ -99,12 +119,6 @@ make_text() {
       }
     }
   }' | iconv -f UTF-8 -t CP866 >"$WORK/chunk.txt"
-  local count=$((LARGEST * 1048576))
-  : >"$WORK/all.txt"
-  while [ "$(stat -c %s "$WORK/all.txt")" -lt "$count" ]; do
-    cat "$WORK/chunk.txt" >>"$WORK/all.txt"
-  done
-  truncate -s "$count" "$WORK/all.txt"
 }
 
 # Runs one command on a fresh copy of the text and prints its wall time in seconds.
@@ -145,7 +159,7 @@ peak_kib() {
 }
 
 LARGEST=$(tr ' ' '\n' <<<"$SIZES" | sort -n | tail -n 1)
-echo "Making ${LARGEST} MiB of code page 866 text in $WORK"
+echo "Making ${LARGEST} MiB of code page 866 ${TEXT_KIND:-prose} in $WORK"
 make_text
 
 TOOLS=(pelcor iconv uconv dd1k dd64k)

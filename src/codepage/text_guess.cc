@@ -4,79 +4,176 @@
 
 namespace {
 
-// A reading reads as Russian only with this many letters or more: fewer are too few for
-// a verdict, and more text is needed.
-constexpr uint32_t kVerdictLetters = 40;
-// Russian prose in its own code page costs 4.7 bits a letter on average, and no 40 letters
-// of it cost more than 7; read in the other code page it costs 11, and more than 8 in 99
-// passages of 100.
+// A reading reads as Cyrillic only with this many letters or more: fewer are too few for
+// a verdict, and more text is needed. It is the smallest count at which no passage of
+// prose in its own code page (of 10,000 in each language) and no random bytes (of 200,000
+// strings), program, box-drawing form or repeated byte or pair is refused;
+// bench/letter_floor draws the curve it was chosen from.
+#ifndef GUESS_LETTER_FLOOR
+constexpr uint32_t kVerdictLetters = 11;
+#else
+const uint32_t& kVerdictLetters = GUESS_LETTER_FLOOR;
+#endif
+// Prose in its own code page and language costs 4.7 bits a letter on average; read in
+// another encoding it costs 11, and more than 8 in 99 passages of 100.
 constexpr uint32_t kMostCostPerLetter = 29;  // quarters of a bit: 7.25 bits
-// How far the letters' own frequencies may be from Russian, in bits (the Kullback-Leibler
-// divergence): 0.05 for long prose, at most 1.4 for 40 letters of it; 2 to 5 for prose
-// read in the other code page, and 2.5 or more for one or two letters said over and over,
-// such as box-drawing lines read as letters.
+// How far the letters' own frequencies may be from the language's, in bits (the
+// Kullback-Leibler divergence): 0.05 for long prose, more for a few letters of it; 2 to 5
+// for prose read in another encoding, and 2.5 or more for one or two letters said over
+// and over, such as box-drawing lines read as letters.
 constexpr int64_t kMostDivergence = 115;  // 64ths of a bit: 1.8 bits
-// Russian text holds hardly any letters of other alphabets or rare signs; read in the
-// other code page, about 4 for every 10 letters. Its words are short.
+// Text holds hardly any letters of other alphabets or rare signs; read in another
+// encoding, about 4 for every 10 letters. Its words are short.
 constexpr uint32_t kForeignShare = 16;
 constexpr uint32_t kLongestMeanWord = 16;
 // What a sign and a foreign byte cost a reading, in quarters of a bit: one in 256 bytes
-// of Russian text, and one in 4096.
+// of text, and one in 4096.
 constexpr uint64_t kSignCost = 32;
 constexpr uint64_t kForeignCost = 48;
 // The margin: a refusal needs the named code page's reading to cost 32 bits more than the
-// other one's, odds of 4 billion to 1. Any 40 letters of prose give 99 bits or more.
+// other one's, odds of 4 billion to 1. Of 11 letters of prose in the wrong code page, 94
+// passages in 100 are refused; of 20 letters, 97 to 99.
 constexpr uint64_t kMargin = 4 * 32;
-// Valid UTF-8 holding this many Cyrillic letters is taken for UTF-8.
-constexpr uint32_t kUtf8Letters = 2;
+// Valid UTF-8 holding this many Cyrillic letters, two of them different, is taken for
+// UTF-8, and UTF-16 text holding as many for UTF-16. One letter over and over is more
+// likely two bytes repeated.
+constexpr uint32_t kUnicodeLetters = 2;
 // Binary data: a NUL, or more than one control code in 64 bytes.
 constexpr uint64_t kControlShare = 64;
+// UTF-16 text: no more than one code unit in 16 that text does not hold.
+constexpr uint64_t kUtf16TextShare = 16;
+// A reading that has seen this many letters, or UTF-16 code units, and is not text yet
+// will not become text: the text read on is the same text.
+constexpr uint32_t kSettledLetters = 256;
+constexpr uint64_t kSettledUnits = 1024;
 
-// The class of each byte in each code page: a Russian letter (0 to 32), the blank class
-// (ASCII), a sign from 0x80 up that Russian text uses (box drawing, quotes, dashes), or a
-// foreign letter or rare sign. Signs and foreign bytes end words as blanks do.
+// The class of each byte in each encoding: a letter (0 to 37), the blank class (ASCII),
+// a sign from 0x80 up that text uses (box drawing, quotes, dashes), a foreign letter,
+// rare sign or control, or code page 866's Latin i. All but letters end words.
 constexpr uint8_t kSignClass = kLetterClasses;
 constexpr uint8_t kForeignClass = kLetterClasses + 1;
+constexpr uint8_t kLatinIClass = kLetterClasses + 2;
+constexpr uint8_t kYo = 32, kI = 33, kYi = 34, kYe = 35, kGhe = 36, kShortU = 37;
 
-// Code page 1251's letters of other Cyrillic alphabets, its unassigned byte and the signs
-// that Russian text hardly ever holds.
-constexpr uint8_t kForeign1251[] = {
-    0x80, 0x81, 0x83, 0x8A, 0x8C, 0x8D, 0x8E, 0x8F, 0x90, 0x98, 0x9A, 0x9C,
-    0x9D, 0x9E, 0x9F, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xAA, 0xAC, 0xAD,
-    0xAF, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6, 0xBA, 0xBC, 0xBD, 0xBE, 0xBF,
-};
+// The class of a Unicode character that is a letter of the three alphabets, or the blank
+// class.
+// The letters among Unicode's Ѐ..Џ and ѐ..џ, by their last hexadecimal digit: Ё Є І Ї Ў.
+constexpr uint8_t B = kBlankClass;
+constexpr uint8_t kFromEx400[16] = {B, kYo, B, B, kYe, B, kI, kYi, B, B, B, B, B, B, kShortU, B};
+
+constexpr uint8_t LetterClass(uint32_t c) {
+  if (c >= 0x410 && c <= 0x44F) return static_cast<uint8_t>((c - 0x410) % 32);  // А..Я, а..я
+  if ((c >= 0x400 && c <= 0x40F) || (c >= 0x450 && c <= 0x45F)) return kFromEx400[c & 15];
+  return c == 0x490 || c == 0x491 ? kGhe : kBlankClass;
+}
 
 constexpr uint8_t Class866(uint32_t b) {
-  if (b >= 0x80 && b <= 0x9F) return static_cast<uint8_t>(b - 0x80);  // А..Я
-  if (b >= 0xA0 && b <= 0xAF) return static_cast<uint8_t>(b - 0xA0);  // а..п
-  if (b >= 0xE0 && b <= 0xEF) return static_cast<uint8_t>(b - 0xD0);  // р..я
-  if (b == 0xF0 || b == 0xF1) return 32;                              // Ё ё
-  if (b >= 0xF2 && b <= 0xF7) return kForeignClass;                   // Є є Ї ї Ў ў
+  if (b >= 0x80 && b <= 0xAF) return static_cast<uint8_t>((b - 0x80) % 32);  // А..Я, а..п
+  if (b >= 0xE0 && b <= 0xEF) return static_cast<uint8_t>(b - 0xD0);         // р..я
+  constexpr uint8_t kFrom0xF0[] = {kYo, kYo, kYe, kYe, kYi, kYi, kShortU, kShortU};
+  if (b >= 0xF0 && b <= 0xF7) return kFrom0xF0[b - 0xF0];
+  // Text written before code page 866 had І і wrote the Latin letters for them.
+  if (b == 'i' || b == 'I') return kLatinIClass;
   return b < 0x80 ? kBlankClass : kSignClass;
 }
 
+// Code page 1251's letters beyond the Russian alphabet, by byte: Ё Ў ў І і Ґ ґ Є є Ї ї.
+constexpr uint8_t kMore1251[][2] = {
+    {0xA8, kYo},  {0xB8, kYo},  {0xA1, kShortU}, {0xA2, kShortU}, {0xB2, kI},  {0xB3, kI},
+    {0xA5, kGhe}, {0xB4, kGhe}, {0xAA, kYe},     {0xBA, kYe},     {0xAF, kYi}, {0xBF, kYi},
+};
+
+// Its letters of other Cyrillic alphabets, its unassigned byte and the signs that text
+// hardly ever holds.
+constexpr uint8_t kForeign1251[] = {
+    0x80, 0x81, 0x83, 0x8A, 0x8C, 0x8D, 0x8E, 0x8F, 0x90, 0x98, 0x9A, 0x9C, 0x9D,
+    0x9E, 0x9F, 0xA3, 0xA4, 0xA6, 0xAC, 0xAD, 0xB5, 0xB6, 0xBC, 0xBD, 0xBE,
+};
+
 constexpr uint8_t Class1251(uint32_t b) {
   if (b >= 0xC0) return static_cast<uint8_t>((b - 0xC0) % 32);  // А..Я, а..я
-  if (b == 0xA8 || b == 0xB8) return 32;                        // Ё ё
+  for (const auto& [byte, letter] : kMore1251) {
+    if (b == byte) return letter;
+  }
   for (uint8_t foreign : kForeign1251) {
     if (b == foreign) return kForeignClass;
   }
   return b < 0x80 ? kBlankClass : kSignClass;
 }
 
+// KOI8-R: the letters from 0xC0 in the order of the Latin letters that sound like them,
+// small letters first; everything else from 0x80 up is box drawing and signs but Ё ё,
+// and KOI8-U's Є І Ї Ґ and their small letters.
+constexpr char16_t kKoi8Letters[] = u"юабцдефгхийклмнопярстужвьызшэщчъ";
+
+// KOI8-U's letters from 0xA0, small ones (capitals from 0xB0), by their last digit:
+// ё є і ї ґ.
+constexpr uint8_t kKoi8FromA0[16] = {B, B, B, kYo, kYe, B, kI, kYi, B, B, B, B, B, kGhe, B, B};
+
+constexpr uint8_t ClassKoi8(uint32_t b) {
+  if (b >= 0xC0) return LetterClass(kKoi8Letters[(b - 0xC0) % 32]);
+  if (b >= 0xA0 && kKoi8FromA0[b & 15] != B) return kKoi8FromA0[b & 15];
+  return b < 0x80 ? kBlankClass : kSignClass;
+}
+
+// ISO-8859-5: Unicode's Cyrillic letters from 0x400, 0xA0 up; its 0x80 to 0x9F are
+// control codes.
+constexpr uint8_t ClassIso88595(uint32_t b) {
+  if (b < 0x80) return kBlankClass;
+  if (b < 0xA0) return kForeignClass;
+  if (b == 0xA0 || b == 0xAD || b == 0xF0 || b == 0xFD) return kSignClass;  // nbsp shy № §
+  const uint8_t letter = LetterClass(b - 0xA0 + 0x400);
+  return letter == kBlankClass ? kForeignClass : letter;  // Ђ Ѓ Ѕ Ј Љ Њ Ћ Ќ Џ
+}
+
 struct ByteClasses {
-  uint8_t of[2][256];
+  uint8_t of[kByteEncodings][256];
 };
 
 constexpr ByteClasses MakeByteClasses() {
   ByteClasses classes = {};
   for (uint32_t b = 0; b < 256; ++b) {
-    classes.of[kCodePage866][b] = Class866(b);
-    classes.of[kCodePage1251][b] = Class1251(b);
+    classes.of[kBytes866][b] = Class866(b);
+    classes.of[kBytes1251][b] = Class1251(b);
+    classes.of[kBytesKoi8][b] = ClassKoi8(b);
+    classes.of[kBytesIso88595][b] = ClassIso88595(b);
   }
   return classes;
 }
 constexpr ByteClasses kByteClasses = MakeByteClasses();
+
+// The pair costs of the three languages in one word, 21 bits each, so that a letter costs
+// a reading one addition. A field holds the costs of 21,000 pairs; a byte adds at most two
+// pairs, and the fields are added into the reading every kPackedRun bytes.
+constexpr uint32_t kFieldBits = 21;
+constexpr uint64_t kFieldMask = (uint64_t{1} << kFieldBits) - 1;
+constexpr uint32_t kPackedRun = 8192;
+
+struct PackedCosts {
+  uint64_t of[kLetterClasses][kLetterClasses];
+};
+
+const PackedCosts& Packed() {
+  static const PackedCosts packed = [] {
+    PackedCosts costs = {};
+    for (uint8_t first = 0; first < kLetterClasses; ++first) {
+      for (uint8_t second = 0; second < kLetterClasses; ++second) {
+        for (uint8_t language = 0; language < kLanguages; ++language) {
+          costs.of[first][second] |= uint64_t{kLetterPairCost[language][first][second]}
+                                     << (kFieldBits * language);
+        }
+      }
+    }
+    return costs;
+  }();
+  return packed;
+}
+
+void AddPackedCosts(ByteReading* reading) {
+  for (uint8_t language = 0; language < kLanguages; ++language)
+    reading->cost[language] += (reading->packedCost >> (kFieldBits * language)) & kFieldMask;
+  reading->packedCost = 0;
+}
 
 // Control codes that no text holds: all but tab, line feed, vertical tab, form feed,
 // carriage return, the DOS end-of-file mark and escape.
@@ -84,24 +181,48 @@ constexpr bool IsBinaryControl(uint8_t b) {
   return (b < 0x20 && !(b >= 0x09 && b <= 0x0D) && b != 0x1A && b != 0x1B) || b == 0x7F;
 }
 
-void ReadByte(PageReading* reading, uint8_t byteClass) {
+void ReadLetter(ByteReading* reading, uint8_t letter, const PackedCosts& packed) {
   const uint8_t previous = reading->previous;
-  if (byteClass < kRussianLetters) {
-    reading->cost += kLetterPairCost[previous][byteClass];
-    reading->words += previous == kBlankClass;
-    ++reading->letters;
-    ++reading->letterCounts[byteClass];
-    reading->previous = byteClass;
+  reading->packedCost += packed.of[previous][letter];
+  reading->words += previous == kBlankClass;
+  ++reading->letters;
+  ++reading->letterCounts[letter];
+  reading->previous = letter;
+}
+
+void ReadByte(ByteReading* reading, uint8_t byteClass, const PackedCosts& packed) {
+  if (byteClass < kCyrillicLetters) {
+    // A Latin i between two letters is the letter і.
+    if (reading->heldI) {
+      reading->heldI = false;
+      ReadLetter(reading, kI, packed);
+    }
+    ReadLetter(reading, byteClass, packed);
     return;
   }
-  if (previous != kBlankClass) reading->cost += kLetterPairCost[previous][kBlankClass];
+  if (byteClass == kLatinIClass && reading->previous != kBlankClass && !reading->heldI) {
+    reading->heldI = true;
+    return;
+  }
+  reading->heldI = false;
+  if (reading->previous != kBlankClass) {
+    reading->packedCost += packed.of[reading->previous][kBlankClass];
+  }
   reading->signs += byteClass == kSignClass;
   reading->foreign += byteClass == kForeignClass;
   reading->previous = kBlankClass;
 }
 
-bool IsCyrillicLetter(uint32_t character) {
-  return character >= 0x400 && character <= 0x45F;
+// Counts a Unicode character that is a Cyrillic letter.
+void CountUnicodeLetter(uint32_t character, uint32_t* letters, uint64_t* letterSet) {
+  const uint8_t letter = LetterClass(character);
+  if (letter == kBlankClass) return;
+  ++*letters;
+  *letterSet |= uint64_t{1} << letter;
+}
+
+bool HoldsLetters(uint32_t letters, uint64_t letterSet) {
+  return letters >= kUnicodeLetters && (letterSet & (letterSet - 1)) != 0;
 }
 
 void ReadUtf8Byte(TextTally* tally, uint8_t b) {
@@ -117,7 +238,7 @@ void ReadUtf8Byte(TextTally* tally, uint8_t b) {
     if (c < tally->utf8Least || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
       tally->utf8Broken = true;
     }
-    tally->utf8Cyrillic += IsCyrillicLetter(c);
+    CountUnicodeLetter(c, &tally->utf8Cyrillic, &tally->utf8LetterSet);
     return;
   }
   if (b < 0x80) return;
@@ -133,10 +254,36 @@ void ReadUtf8Byte(TextTally* tally, uint8_t b) {
   tally->utf8Least = kLeast[length - 2];
 }
 
-// The cost of a reading's letter pairs, the last word ended.
-uint64_t PairCost(const PageReading& reading) {
+// The code units that text holds: printable ASCII and line ends, Latin letters and signs,
+// Cyrillic, general punctuation, currency, letterlike signs and arrows, box drawing and
+// blocks, surrogates, and the byte-order mark.
+constexpr bool IsTextUnit(uint32_t u) {
+  if (u < 0xA0) return (u >= 0x20 && u < 0x7F) || (u >= 0x09 && u <= 0x0D);
+  return u <= 0x24F || (u >= 0x400 && u <= 0x52F) || (u >= 0x2000 && u <= 0x20CF) ||
+         (u >= 0x2100 && u <= 0x21FF) || (u >= 0x2500 && u <= 0x25FF) ||
+         (u >= 0xD800 && u <= 0xDFFF) || u == 0xFEFF;
+}
+
+void ReadUtf16Unit(Utf16Reading* reading, uint32_t unit) {
+  ++reading->units;
+  reading->textUnits += IsTextUnit(unit);
+  CountUnicodeLetter(unit, &reading->cyrillic, &reading->letterSet);
+}
+
+// The cost of a reading's letter pairs in a language, the last word ended.
+uint64_t PairCost(const ByteReading& reading, uint8_t language) {
   const uint8_t last = reading.previous;
-  return reading.cost + (last != kBlankClass ? kLetterPairCost[last][kBlankClass] : 0);
+  return reading.cost[language] +
+         (last != kBlankClass ? kLetterPairCost[language][last][kBlankClass] : 0);
+}
+
+// Letters outside the language's alphabet, which count as foreign bytes for it.
+uint32_t LettersOutside(const ByteReading& reading, uint8_t language) {
+  uint32_t outside = 0;
+  for (uint8_t i = 0; i < kCyrillicLetters; ++i) {
+    if (!(kAlphabet[language] >> i & 1)) outside += reading.letterCounts[i];
+  }
+  return outside;
 }
 
 // 64 times the binary logarithm of 1 + k / 32.
@@ -153,63 +300,121 @@ int32_t Log2In64ths(uint64_t x) {
   return 64 * whole + kLog2Fraction[fraction & 31];
 }
 
-// How far the reading's letter frequencies are from Russian (the sum over the letters of
-// share times the binary logarithm of share over Russian share), in 64ths of a bit, times
-// the number of letters.
-int64_t DivergenceTimesLetters(const PageReading& reading) {
+// How far the reading's letter frequencies are from the language's (the sum over the
+// letters of share times the binary logarithm of share over the language's share), in
+// 64ths of a bit, times the number of letters.
+int64_t DivergenceTimesLetters(const ByteReading& reading, uint8_t language) {
   const int32_t logLetters = Log2In64ths(reading.letters);
   int64_t sum = 0;
-  for (uint8_t i = 0; i < kRussianLetters; ++i) {
+  for (uint8_t i = 0; i < kCyrillicLetters; ++i) {
     const uint32_t count = reading.letterCounts[i];
     if (count == 0) continue;
-    sum += int64_t{count} * (Log2In64ths(count) - logLetters + 16 * kLetterCost[i]);
+    sum += int64_t{count} * (Log2In64ths(count) - logLetters + 16 * kLetterCost[language][i]);
   }
   return sum;
 }
 
-bool ReadsAsRussian(const PageReading& reading) {
+bool ReadsAs(const ByteReading& reading, uint8_t language) {
   const uint64_t letters = reading.letters;
-  return letters >= kVerdictLetters && PairCost(reading) <= letters * kMostCostPerLetter &&
-         reading.foreign * kForeignShare <= letters &&
-         reading.words * kLongestMeanWord >= letters &&
-         DivergenceTimesLetters(reading) <= kMostDivergence * reading.letters;
+  return PairCost(reading, language) <= letters * kMostCostPerLetter &&
+         (reading.foreign + LettersOutside(reading, language)) * kForeignShare <= letters &&
+         DivergenceTimesLetters(reading, language) <= kMostDivergence * reading.letters;
 }
 
-// What the whole reading costs, letters, signs and foreign bytes: the lower, the likelier.
-uint64_t ReadingCost(const PageReading& reading) {
-  return PairCost(reading) + reading.signs * kSignCost + reading.foreign * kForeignCost;
+bool ReadsAsCyrillic(const ByteReading& reading) {
+  if (reading.letters < kVerdictLetters || reading.words * kLongestMeanWord < reading.letters)
+    return false;
+  for (uint8_t language = 0; language < kLanguages; ++language) {
+    if (ReadsAs(reading, language)) return true;
+  }
+  return false;
+}
+
+// What the whole reading costs in its likeliest language, letters, signs and foreign
+// bytes: the lower, the likelier.
+uint64_t ReadingCost(const ByteReading& reading) {
+  uint64_t least = UINT64_MAX;
+  for (uint8_t language = 0; language < kLanguages; ++language) {
+    const uint64_t foreign = reading.foreign + LettersOutside(reading, language);
+    const uint64_t cost =
+        PairCost(reading, language) + reading.signs * kSignCost + foreign * kForeignCost;
+    if (cost < least) least = cost;
+  }
+  return least;
+}
+
+bool ReadsAsUtf16(const Utf16Reading& reading) {
+  return HoldsLetters(reading.cyrillic, reading.letterSet) &&
+         (reading.units - reading.textUnits) * kUtf16TextShare <= reading.units;
 }
 
 }  // namespace
 
 void StartTextTally(TextTally* tally) {
   *tally = TextTally{};
-  tally->pages[kCodePage866].previous = kBlankClass;
-  tally->pages[kCodePage1251].previous = kBlankClass;
+  for (ByteReading& reading : tally->readings)
+    reading.previous = kBlankClass;
 }
 
 void TallyText(TextTally* tally, const uint8_t* bytes, uint32_t count) {
-  for (uint32_t i = 0; i < count; ++i) {
-    const uint8_t b = bytes[i];
-    tally->nul |= b == 0;
-    tally->controls += IsBinaryControl(b);
-    ReadByte(&tally->pages[kCodePage866], kByteClasses.of[kCodePage866][b]);
-    ReadByte(&tally->pages[kCodePage1251], kByteClasses.of[kCodePage1251][b]);
-    if (!tally->utf8Broken) ReadUtf8Byte(tally, b);
+  const PackedCosts& packed = Packed();
+  for (uint32_t run = 0; run < count; run += kPackedRun) {
+    const uint32_t end = count - run < kPackedRun ? count : run + kPackedRun;
+    for (uint32_t i = run; i < end; ++i) {
+      const uint8_t b = bytes[i];
+      tally->nul |= b == 0;
+      tally->controls += IsBinaryControl(b);
+      for (uint8_t encoding = 0; encoding < kByteEncodings; ++encoding)
+        ReadByte(&tally->readings[encoding], kByteClasses.of[encoding][b], packed);
+      if (!tally->utf8Broken) ReadUtf8Byte(tally, b);
+      if ((tally->bytes + i) % 2 == 0) {
+        tally->utf16First = b;
+      } else {
+        ReadUtf16Unit(&tally->utf16[0], tally->utf16First | uint32_t{b} << 8);
+        ReadUtf16Unit(&tally->utf16[1], uint32_t{tally->utf16First} << 8 | b);
+      }
+    }
+    for (ByteReading& reading : tally->readings)
+      AddPackedCosts(&reading);
   }
   tally->bytes += count;
 }
 
 TextVerdict JudgeText(const TextTally* tally, CodePageId named) {
+  // UTF-16 is told before its zero bytes make it look binary.
+  if (ReadsAsUtf16(tally->utf16[0]) || ReadsAsUtf16(tally->utf16[1])) return kTextInUtf16;
   if (tally->nul || tally->controls * kControlShare > tally->bytes) return kTextNotText;
   // A character cut off by the end of what was read may still be completed.
-  if (!tally->utf8Broken && tally->utf8Cyrillic >= kUtf8Letters) return kTextInUtf8;
-  const PageReading& asNamed = tally->pages[named];
-  const PageReading& asOther = tally->pages[named == kCodePage866 ? kCodePage1251 : kCodePage866];
-  const bool namedRussian = ReadsAsRussian(asNamed);
-  if (!namedRussian && ReadsAsRussian(asOther) &&
-      ReadingCost(asNamed) >= ReadingCost(asOther) + kMargin) {
-    return kTextInOtherPage;
+  if (!tally->utf8Broken && HoldsLetters(tally->utf8Cyrillic, tally->utf8LetterSet))
+    return kTextInUtf8;
+  const ByteReading& asNamed = tally->readings[named];
+  if (ReadsAsCyrillic(asNamed)) return kTextAsNamed;
+  // The likeliest of the other readings, when it is text and the named one is not.
+  const TextVerdict kVerdictOf[kByteEncodings] = {kTextInOtherPage, kTextInOtherPage, kTextInKoi8,
+                                                  kTextInIso88595};
+  TextVerdict verdict = kTextUndecided;
+  uint64_t least = ReadingCost(asNamed);
+  for (uint8_t encoding = 0; encoding < kByteEncodings; ++encoding) {
+    const ByteReading& reading = tally->readings[encoding];
+    if (encoding == named || !ReadsAsCyrillic(reading)) continue;
+    const uint64_t cost = ReadingCost(reading);
+    if (cost + kMargin <= least) {
+      least = cost + kMargin;
+      verdict = kVerdictOf[encoding];
+    }
   }
-  return namedRussian ? kTextAsNamed : kTextUndecided;
+  return verdict;
+}
+
+bool TextMayYetDecide(const TextTally* tally) {
+  if (!tally->utf8Broken) return true;
+  for (const Utf16Reading& reading : tally->utf16) {
+    if (reading.units < kSettledUnits ||
+        (reading.units - reading.textUnits) * kUtf16TextShare <= reading.units)
+      return true;
+  }
+  for (const ByteReading& reading : tally->readings) {
+    if (reading.letters < kSettledLetters || ReadsAsCyrillic(reading)) return true;
+  }
+  return false;
 }

@@ -1,6 +1,7 @@
-// Which encoding a text is in: code page 866, code page 1251 or UTF-8, judged from its
-// bytes alone by letter statistics of Russian text. A guess says "undecided" rather
-// than guess wrong: only plain evidence makes a verdict.
+// Which encoding a text is in, judged from its bytes alone by letter statistics of
+// Russian, Ukrainian and Belarusian text: code page 866 or 1251, or one that Pelcor does
+// not convert (KOI8-R with KOI8-U's letters, ISO-8859-5, UTF-8, UTF-16). A guess says
+// "undecided" rather than guess wrong: only plain evidence makes a verdict.
 #pragma once
 
 #include <stdint.h>
@@ -8,36 +9,63 @@
 /// The two code pages the program converts between.
 enum CodePageId : uint8_t { kCodePage866 = 0, kCodePage1251 = 1 };
 
+/// The single-byte encodings the bytes are read in, the two code pages first.
+enum ByteEncoding : uint8_t {
+  kBytes866 = kCodePage866,
+  kBytes1251 = kCodePage1251,
+  kBytesKoi8,
+  kBytesIso88595,
+};
+inline constexpr uint8_t kByteEncodings = 4;
+
 /// What the bytes tallied so far say about the code page the caller names.
 enum TextVerdict : uint8_t {
   kTextUndecided,    // too little or mixed evidence; more text may decide
   kTextNotText,      // control bytes of binary data: no verdict will come
-  kTextAsNamed,      // Russian text in the named code page
-  kTextInOtherPage,  // Russian text in the other code page, and not in the named one
+  kTextAsNamed,      // Cyrillic text in the named code page
+  kTextInOtherPage,  // Cyrillic text in the other code page, and not in the named one
   kTextInUtf8,       // UTF-8 with Cyrillic letters
+  kTextInKoi8,       // Cyrillic text in KOI8-R or KOI8-U, and not in the named code page
+  kTextInIso88595,   // Cyrillic text in ISO-8859-5, and not in the named code page
+  kTextInUtf16,      // UTF-16 text with Cyrillic letters, in either byte order
 };
 
-/// Letters of the Russian alphabet (а to я, then ё), and one more class for everything
-/// else, where a word begins or ends.
-inline constexpr uint8_t kRussianLetters = 33;
-inline constexpr uint8_t kLetterClasses = kRussianLetters + 1;
-inline constexpr uint8_t kBlankClass = kRussianLetters;
+/// The languages whose letter statistics the guess knows: Russian, Ukrainian, Belarusian.
+inline constexpr uint8_t kLanguages = 3;
 
-/// The statistics, as costs in quarters of a bit (minus four times the binary logarithm
-/// of a probability): a letter pair's, given the first letter (or the blank class), and a
-/// letter's on its own, case folded.
-extern const uint8_t kLetterPairCost[kLetterClasses][kLetterClasses];
-extern const uint8_t kLetterCost[kRussianLetters];
+/// The letters of the three alphabets (а to я, ё, then і ї є ґ ў), and one more class for
+/// everything else, where a word begins or ends.
+inline constexpr uint8_t kCyrillicLetters = 38;
+inline constexpr uint8_t kLetterClasses = kCyrillicLetters + 1;
+inline constexpr uint8_t kBlankClass = kCyrillicLetters;
 
-/// The counts of one reading of the bytes: as code page 866, or as 1251.
-struct PageReading {
+/// The statistics of each language, as costs in quarters of a bit (minus four times the
+/// binary logarithm of a probability): a letter pair's, given the first letter (or the
+/// blank class), and a letter's on its own, case folded; and the letters of its alphabet,
+/// a bit each.
+extern const uint8_t kLetterPairCost[kLanguages][kLetterClasses][kLetterClasses];
+extern const uint8_t kLetterCost[kLanguages][kCyrillicLetters];
+extern const uint64_t kAlphabet[kLanguages];
+
+/// The counts of one single-byte reading of the text.
+struct ByteReading {
   uint32_t letters;
   uint32_t words;
   uint32_t signs;    // bytes from 0x80 up that are signs there: box drawing, quotes, dashes
-  uint32_t foreign;  // bytes that are letters of other alphabets or rare signs there
-  uint64_t cost;     // of the letter pairs, in quarters of a bit
-  uint8_t previous;  // the class of the last byte read, for the next pair
-  uint32_t letterCounts[kRussianLetters];
+  uint32_t foreign;  // bytes that are letters of no alphabet known, rare signs or controls
+  uint64_t cost[kLanguages];  // of the letter pairs, in quarters of a bit
+  uint64_t packedCost;        // costs not yet added in, one field of 21 bits a language
+  uint8_t previous;           // the class of the last letter or blank read, for the next pair
+  bool heldI;  // a Latin i or I after a letter, which a letter after it makes a letter
+  uint32_t letterCounts[kCyrillicLetters];
+};
+
+/// The counts of one byte order of UTF-16.
+struct Utf16Reading {
+  uint64_t units;
+  uint64_t textUnits;  // of letters, digits, blanks, punctuation, line ends and lines
+  uint32_t cyrillic;   // Cyrillic letters among them
+  uint64_t letterSet;  // which letters, a bit each
 };
 
 /// The counts of the text read so far, in pieces of any size.
@@ -45,14 +73,17 @@ struct TextTally {
   uint64_t bytes;
   uint64_t controls;  // bytes that text never holds: NUL and most other control codes
   bool nul;
-  PageReading pages[2];  // indexed by CodePageId
+  ByteReading readings[kByteEncodings];  // indexed by ByteEncoding
   // UTF-8: whether every sequence so far was well formed, the continuation bytes still
   // to come, the character being assembled and the smallest value it may have.
   bool utf8Broken;
   uint8_t utf8Pending;
   uint32_t utf8Character;
   uint32_t utf8Least;
-  uint32_t utf8Cyrillic;  // Russian letters among the UTF-8 characters
+  uint32_t utf8Cyrillic;   // Cyrillic letters among the UTF-8 characters
+  uint64_t utf8LetterSet;  // which letters, a bit each
+  Utf16Reading utf16[2];   // little-endian, then big-endian
+  uint8_t utf16First;      // the first byte of a unit whose second is still to come
 };
 
 /// Starts a tally: call before the first piece.
@@ -63,3 +94,7 @@ void TallyText(TextTally* tally, const uint8_t* bytes, uint32_t count);
 
 /// The verdict on what was tallied, for a text said to be in the named code page.
 TextVerdict JudgeText(const TextTally* tally, CodePageId named);
+
+/// Whether more text could still make an undecided verdict: false once every reading
+/// has seen enough to say that it is not Cyrillic text, so that reading on is in vain.
+bool TextMayYetDecide(const TextTally* tally);

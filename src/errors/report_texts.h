@@ -19,6 +19,9 @@ enum OwnError : uint16_t {
   kErrorTextIn1251,                  // code page 866 was named
   kErrorUtf8Not1251,
   kErrorUtf8Not866,
+  kErrorTextInKoi8,  // either code page named
+  kErrorTextInIso88595,
+  kErrorTextInUtf16,
 };
 
 /// The cause and recommendation of a refused text: "format of data element not correct",
@@ -28,7 +31,7 @@ inline constexpr uint8_t kRecommendCorrectInformation = 3;
 
 /// Pelcor's own texts: the error lines of its own errors, by error number, then the line
 /// that says how far an interrupted conversion got.
-inline constexpr int16_t kOwnErrorCount = 4;
+inline constexpr int16_t kOwnErrorCount = 7;
 inline constexpr int16_t kOwnTextInterrupted = kOwnErrorCount;
 inline constexpr int16_t kOwnTextCount = kOwnErrorCount + 1;
 

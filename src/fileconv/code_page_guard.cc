@@ -8,25 +8,41 @@
 
 namespace {
 
-// The text is read in pieces of this size while it is undecided, up to the limit.
+// The text is read in samples of kGuardSampleSize while it is undecided, up to the limit,
+// and judged after every piece of a sample: a text that cannot be decided is left after
+// a few pieces.
 constexpr uint64_t kMostSampled = 1024 * 1024;
+constexpr uint32_t kJudgedPiece = 4096;
 
 CodePageId NamedCodePage() {
   return ByteConverter == MapCp866ToCp1251 ? kCodePage866 : kCodePage1251;
+}
+
+// Tallies the count bytes of a sample piece by piece until a verdict comes, or no more
+// text could bring one (then *settled is set).
+TextVerdict JudgeSample(TextTally* tally, const uint8_t* sample, uint32_t count, CodePageId named,
+                        bool* settled) {
+  TextVerdict verdict = kTextUndecided;
+  for (uint32_t at = 0; at < count && verdict == kTextUndecided && !*settled; at += kJudgedPiece) {
+    TallyText(tally, sample + at, count - at < kJudgedPiece ? count - at : kJudgedPiece);
+    verdict = JudgeText(tally, named);
+    *settled = !TextMayYetDecide(tally);
+  }
+  return verdict;
 }
 
 TextVerdict JudgeFile(PlatformHandle file, CodePageId named, uint8_t* sample) {
   TextTally tally;
   StartTextTally(&tally);
   TextVerdict verdict = kTextUndecided;
+  bool settled = false;
   uint64_t offset = 0;
-  while (verdict == kTextUndecided && offset < kMostSampled) {
+  while (verdict == kTextUndecided && !settled && offset < kMostSampled) {
     uint32_t count = 0;
     // A failed read tells nothing of the text; the conversion meets the failure again
     // and reports it there.
     if (!PlatformReadAt(file, offset, sample, kGuardSampleSize, &count)) return kTextUndecided;
-    TallyText(&tally, sample, count);
-    verdict = JudgeText(&tally, named);
+    verdict = JudgeSample(&tally, sample, count, named, &settled);
     if (count < kGuardSampleSize) break;  // the end of the file
     offset += count;
   }
@@ -36,9 +52,20 @@ TextVerdict JudgeFile(PlatformHandle file, CodePageId named, uint8_t* sample) {
 // Pelcor's own error for a verdict that refuses the text, or 0.
 uint16_t RefusalOf(TextVerdict verdict, CodePageId named) {
   const bool named1251 = named == kCodePage1251;
-  if (verdict == kTextInOtherPage) return named1251 ? kErrorTextIn866 : kErrorTextIn1251;
-  if (verdict == kTextInUtf8) return named1251 ? kErrorUtf8Not1251 : kErrorUtf8Not866;
-  return 0;
+  switch (verdict) {
+    case kTextInOtherPage:
+      return named1251 ? kErrorTextIn866 : kErrorTextIn1251;
+    case kTextInUtf8:
+      return named1251 ? kErrorUtf8Not1251 : kErrorUtf8Not866;
+    case kTextInKoi8:
+      return kErrorTextInKoi8;
+    case kTextInIso88595:
+      return kErrorTextInIso88595;
+    case kTextInUtf16:
+      return kErrorTextInUtf16;
+    default:
+      return 0;
+  }
 }
 
 }  // namespace

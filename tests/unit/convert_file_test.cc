@@ -114,9 +114,10 @@ struct Row {
 // reports, the calls made, the byte ranges converted, and the actions reported. The rows
 // run on files shorter than a span first, then on files of several spans: what a
 // transfer of one span meets first, the blocks meet once more when they are done one by
-// one. Before the first span the guard reads samples of 64 blocks while the text is
-// undecided, which meet the read faults planned there too. A fault that a block is to meet once is
-// therefore planned to be met once more for each transfer of more blocks that holds it. Every
+// one. Before the first span the guard reads the first 64 blocks, which meet the read faults
+// planned there too; their letters read as no language, so it reads no more. A fault that a
+// block is to meet once is therefore planned to be met once more for each transfer of more
+// blocks that holds it. Every
 // report, answer and byte is what it was when each transfer carried one block.
 // clang-format off
 const std::vector<Row> kRows = {
@@ -171,47 +172,47 @@ const std::vector<Row> kRows = {
     // Faults at the start (block 256), in the middle (257, 258) and at the end (511) of
     // the second of three spans. A failed read: the span goes block by block from its
     // start, and spans follow once it is done.
-    {"read at a span's start, Repeat", true, {{kFakeRead, B(256), 3, 5, 0}}, u"r",
-     "O R0-63 R64-127 R128-191 R192-255 R256-319! R0-255 W0-255 R256-511! R256! RW256..511 "
+    {"read at a span's start, Repeat", true, {{kFakeRead, B(256), 2, 5, 0}}, u"r",
+     "O R0-63 R0-255 W0-255 R256-511! R256! RW256..511 "
      "R512-767 W512-513 C", {{0, kLong}}, {"read from file"}, kLong},
     {"read in a span's middle, Ignore", false, {{kFakeRead, B(257), kFakeForever, 5, 0}}, u"i",
-     "O R0-63 R64-127 R128-191 R192-255 R256-319! R0-255 W0-255 R256-511! RW256 R257! W257 C",
+     "O R0-63 R0-255 W0-255 R256-511! RW256 R257! W257 C",
      {{0, B(257)}}, {"read from file"}, kLong},
     {"read at a span's end, Abort", false, {{kFakeRead, B(511), kFakeForever, 5, 0}}, u"a",
-     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511! R0-255 W0-255 "
+     "O R0-63 R0-255 W0-255 "
      "R256-511! RW256..510 R511! C", {{0, B(511)}}, {"read from file"}, kLong},
-    {"short read at a span's end", true, {{kFakeRead, B(511), 2, 0, 100}}, u"",
-     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511 R0-255 W0-255 "
+    {"short read at a span's end", true, {{kFakeRead, B(511), 1, 0, 100}}, u"",
+     "O R0-63 R0-255 W0-255 "
      "R256-511 W256-511 C", {{0, B(511) + 100}}, {}, kLong},
     // A failed or short write: the span's blocks are written again from its first, each
     // from the bytes converted once; a short write without an error is no failure.
     {"write at a span's start, Repeat", true, {{kFakeWrite, B(256), 2, 28, 0}}, u"r",
-     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511 R512-575 R0-255 "
+     "O R0-63 R0-255 "
      "W0-255 R256-511 W256-511! W256! W256..511 R512-767 W512-513 C", {{0, kLong}},
      {"write to file"}, kLong},
     {"write cut short in a span's middle, Ignore", false,
      {{kFakeWrite, B(258), kFakeForever, 28, 300}}, u"i",
-     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511 R512-575 R0-255 "
+     "O R0-63 R0-255 "
      "W0-255 R256-511 W256-511! W256 W257 W258! W259..511 R512-767 W512-513 C",
      {{0, B(258) + 300}, {B(259), kLong}}, {"write to file"}, kLong},
     {"write at a span's end, Abort", false, {{kFakeWrite, B(511), kFakeForever, 28, 0}}, u"a",
-     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511 R512-575 R0-255 "
+     "O R0-63 R0-255 "
      "W0-255 R256-511 W256-511! W256..510 W511! C", {{0, B(511)}}, {"write to file"}, kLong},
     {"short write in a span's middle", true, {{kFakeWrite, B(257), kFakeForever, 0, 300}}, u"",
-     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511 R512-575 R0-255 "
+     "O R0-63 R0-255 "
      "W0-255 R256-511 W256-511 W256..511 R512-767 W512-513 C", {{0, B(257) + 300}, {B(258), kLong}},
      {}, kLong},
     // The reports come in the order blocks give them: a write before the read after it.
     {"write, then read in a span", false,
      {{kFakeWrite, B(257), kFakeForever, 28, 0}, {kFakeRead, B(258), kFakeForever, 5, 0}}, u"ii",
-     "O R0-63 R64-127 R128-191 R192-255 R256-319! R0-255 W0-255 R256-511! RW256 R257 W257! "
+     "O R0-63 R0-255 W0-255 R256-511! RW256 R257 W257! "
      "R258! W258 C", {{0, B(257)}}, {"write to file", "read from file"}, kLong},
     // A fault met by the span alone is not reported.
-    {"read fails once", true, {{kFakeRead, B(257), 2, 5, 0}}, u"",
-     "O R0-63 R64-127 R128-191 R192-255 R256-319! R0-255 W0-255 R256-511! RW256..511 "
+    {"read fails once", true, {{kFakeRead, B(257), 1, 5, 0}}, u"",
+     "O R0-63 R0-255 W0-255 R256-511! RW256..511 "
      "R512-767 W512-513 C", {{0, kLong}}, {}, kLong},
     {"write fails once", true, {{kFakeWrite, B(258), 1, 28, 0}}, u"",
-     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511 R512-575 R0-255 "
+     "O R0-63 R0-255 "
      "W0-255 R256-511 W256-511! W256..511 R512-767 W512-513 C", {{0, kLong}}, {}, kLong},
     // Russian prose in code page 866, to be converted from 1251: refused before anything is
     // written. Ignore converts it as asked; Repeat judges it again; without a console,
