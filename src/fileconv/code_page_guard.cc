@@ -68,16 +68,34 @@ uint16_t RefusalOf(TextVerdict verdict, CodePageId named) {
   }
 }
 
-}  // namespace
-
-bool CodePageAgrees(PlatformHandle file, const FormatSlot* arguments, uint8_t* sample) {
+// Reports a refusal of the text that judge gives and obeys the answer: Repeat judges
+// again.
+template <typename Judge>
+bool Agrees(Judge judge, const FormatSlot* arguments) {
   const CodePageId named = NamedCodePage();
   for (;;) {
-    const uint16_t refusal = RefusalOf(JudgeFile(file, named, sample), named);
+    const uint16_t refusal = RefusalOf(judge(named), named);
     if (refusal == 0) return true;
     SetErrorAction(kActionReadFile, arguments);
     ClearAnswer();  // a new question, whatever an earlier one was answered
     const uint16_t answer = ReportError(refusal, kCauseDataFormat, kRecommendCorrectInformation);
     if (answer != kAnswerRepeat) return answer == kAnswerIgnore;
   }
+}
+
+}  // namespace
+
+bool CodePageAgrees(PlatformHandle file, const FormatSlot* arguments, uint8_t* sample) {
+  return Agrees([&](CodePageId named) { return JudgeFile(file, named, sample); }, arguments);
+}
+
+bool BytesAgree(const uint8_t* bytes, uint32_t count, const FormatSlot* arguments) {
+  return Agrees(
+      [&](CodePageId named) {
+        TextTally tally;
+        StartTextTally(&tally);
+        TallyText(&tally, bytes, count);
+        return JudgeText(&tally, named);
+      },
+      arguments);
 }

@@ -19,3 +19,7 @@ inline constexpr uint32_t kGuardSampleSize = 64 * 1024;
 /// may go on. Nothing is written; a read that fails leaves the text undecided, for the
 /// conversion to meet.
 bool CodePageAgrees(PlatformHandle file, const FormatSlot* arguments, uint8_t* sample);
+
+/// Judges the count bytes in hand, the beginning of a stream, as CodePageAgrees judges a
+/// file, with the same report and answers.
+bool BytesAgree(const uint8_t* bytes, uint32_t count, const FormatSlot* arguments);

@@ -221,3 +221,45 @@ bool ConvertFileInPlace(PlatformName name, NameState state) {
   SetErrorAction(ErrorContext.action, nullptr);
   return whole;
 }
+
+bool ConvertStream(PlatformHandle input, PlatformHandle output, const char* shownName) {
+  AllDone = true;
+  ConvertedFromStart = 0;
+  FormatSlot arguments[1];
+  arguments[0].text = shownName;
+  // A failed read answered Ignore reads nothing, which ends the stream.
+  uint32_t count = 0;
+  const auto readSpan = [&] {
+    SetErrorAction(kActionReadFile, arguments);
+    Guarded([&] { return PlatformReadStream(input, SpanBuffer, kSpanSize, &count); });
+  };
+  readSpan();
+  // Nothing is written before the guard has judged what the first span holds.
+  if (!Aborted() && BytesAgree(SpanBuffer, count, arguments)) {
+    PlatformBeginInterruptible();
+    while (!Aborted()) {
+      ConvertBlocksOf(count);
+      // Repeat goes on from the first byte not written: what went out cannot come back.
+      uint32_t done = 0;
+      SetErrorAction(kActionWriteFile, arguments);
+      Guarded([&] {
+        uint32_t written = 0;
+        const bool ok = PlatformWriteStream(output, SpanBuffer + done, count - done, &written);
+        done += written;
+        return ok;
+      });
+      if (Aborted()) break;
+      Converted(ConvertedFromStart, done);
+      if (count < kSpanSize || PlatformInterrupted()) break;
+      readSpan();
+    }
+    if (PlatformInterrupted()) {
+      SayHowFarInterrupted(shownName);
+      PlatformEndInterrupted();
+    }
+    PlatformEndInterruptible();
+  }
+  const bool whole = AllDone && !Aborted();
+  SetErrorAction(ErrorContext.action, nullptr);
+  return whole;
+}

@@ -27,3 +27,10 @@ enum NameState { kNameWhole = 0, kNameCut };
 /// standard error. Returns true when the file was converted whole: false after an Abort,
 /// a failure answered Ignore or a failed close.
 bool ConvertFileInPlace(PlatformName name, NameState state = kNameWhole);
+
+/// Converts what comes from the input stream and writes it to the output stream, span by
+/// span, as a filter does. The guard judges what the first span holds before anything is
+/// written; failures are reported under shownName (code page 866) and answered as for a
+/// file, Repeat of a write going on after the bytes that went out. Returns true when
+/// everything read was converted and written.
+bool ConvertStream(PlatformHandle input, PlatformHandle output, const char* shownName);

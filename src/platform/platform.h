@@ -85,10 +85,14 @@ bool PlatformUserReadsRussian();
 
 // ---- Console ----
 
-enum StandardStream { kStandardInput = 0, kStandardOutput = 1 };
+enum StandardStream { kStandardInput = 0, kStandardOutput = 1, kStandardError = 2 };
 
-/// The console input or output handle of the process.
+/// The handle of a standard stream of the process.
 PlatformHandle PlatformStandardHandle(StandardStream which);
+
+/// The console the process runs in, for keys, where the standard input carries data:
+/// kNoHandle when there is none.
+PlatformHandle PlatformTerminalInput();
 
 /// Writes count bytes of code page 866 text to the console output, whatever code page
 /// the console is set to. Failures are not reported: there is nowhere to report them.
@@ -126,6 +130,15 @@ bool PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t
 /// fails after moving some, so that a write cut short can be told from one that failed.
 bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, uint32_t size,
                      uint32_t* written);
+
+/// Reads size bytes from a stream (a pipe, a terminal or a file, from where it stands),
+/// fewer only at its end; *read receives the bytes read, 0 after a failure.
+bool PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size, uint32_t* read);
+
+/// Writes size bytes to a stream, whole; *written receives the bytes moved, also when
+/// the write fails after moving some.
+bool PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t size,
+                         uint32_t* written);
 
 /// Closes the file. The handle is gone even when this fails (data that did not reach
 /// the disk): it is never to be closed again.

@@ -74,6 +74,7 @@ int RunArguments(const char* const* arguments, uint32_t count) {
   const char* chosen = nullptr;  // the switch
   bool twoSwitches = false;
   uint32_t names = 0;
+  bool filter = false;  // "-" names standard input and output
   for (uint32_t i = 0; i < count; ++i) {
     switch (KindOf(arguments[i], wordsEnded)) {
       case kArgumentWordsEnd:
@@ -91,8 +92,16 @@ int RunArguments(const char* const* arguments, uint32_t count) {
         break;
       case kArgumentName:
         ++names;
+        filter |= StrCompare(arguments[i], "-") == 0;
         break;
     }
+  }
+  if (filter) {
+    // Standard output carries the converted text alone, and standard input the text to
+    // convert: the banner and the reports go to standard error, and the keys come from
+    // the terminal, where there is one.
+    StdHandles.output = PlatformStandardHandle(kStandardError);
+    StdHandles.input = PlatformTerminalInput();
   }
   WriteBanner();
   if (help || (!version && (names == 0 || twoSwitches))) {
@@ -108,7 +117,11 @@ int RunArguments(const char* const* arguments, uint32_t count) {
   for (uint32_t i = 0; i < count; ++i) {
     const ArgumentKind kind = KindOf(arguments[i], wordsEnded);
     wordsEnded |= kind == kArgumentWordsEnd;
-    if (kind == kArgumentName) allWhole &= ConvertFileInPlace(PlatformArgumentName(i));
+    if (kind != kArgumentName) continue;
+    allWhole &= StrCompare(arguments[i], "-") == 0
+                    ? ConvertStream(PlatformStandardHandle(kStandardInput),
+                                    PlatformStandardHandle(kStandardOutput), "-")
+                    : ConvertFileInPlace(PlatformArgumentName(i));
   }
   return allWhole ? 0 : 1;
 }

@@ -7,6 +7,8 @@ import os
 import subprocess
 import unittest
 
+import pexpect
+
 from pelcor_run import PELCOR, TempDir, environment, expected, read_file, write_file
 
 BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n"
@@ -165,6 +167,51 @@ class ArgumentsAsTheyAre(unittest.TestCase):
             result = run(["/1251", "f2.txt", "gone.txt"], d, answers=b"ia")
             self.assertEqual(result.returncode, 1)
             self.assertEqual(read_file(os.path.join(d, "f2.txt")), expected(refused, "/1251"))
+
+
+class Filter(unittest.TestCase):
+    """"-" converts standard input to standard output: the output carries the text alone,
+    questions are asked on the terminal, and answered Abort where there is none."""
+
+    PROSE = "Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n"
+
+    def filter(self, args, data):
+        return subprocess.run([PELCOR] + args, input=data, capture_output=True,
+                              env=environment(), timeout=60, start_new_session=True)
+
+    def test_a_pipe_is_converted_to_the_output(self):
+        text = "текст".encode("cp866")
+        long = DATA * 30000  # spans of 256 KiB and more
+        for args, data, converted in [(["-", "/866"], text, "текст".encode("cp1251")),
+                                      (["-"], long, expected(long, "/1251")),
+                                      (["/866", "--", "-"], b"", b"")]:
+            with self.subTest(args=args, size=len(data)):
+                result = self.filter(args, data)
+                self.assertEqual((result.returncode, result.stdout), (0, converted))
+                self.assertEqual(result.stderr, BANNER)
+
+    def test_a_refused_stream_writes_nothing_and_the_files_go_on(self):
+        with TempDir() as d:
+            write_file(os.path.join(d, "a.txt"), DATA)
+            result = subprocess.run([PELCOR, "-", "a.txt"], input=self.PROSE.encode("cp866"),
+                                    capture_output=True, env=environment(), cwd=d, timeout=60,
+                                    start_new_session=True)
+            self.assertEqual((result.returncode, result.stdout), (1, b""))
+            self.assertIn(b"\nAction : read from file -\n", result.stderr)
+            self.assertEqual(read_file(os.path.join(d, "a.txt")), expected(DATA, "/1251"))
+
+    def test_questions_are_answered_on_the_terminal(self):
+        with TempDir() as d:
+            write_file(os.path.join(d, "in.txt"), self.PROSE.encode("cp866"))
+            child = pexpect.spawn("/bin/sh", ["-c", f'"{PELCOR}" - <in.txt >out.txt'], cwd=d,
+                                  env=environment(), timeout=10)
+            child.expect_exact(PROMPT.decode())
+            child.send("i")
+            child.expect(pexpect.EOF)
+            child.close()
+            self.assertEqual(child.exitstatus, 0)
+            self.assertEqual(read_file(os.path.join(d, "out.txt")),
+                             expected(self.PROSE.encode("cp866"), "/1251"))
 
 
 def locale_installed(name):

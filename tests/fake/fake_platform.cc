@@ -131,6 +131,10 @@ PlatformHandle PlatformStandardHandle(StandardStream which) {
   return which == kStandardInput ? kFakeInput : kFakeOutput;
 }
 
+PlatformHandle PlatformTerminalInput() {
+  return kFakeInput;
+}
+
 void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count) {
   // Text sent to any other handle is lost, as it is on a handle that is no console.
   if (output == kFakeOutput) FakePlatform.console.emplace_back(text, count);
@@ -206,6 +210,36 @@ bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, u
   }
   *written = reach.bytes;
   return Logged(kFakeWrite, offset, size, reach.bytes, reach.error);
+}
+
+bool PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size, uint32_t* read) {
+  // The standard input, read from where the last read ended; faults count its bytes.
+  *read = 0;
+  const uint64_t at = FakePlatform.streamRead;
+  if (stream != kFakeInput) return Logged(kFakeRead, at, size, 0, kFakeBadHandle);
+  const std::vector<uint8_t>& in = FakePlatform.streamIn;
+  const Reach reach = ReachOf(kFakeRead, at, size);
+  const uint64_t left = at < in.size() ? in.size() - at : 0;
+  const uint32_t count = reach.bytes < left ? reach.bytes : static_cast<uint32_t>(left);
+  if (reach.error == 0) {
+    memcpy(buffer, in.data() + at, count);
+    *read = count;
+    FakePlatform.streamRead += count;
+  }
+  return Logged(kFakeRead, at, size, *read, reach.error);
+}
+
+bool PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t size,
+                         uint32_t* written) {
+  // The standard output, appended to; faults count its bytes.
+  std::vector<uint8_t>& out = FakePlatform.streamOut;
+  *written = 0;
+  if (stream != kFakeOutput) return Logged(kFakeWrite, out.size(), size, 0, kFakeBadHandle);
+  const Reach reach = ReachOf(kFakeWrite, out.size(), size);
+  const uint8_t* bytes = static_cast<const uint8_t*>(buffer);
+  out.insert(out.end(), bytes, bytes + reach.bytes);
+  *written = reach.bytes;
+  return Logged(kFakeWrite, out.size() - reach.bytes, size, reach.bytes, reach.error);
 }
 
 bool PlatformClose(PlatformHandle file) {

@@ -61,6 +61,9 @@ struct FakePlatformRecord {
   std::vector<FakeFile> handles;                      // handle kFakeFirstFile + i is handles[i]
   std::vector<FakeFault> faults;
   std::vector<FakeCallRecord> calls;
+  std::vector<uint8_t> streamIn;   // the standard input's bytes
+  uint64_t streamRead;             // how many of them were read
+  std::vector<uint8_t> streamOut;  // the standard output's bytes
 
   std::vector<std::string> console;  // one piece of code page 866 text per write
   std::u16string typedAhead;         // keys waiting before a question, until discarded

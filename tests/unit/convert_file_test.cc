@@ -256,6 +256,45 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
   }
 }
 
+TEST_F(ConvertFileTest, StreamsGoSpanBySpanAndRepeatAfterTheBytesWritten) {
+  struct StreamRow {
+    const char* what;
+    bool whole;
+    std::vector<FakeFault> faults;  // blocks count the stream's bytes
+    std::u16string keys;
+    size_t size;
+    bool prose;
+    size_t converted;  // the bytes that come out, all converted
+  };
+  const size_t kLong = B(600) + 7;
+  const StreamRow rows[] = {
+      {"three spans", true, {}, u"", kLong, false, kLong},
+      {"read, Repeat", true, {{kFakeRead, B(256), 1, 5, 0}}, u"r", kLong, false, kLong},
+      {"write cut short, Repeat",
+       true,
+       {{kFakeWrite, B(300), 1, 28, 100}},
+       u"r",
+       kLong,
+       false,
+       kLong},
+      {"write, Abort", false, {{kFakeWrite, B(300), 1, 28, 100}}, u"a", kLong, false, B(300) + 100},
+      {"refused, Abort", false, {}, u"a", 2500, true, 0},
+      {"refused, Ignore", true, {}, u"i", 2500, true, 2500},
+  };
+  for (const StreamRow& row : rows) {
+    FakePlatformReset();
+    FakePlatform.streamIn = Original(row.size, row.prose);
+    FakePlatform.faults = row.faults;
+    FakePlanKeys(row.keys);
+    EXPECT_EQ(ConvertStream(kFakeInput, kFakeOutput, "-"), row.whole) << row.what;
+    std::vector<uint8_t> expected(FakePlatform.streamIn.begin(),
+                                  FakePlatform.streamIn.begin() + row.converted);
+    for (uint8_t& byte : expected)
+      byte = MapCp1251ToCp866(byte);
+    EXPECT_EQ(FakePlatform.streamOut, expected) << row.what;
+  }
+}
+
 TEST_F(ConvertFileTest, ReportsTheSystemsErrorForTheFile) {
   // A missing file, and a cut name with the error of a name too long.
   FakePlatform.errorTexts[kFakeNoSuchFile] = "No such file.\r\n";

@@ -1,6 +1,7 @@
 // Console output: code page 866 text leaves in the user's charset, to a terminal, a pipe
 // or a file alike, with a Linux program's line ends.
 #include <errno.h>
+#include <fcntl.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -26,12 +27,13 @@ namespace {
 // leaves as one LF, also when its two bytes come in two texts. The byte that would
 // complete the pair last started, or 0.
 char pendingPartner;
-// Whether the last byte written was no line end, so that the line is still open.
-bool lineOpen;
+// The descriptor whose last byte written was no line end, so that its line is still
+// open, or -1.
+int lineOpenOn = -1;
 
 // Copies count bytes of text to out with every CR LF and LF CR, and a CR or LF alone,
 // made one LF. Returns the bytes put in out (count at most).
-uint32_t LinuxLineEnds(const char* text, uint32_t count, char* out) {
+uint32_t LinuxLineEnds(int fd, const char* text, uint32_t count, char* out) {
   uint32_t n = 0;
   for (uint32_t i = 0; i < count; ++i) {
     const char c = text[i];
@@ -43,14 +45,19 @@ uint32_t LinuxLineEnds(const char* text, uint32_t count, char* out) {
     pendingPartner = lineEnd ? (c == '\r' ? '\n' : '\r') : 0;
     out[n++] = lineEnd ? '\n' : c;
   }
-  if (n > 0) lineOpen = out[n - 1] != '\n';
+  if (n > 0) lineOpenOn = out[n - 1] != '\n' ? fd : -1;
   return n;
 }
 
 }  // namespace
 
 PlatformHandle PlatformStandardHandle(StandardStream which) {
-  return which == kStandardInput ? 0 : 1;
+  return which;  // the descriptor of the same number
+}
+
+PlatformHandle PlatformTerminalInput() {
+  const int fd = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  return fd >= 0 ? fd : kNoHandle;
 }
 
 void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count) {
@@ -60,7 +67,7 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
   char converted[1024];
   while (count > 0) {
     const uint32_t piece = count < 256 ? count : 256;
-    const uint32_t kept = LinuxLineEnds(text, piece, lines);
+    const uint32_t kept = LinuxLineEnds(static_cast<int>(output), text, piece, lines);
     const size_t n = ConvertCharset(kCharsetUser, kCharsetOem, lines, kept, converted,
                                     sizeof converted, "?", 1, nullptr);
     if (!WriteAll(static_cast<int>(output), converted, n)) return;
@@ -70,8 +77,8 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
 }
 
 void EndConsoleLine() {
-  if (lineOpen) WriteAll(1, "\n", 1);
-  lineOpen = false;
+  if (lineOpenOn >= 0) WriteAll(lineOpenOn, "\n", 1);
+  lineOpenOn = -1;
 }
 
 void PlatformWriteErrorLine(const char* text) {

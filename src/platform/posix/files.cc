@@ -136,6 +136,35 @@ bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, u
   return error == 0 || FailWith(error);
 }
 
+bool PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size, uint32_t* read) {
+  *read = 0;
+  char* bytes = static_cast<char*>(buffer);
+  uint32_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::read(static_cast<int>(stream), bytes + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return FailWithErrno();  // nothing read counts after a failure
+    if (n == 0) break;                  // the end of the stream
+    done += static_cast<uint32_t>(n);
+  }
+  *read = done;
+  return true;
+}
+
+bool PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t size,
+                         uint32_t* written) {
+  const char* bytes = static_cast<const char*>(buffer);
+  *written = 0;
+  while (*written < size) {
+    const ssize_t n = ::write(static_cast<int>(stream), bytes + *written, size - *written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return FailWithErrno();
+    if (n == 0) return FailWith(EIO);  // or it would be tried for ever
+    *written += static_cast<uint32_t>(n);
+  }
+  return true;
+}
+
 bool PlatformClose(PlatformHandle file) {
   if (file < 0 || file > INT32_MAX) return FailWith(EBADF);
   // The locks go with the descriptor. The descriptor is gone even when close reports a

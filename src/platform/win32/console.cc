@@ -29,7 +29,15 @@ void ForEachWidePiece(const char* text, uint32_t count, Out out) {
 }  // namespace
 
 PlatformHandle PlatformStandardHandle(StandardStream which) {
-  return DoorHandle(GetStdHandle(which == kStandardInput ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE));
+  const DWORD kinds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  return DoorHandle(GetStdHandle(kinds[which]));
+}
+
+PlatformHandle PlatformTerminalInput() {
+  const HANDLE console =
+      CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  return console != INVALID_HANDLE_VALUE ? DoorHandle(console) : kNoHandle;
 }
 
 void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count) {

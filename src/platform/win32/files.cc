@@ -64,6 +64,41 @@ bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, u
   return ok != 0;
 }
 
+bool PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size, uint32_t* read) {
+  *read = 0;
+  uint32_t done = 0;
+  while (done < size) {
+    DWORD count = 0;
+    if (!ReadFile(SystemHandle(stream), static_cast<char*>(buffer) + done, size - done, &count,
+                  nullptr)) {
+      // A pipe whose writer has gone has ended.
+      if (GetLastError() != ERROR_BROKEN_PIPE) return false;
+      break;
+    }
+    if (count == 0) break;
+    done += count;
+  }
+  *read = done;
+  return true;
+}
+
+bool PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t size,
+                         uint32_t* written) {
+  *written = 0;
+  while (*written < size) {
+    DWORD count = 0;
+    const BOOL ok = WriteFile(SystemHandle(stream), static_cast<const char*>(buffer) + *written,
+                              size - *written, &count, nullptr);
+    *written += count;
+    if (!ok) return false;
+    if (count == 0) {
+      SetLastError(ERROR_WRITE_FAULT);  // or it would be tried for ever
+      return false;
+    }
+  }
+  return true;
+}
+
 bool PlatformClose(PlatformHandle file) {
   return CloseHandle(SystemHandle(file)) != 0;
 }
