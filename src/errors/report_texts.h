@@ -22,6 +22,7 @@ enum OwnError : uint16_t {
   kErrorTextInKoi8,  // either code page named
   kErrorTextInIso88595,
   kErrorTextInUtf16,
+  kErrorPartlyConverted,
 };
 
 /// The cause and recommendation of a refused text: "format of data element not correct",
@@ -31,7 +32,7 @@ inline constexpr uint8_t kRecommendCorrectInformation = 3;
 
 /// Pelcor's own texts: the error lines of its own errors, by error number, then the line
 /// that says how far an interrupted conversion got.
-inline constexpr int16_t kOwnErrorCount = 7;
+inline constexpr int16_t kOwnErrorCount = 8;
 inline constexpr int16_t kOwnTextInterrupted = kOwnErrorCount;
 inline constexpr int16_t kOwnTextCount = kOwnErrorCount + 1;
 

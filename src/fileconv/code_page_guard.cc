@@ -18,35 +18,56 @@ CodePageId NamedCodePage() {
   return ByteConverter == MapCp866ToCp1251 ? kCodePage866 : kCodePage1251;
 }
 
-// Tallies the count bytes of a sample piece by piece until a verdict comes, or no more
-// text could bring one (then *settled is set).
-TextVerdict JudgeSample(TextTally* tally, const uint8_t* sample, uint32_t count, CodePageId named,
-                        bool* settled) {
+// Tallies the count bytes of a sample piece by piece, from its start or from its end
+// backwards, until a verdict comes or no more text could bring one (then *settled is
+// set). *judged receives the bytes tallied.
+TextVerdict JudgeSample(const uint8_t* sample, uint32_t count, bool fromTheEnd, CodePageId named,
+                        TextTally* tally, uint32_t* judged, bool* settled) {
   TextVerdict verdict = kTextUndecided;
-  for (uint32_t at = 0; at < count && verdict == kTextUndecided && !*settled; at += kJudgedPiece) {
-    TallyText(tally, sample + at, count - at < kJudgedPiece ? count - at : kJudgedPiece);
+  *judged = 0;
+  while (*judged < count && verdict == kTextUndecided && !*settled) {
+    const uint32_t left = count - *judged;
+    const uint32_t piece = left < kJudgedPiece ? left : kJudgedPiece;
+    TallyText(tally, sample + (fromTheEnd ? left - piece : *judged), piece);
+    *judged += piece;
     verdict = JudgeText(tally, named);
     *settled = !TextMayYetDecide(tally);
   }
   return verdict;
 }
 
-TextVerdict JudgeFile(PlatformHandle file, CodePageId named, uint8_t* sample) {
+// Judges the text from offset from on, reading samples while it is undecided; *end
+// receives the offset up to which it was judged. A failed read tells nothing of the text
+// and leaves it undecided: the conversion meets the failure again and reports it there.
+TextVerdict JudgeBeginning(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample,
+                           uint64_t* end) {
   TextTally tally;
   StartTextTally(&tally);
   TextVerdict verdict = kTextUndecided;
   bool settled = false;
-  uint64_t offset = 0;
-  while (verdict == kTextUndecided && !settled && offset < kMostSampled) {
-    uint32_t count = 0;
-    // A failed read tells nothing of the text; the conversion meets the failure again
-    // and reports it there.
-    if (!PlatformReadAt(file, offset, sample, kGuardSampleSize, &count)) return kTextUndecided;
-    verdict = JudgeSample(&tally, sample, count, named, &settled);
+  *end = from;
+  while (verdict == kTextUndecided && !settled && *end - from < kMostSampled) {
+    uint32_t count = 0, judged = 0;
+    if (!PlatformReadAt(file, *end, sample, kGuardSampleSize, &count)) return kTextUndecided;
+    verdict = JudgeSample(sample, count, false, named, &tally, &judged, &settled);
+    *end += judged;
     if (count < kGuardSampleSize) break;  // the end of the file
-    offset += count;
   }
   return verdict;
+}
+
+// Judges the last kGuardSampleSize bytes of a file of size bytes, or as many of them as
+// lie past offset from, from the end backwards.
+TextVerdict JudgeEnd(PlatformHandle file, uint64_t from, uint64_t size, CodePageId named,
+                     uint8_t* sample) {
+  const uint64_t start = size - from > kGuardSampleSize ? size - kGuardSampleSize : from;
+  uint32_t count = 0, judged = 0;
+  if (!PlatformReadAt(file, start, sample, static_cast<uint32_t>(size - start), &count))
+    return kTextUndecided;
+  TextTally tally;
+  StartTextTally(&tally);
+  bool settled = false;
+  return JudgeSample(sample, count, true, named, &tally, &judged, &settled);
 }
 
 // Pelcor's own error for a verdict that refuses the text, or 0.
@@ -68,13 +89,29 @@ uint16_t RefusalOf(TextVerdict verdict, CodePageId named) {
   }
 }
 
-// Reports a refusal of the text that judge gives and obeys the answer: Repeat judges
+// Judges the text of the file from offset from on: its beginning, and when the file goes
+// on past what that took, its end. A file converted up to some point reads as the other
+// code page before it and as the named one after it (or the other way round, converted
+// from the end of a first run to the start of a second): it is refused as such.
+uint16_t JudgeFile(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample) {
+  uint64_t judged = 0, size = 0, modified = 0;
+  const TextVerdict beginning = JudgeBeginning(file, from, named, sample, &judged);
+  if ((beginning == kTextAsNamed || beginning == kTextInOtherPage) &&
+      PlatformFileStamp(file, &size, &modified) && size > judged) {
+    const TextVerdict end = JudgeEnd(file, judged, size, named, sample);
+    if (end != beginning && (end == kTextAsNamed || end == kTextInOtherPage))
+      return kErrorPartlyConverted;
+  }
+  return RefusalOf(beginning, named);
+}
+
+// Reports the refusal that judge gives, if any, and obeys the answer: Repeat judges
 // again.
 template <typename Judge>
 bool Agrees(Judge judge, const FormatSlot* arguments) {
   const CodePageId named = NamedCodePage();
   for (;;) {
-    const uint16_t refusal = RefusalOf(judge(named), named);
+    const uint16_t refusal = judge(named);
     if (refusal == 0) return true;
     SetErrorAction(kActionReadFile, arguments);
     ClearAnswer();  // a new question, whatever an earlier one was answered
@@ -85,8 +122,9 @@ bool Agrees(Judge judge, const FormatSlot* arguments) {
 
 }  // namespace
 
-bool CodePageAgrees(PlatformHandle file, const FormatSlot* arguments, uint8_t* sample) {
-  return Agrees([&](CodePageId named) { return JudgeFile(file, named, sample); }, arguments);
+bool CodePageAgrees(PlatformHandle file, uint64_t from, const FormatSlot* arguments,
+                    uint8_t* sample) {
+  return Agrees([&](CodePageId named) { return JudgeFile(file, from, named, sample); }, arguments);
 }
 
 bool BytesAgree(const uint8_t* bytes, uint32_t count, const FormatSlot* arguments) {
@@ -95,7 +133,7 @@ bool BytesAgree(const uint8_t* bytes, uint32_t count, const FormatSlot* argument
         TextTally tally;
         StartTextTally(&tally);
         TallyText(&tally, bytes, count);
-        return JudgeText(&tally, named);
+        return RefusalOf(JudgeText(&tally, named), named);
       },
       arguments);
 }

@@ -194,7 +194,7 @@ bool ConvertFileInPlace(PlatformName name, NameState state) {
     // Nothing is written before the guard has judged the text; without a handle there is
     // no text to judge, and the conversion reports the failed read.
     ConvertedFromStart = 0;
-    if (file == kNoHandle || CodePageAgrees(file, arguments, SpanBuffer)) {
+    if (file == kNoHandle || CodePageAgrees(file, 0, arguments, SpanBuffer)) {
       PlatformBeginInterruptible();
       ConvertSpans(file, arguments);
     }

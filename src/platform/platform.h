@@ -144,6 +144,10 @@ bool PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t siz
 /// the disk): it is never to be closed again.
 bool PlatformClose(PlatformHandle file);
 
+/// The open file's size, and the time its data was last written, in the system's own
+/// unit. False when the system cannot tell.
+bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified);
+
 // ---- Errors and code pages ----
 
 /// The last system error of this thread, and setting it.

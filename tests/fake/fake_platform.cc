@@ -209,6 +209,7 @@ bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, u
     memcpy(data.data() + offset, buffer, reach.bytes);
   }
   *written = reach.bytes;
+  FakePlatform.writes += reach.bytes > 0;
   return Logged(kFakeWrite, offset, size, reach.bytes, reach.error);
 }
 
@@ -248,6 +249,14 @@ bool PlatformClose(PlatformHandle file) {
   open->open = false;
   const FakeFault* fault = FaultMet(kFakeClose, 0, 0);
   return Logged(kFakeClose, 0, 0, 0, fault != nullptr ? fault->error : 0);
+}
+
+bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
+  const FakeFile* open = OpenFile(file);
+  if (open == nullptr) return false;
+  *size = FakePlatform.files[open->name].size();
+  *modified = FakePlatform.writes;
+  return true;
 }
 
 // ---- Errors and code pages ----

@@ -64,6 +64,7 @@ struct FakePlatformRecord {
   std::vector<uint8_t> streamIn;   // the standard input's bytes
   uint64_t streamRead;             // how many of them were read
   std::vector<uint8_t> streamOut;  // the standard output's bytes
+  uint64_t writes;                 // the writes that moved bytes: the files' time of last change
 
   std::vector<std::string> console;  // one piece of code page 866 text per write
   std::u16string typedAhead;         // keys waiting before a question, until discarded

@@ -19,15 +19,22 @@ namespace {
 const char kName[] = "\xC0.txt";
 const char kShownName[] = " \x80.txt";
 
-// Every letter of code page 1251 in turn, which reads as Russian in neither code page;
-// or Russian prose in code page 866, which the default direction refuses.
-std::vector<uint8_t> Original(size_t size, bool prose) {
+// Every letter of code page 1251 in turn, which reads as text in no encoding; or Russian
+// prose in the code pages pages names for equal parts of the file in turn: "8" is all in
+// code page 866, which the default direction refuses, "81" half in each.
+std::vector<uint8_t> Original(size_t size, const std::string& pages) {
   static constexpr Cp866Literal kProse866 =
       u8"Съешь же ещё этих мягких французских булок, да выпей чаю. ";
   const std::string text(kProse866);
   std::vector<uint8_t> data;
-  for (size_t i = 0; i < size; ++i)
-    data.push_back(prose ? static_cast<uint8_t>(text[i % text.size()]) : 0xC0 + i % 64);
+  for (size_t i = 0; i < size; ++i) {
+    const uint8_t letter = static_cast<uint8_t>(text[i % text.size()]);
+    if (pages.empty()) {
+      data.push_back(0xC0 + i % 64);
+    } else {
+      data.push_back(pages[i * pages.size() / size] == '8' ? letter : MapCp866ToCp1251(letter));
+    }
+  }
   return data;
 }
 
@@ -107,7 +114,7 @@ struct Row {
   std::vector<std::string> reports;
   size_t size = 2500;
   NameState state = kNameWhole;
-  bool prose = false;
+  const char* pages = "";  // the text, as Original takes it
 };
 
 // Each row: whether the file comes out whole, the faults, the keys that answer the
@@ -218,11 +225,20 @@ const std::vector<Row> kRows = {
     // written. Ignore converts it as asked; Repeat judges it again; without a console,
     // Abort.
     {"refused, Abort", false, {}, u"a", "O R0-63 C", {}, {"read from file"}, 2500, kNameWhole,
-     true},
+     "8"},
     {"refused, Ignore", true, {}, u"i", "O R0-63 R0-255 W0-2 C", {{0, 2500}}, {"read from file"},
-     2500, kNameWhole, true},
+     2500, kNameWhole, "8"},
     {"refused, Repeat", false, {}, u"r", "O R0-63 R0-63 C", {},
-     {"read from file", "read from file"}, 2500, kNameWhole, true},
+     {"read from file", "read from file"}, 2500, kNameWhole, "8"},
+    // Longer than a sample: the guard reads the last 64 blocks too, and refuses a file whose
+    // beginning and end are in different code pages, whichever is first.
+    {"as named, beginning and end", true, {}, u"", "O R0-63 R449-513 R0-255 W0-255 R256-511 "
+     "W256-511 R512-767 W512-513 C", {{0, kLong}}, {}, kLong, kNameWhole, "1"},
+    {"converted in part, Abort", false, {}, u"a", "O R0-63 R449-513 C", {}, {"read from file"},
+     kLong, kNameWhole, "81"},
+    {"converted in part the other way, Ignore", true, {}, u"i", "O R0-63 R449-513 R0-255 W0-255 "
+     "R256-511 W256-511 R512-767 W512-513 C", {{0, kLong}}, {"read from file"}, kLong,
+     kNameWhole, "18"},
 };
 // clang-format on
 
@@ -234,7 +250,7 @@ class ConvertFileTest : public FakeDoorTest {
 TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
   for (const Row& row : kRows) {
     FakePlatformReset();
-    const std::vector<uint8_t> original = Original(row.size, row.prose);
+    const std::vector<uint8_t> original = Original(row.size, row.pages);
     FakePlatform.files[kName] = original;
     FakePlatform.faults = row.faults;
     FakePlanKeys(row.keys);
@@ -283,7 +299,7 @@ TEST_F(ConvertFileTest, StreamsGoSpanBySpanAndRepeatAfterTheBytesWritten) {
   };
   for (const StreamRow& row : rows) {
     FakePlatformReset();
-    FakePlatform.streamIn = Original(row.size, row.prose);
+    FakePlatform.streamIn = Original(row.size, row.prose ? "8" : "");
     FakePlatform.faults = row.faults;
     FakePlanKeys(row.keys);
     EXPECT_EQ(ConvertStream(kFakeInput, kFakeOutput, "-"), row.whole) << row.what;

@@ -178,7 +178,8 @@ TEST(TextGuess, JudgesACorpusMadeAtTestTime) {
         {"a name in 866", Recode(std::string("Мэрилин Монро"), "CP866"), kAccepted, kUnd});
     rows.push_back(
         {"a name in 1251", Recode(std::string("Мэрилин Монро"), "CP1251"), kUnd, kAccepted});
-    // Half of each: mixed, undecided.
+    // Half of each, judged as one text: undecided. (The guard judges a file's beginning and
+    // its end apart, and refuses such a file as converted in part.)
     const std::string half = prose.substr(0, 20000);
     rows.push_back({"mixed",
                     Recode(half.substr(0, 10000), "CP866") + Recode(half.substr(10000), "CP1251"),

@@ -172,6 +172,15 @@ bool PlatformClose(PlatformHandle file) {
   return close(static_cast<int>(file)) == 0 || FailWithErrno();
 }
 
+bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
+  struct stat status;
+  if (file < 0 || file > INT32_MAX || fstat(static_cast<int>(file), &status) != 0) return false;
+  *size = static_cast<uint64_t>(status.st_size);
+  *modified = static_cast<uint64_t>(status.st_mtim.tv_sec) * 1000000000u +
+              static_cast<uint64_t>(status.st_mtim.tv_nsec);
+  return true;
+}
+
 void PlatformShowName(PlatformName name, char* out, uint32_t size) {
   // A control character would act on the terminal, or break the report's line.
   const size_t n = ConvertCharset(kCharsetOem, kCharsetUser, static_cast<const char*>(name.text),

@@ -102,3 +102,14 @@ bool PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t siz
 bool PlatformClose(PlatformHandle file) {
   return CloseHandle(SystemHandle(file)) != 0;
 }
+
+bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
+  LARGE_INTEGER length;
+  FILETIME written;
+  if (!GetFileSizeEx(SystemHandle(file), &length) ||
+      !GetFileTime(SystemHandle(file), nullptr, nullptr, &written))
+    return false;
+  *size = static_cast<uint64_t>(length.QuadPart);
+  *modified = uint64_t{written.dwHighDateTime} << 32 | written.dwLowDateTime;
+  return true;
+}
