@@ -4,12 +4,19 @@
 
 StandardHandles StdHandles;
 
+// There is nowhere to report a failed console write: it is dropped, and the work goes on.
 void WriteText(const char* text) {
-  // When the output is no console the text may be lost, and there is nowhere else to
-  // report a failed console write.
   PlatformWriteConsole(StdHandles.output, text, StrLength(text));
 }
 
 void WriteLineEnd() {
   WriteText("\r\n");
+}
+
+void WriteReportText(const char* text) {
+  PlatformWriteConsole(StdHandles.error, text, StrLength(text));
+}
+
+void WriteReportLineEnd() {
+  WriteReportText("\r\n");
 }

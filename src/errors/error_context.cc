@@ -37,19 +37,19 @@ uint16_t ReportError(uint16_t code, uint8_t cause, uint8_t recommendation) {
 uint16_t ShowErrorReport() {
   if (ErrorContext.answer != kAnswerNone) return ErrorContext.answer;
   // The report starts on a line of its own; the key is awaited on the prompt's line.
-  WriteLineEnd();
-  WriteText(LabelText(kLabelAction));
-  WriteText(ActionText());
-  WriteLineEnd();
-  WriteText(LabelText(kLabelError));
-  WriteText(SystemErrorText());
-  WriteLineEnd();
-  WriteText(LabelText(kLabelCause));
-  WriteText(CauseText());
-  WriteLineEnd();
-  WriteText(LabelText(kLabelRecommendation));
-  WriteText(RecommendationText());
-  WriteLineEnd();
-  WriteText(LabelText(kLabelPrompt));
+  WriteReportLineEnd();
+  WriteReportText(LabelText(kLabelAction));
+  WriteReportText(ActionText());
+  WriteReportLineEnd();
+  WriteReportText(LabelText(kLabelError));
+  WriteReportText(SystemErrorText());
+  WriteReportLineEnd();
+  WriteReportText(LabelText(kLabelCause));
+  WriteReportText(CauseText());
+  WriteReportLineEnd();
+  WriteReportText(LabelText(kLabelRecommendation));
+  WriteReportText(RecommendationText());
+  WriteReportLineEnd();
+  WriteReportText(LabelText(kLabelPrompt));
   return AskOperator();
 }

@@ -85,6 +85,8 @@ bool PlatformUserReadsRussian();
 
 // ---- Console ----
 
+/// The standard streams. Standard output carries what the user asked to see (banner,
+/// usage, help, version); standard error every report, question and failure.
 enum StandardStream { kStandardInput = 0, kStandardOutput = 1, kStandardError = 2 };
 
 /// The handle of a standard stream of the process.
@@ -94,12 +96,19 @@ PlatformHandle PlatformStandardHandle(StandardStream which);
 /// kNoHandle when there is none.
 PlatformHandle PlatformTerminalInput();
 
-/// Writes count bytes of code page 866 text to the console output, whatever code page
-/// the console is set to. Failures are not reported: there is nowhere to report them.
+/// Where reports and their questions go for an operator who answers on keys: standard
+/// error, or, where keys is a console and standard error is not, the console itself, so
+/// that a question is shown where it is answered.
+PlatformHandle PlatformReportOutput(PlatformHandle keys);
+
+/// Writes count bytes of code page 866 text to a console, pipe or file: on a console so
+/// that its letters read right whatever code page the console is set to, elsewhere in
+/// the charset a console would show. A write that fails is dropped: there is nowhere to
+/// report it, and the work goes on.
 void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count);
 
-/// Writes one line of code page 866 text (without its line end) to standard error, in
-/// the charset a console there shows.
+/// Writes one line of code page 866 text (without its line end) to standard error, on a
+/// line of its own.
 void PlatformWriteErrorLine(const char* text);
 
 /// PlatformNextKey's answer when no further key can come: the input has ended or is

@@ -8,5 +8,6 @@ int main(int argc, char** argv) {
   PlatformStart(argc, argv);
   StdHandles.input = PlatformStandardHandle(kStandardInput);
   StdHandles.output = PlatformStandardHandle(kStandardOutput);
+  StdHandles.error = PlatformReportOutput(StdHandles.input);
   PlatformExit(static_cast<uint8_t>(ToolMain()));
 }

@@ -102,6 +102,7 @@ int RunArguments(const char* const* arguments, uint32_t count) {
     // the terminal, where there is one.
     StdHandles.output = PlatformStandardHandle(kStandardError);
     StdHandles.input = PlatformTerminalInput();
+    StdHandles.error = PlatformReportOutput(StdHandles.input);
   }
   WriteBanner();
   if (help || (!version && (names == 0 || twoSwitches))) {

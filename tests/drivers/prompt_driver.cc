@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   if (argc != 4) return 2;
   StdHandles.input = PlatformStandardHandle(kStandardInput);
   StdHandles.output = PlatformStandardHandle(kStandardOutput);
+  StdHandles.error = PlatformReportOutput(StdHandles.input);
   SelectLanguage();
 
   FormatSlot arguments[1];

@@ -114,9 +114,9 @@ class NamedFileOnly(unittest.TestCase):
             action = b"\nAction : opening file " + tail[:124 - 13].encode()
             error = os.strerror(errno.ENAMETOOLONG).encode()
             self.assertEqual(result.returncode, 1)
-            self.assertEqual(result.stdout.count(action + b"\nError : " +
+            self.assertEqual(result.stderr.count(action + b"\nError : " +
                                                  error[:1].lower() + error[1:] + b"\n"), 2)
-            self.assertEqual(result.stdout.count(PROMPT), 2)
+            self.assertEqual(result.stderr.count(PROMPT), 2)
             self.assertEqual(read_path(d, [c.encode() for c in components]), DATA)
             for cut in cuts:
                 self.assertEqual(read_path(d, [c.encode() for c in cut]), DATA, len(cut))
@@ -157,7 +157,7 @@ class ArgumentsAsTheyAre(unittest.TestCase):
             result = run(["f1.txt", "f2.txt", "gone.txt", "f3.txt", "", "f4.txt"], d)
             self.assertEqual(result.returncode, 1)
             self.assertEqual(result.stdout.count(BANNER), 1)
-            self.assertEqual([line for line in result.stdout.split(b"\n") if b"Action" in line],
+            self.assertEqual([line for line in result.stderr.split(b"\n") if b"Action" in line],
                              [b"Action : read from file f2.txt",
                               b"Action : opening file gone.txt", b"Action : opening file "])
             for name in ["f1.txt", "f3.txt", "f4.txt"]:
@@ -239,14 +239,14 @@ class NamesInReports(unittest.TestCase):
                 if not make_locale(lang):
                     self.skipTest(lang + " cannot be made here")
                 result = run([name.encode(encoding)], d, lang=lang, answers=b"a")
-                self.assertIn(b"\n" + (label + name).encode(encoding) + b"\n", result.stdout)
+                self.assertIn(b"\n" + (label + name).encode(encoding) + b"\n", result.stderr)
                 self.assertEqual(os.listdir(d), [])
 
     def test_a_character_outside_code_page_866_shows_as_a_replacement(self):
         with TempDir() as d:
             write_file(os.path.join(d, "a?.txt"), DATA)
             result = run(["a\u4e2d\t.txt"], d, answers=b"a")
-            self.assertIn(b"\nAction : opening file a??.txt\n", result.stdout)
+            self.assertIn(b"\nAction : opening file a??.txt\n", result.stderr)
             self.assertEqual(read_file(os.path.join(d, "a?.txt")), DATA)
 
 

@@ -106,7 +106,7 @@ class Conversion(unittest.TestCase):
             # Both names would read "a?.txt" if the unknown letter were replaced.
             decoy = write_file(os.path.join(d, "a?.txt"), b"\xc0")
             result = run([os.path.join(d, "a\u4e2d.txt")], answers=b"a")
-            self.assertIn(b"Action : opening file", result.stdout)
+            self.assertIn(b"Action : opening file", result.stderr)
             self.assertEqual(read_file(decoy), b"\xc0")
 
 
@@ -135,7 +135,8 @@ class PipedAnswers(unittest.TestCase):
                 keys = {"input": answers} if answers is not None else {"stdin": subprocess.DEVNULL}
                 result = subprocess.run([PELCOR] + args, capture_output=True, env=environment(),
                                         timeout=60, **keys)
-                self.assertEqual(result.stdout, BANNER + b"".join(refusal(path, e) for e in errors) +
+                self.assertEqual(result.stdout, BANNER)
+                self.assertEqual(result.stderr, b"".join(refusal(path, e) for e in errors) +
                                  (END if errors else b""))
                 self.assertEqual(result.returncode, 0 if converted else 1)
                 self.assertEqual(read_file(path),
@@ -146,8 +147,8 @@ class PipedAnswers(unittest.TestCase):
             path = os.path.join(d, "missing.txt")
             result = run([path], answers=b"a")
             self.assertEqual(result.returncode, 1)
-            self.assertEqual(result.stdout,
-                             BANNER + report(b"opening file " + path.encode(), os_text(2)) + END)
+            self.assertEqual((result.stdout, result.stderr),
+                             (BANNER, report(b"opening file " + path.encode(), os_text(2)) + END))
             self.assertFalse(os.path.exists(path))
 
     def test_ended_input_answers_abort_at_once(self):
@@ -157,14 +158,14 @@ class PipedAnswers(unittest.TestCase):
             result = run([path], answers=b"", timeout=20)
             self.assertLess(time.monotonic() - start, 10)
             self.assertEqual(result.returncode, 1)
-            self.assertTrue(result.stdout.endswith(PROMPT + END))
-            self.assertEqual(result.stdout.count(PROMPT), 1)
+            self.assertTrue(result.stderr.endswith(PROMPT + END))
+            self.assertEqual(result.stderr.count(PROMPT), 1)
 
     def test_ignore_after_failed_open_reports_the_read(self):
         with TempDir() as d:
             path = os.path.join(d, "missing.txt")
             result = run([path], answers=b"x i a")
-            out = result.stdout
+            out = result.stderr
             self.assertIn(b"Action : opening file " + path.encode(), out)
             self.assertIn(b"Action : read from file " + path.encode(), out)
             self.assertEqual(out.count(PROMPT), 2)
@@ -172,8 +173,8 @@ class PipedAnswers(unittest.TestCase):
     def test_directory(self):
         with TempDir() as d:
             result = run([d], answers=b"a")
-            self.assertEqual(result.stdout, BANNER + report(b"opening file " + d.encode(),
-                                                            os_text(21)) + END)
+            self.assertEqual((result.stdout, result.stderr),
+                             (BANNER, report(b"opening file " + d.encode(), os_text(21)) + END))
 
     def test_full_disk_write_fails_with_no_space(self):
         # A small file system of its own, where the test may mount one: a sparse file
@@ -189,9 +190,9 @@ class PipedAnswers(unittest.TestCase):
                     f.truncate(1024 * 1024)
                 result = run([path], answers=b"a")
                 self.assertEqual(result.returncode, 1)
-                self.assertTrue(result.stdout.endswith(
+                self.assertTrue(result.stderr.endswith(
                     report(b"write to file " + path.encode(), os_text(28)) + END))
-                self.assertEqual(result.stdout.count(PROMPT), 1)
+                self.assertEqual(result.stderr.count(PROMPT), 1)
             finally:
                 subprocess.run(["umount", d], check=True)
 
@@ -204,15 +205,15 @@ class PipedAnswers(unittest.TestCase):
             result = subprocess.run(
                 ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", PELCOR,
                  path], input=b"a", capture_output=True, env=environment(), timeout=60)
-            self.assertEqual(result.stdout,
-                             BANNER + report(b"opening file " + path.encode(), os_text(13)) + END)
+            self.assertEqual((result.stdout, result.stderr),
+                             (BANNER, report(b"opening file " + path.encode(), os_text(13)) + END))
             self.assertEqual(read_file(path), b"\xc0\xc1")
 
     def test_russian_report(self):
         with TempDir() as d:
             path = os.path.join(d, "missing.txt")
             result = run([path], answers=b"a", lang="ru_RU.UTF-8")
-            out = result.stdout.decode("utf-8")
+            out = result.stderr.decode("utf-8")
             self.assertIn("\nПри выполнении операции : открытие файла " + path + "\n", out)
             self.assertIn("\nПо причине : причина неизвестна\n", out)
             self.assertIn("\nРекомендации : рекомендации отсутствуют\n", out)
@@ -253,18 +254,25 @@ class Terminal(unittest.TestCase):
             self.assertEqual(read_file(path), b"\xc0\xe0\xa8")
 
     def test_abort_key_ends_the_run(self):
-        with TempDir() as d:
-            child = self.spawn([os.path.join(d, "none.txt")])
-            child.expect_exact(PROMPT)
-            child.send("\x1b[D")  # an arrow key is no answer
-            child.send("x\r")
-            time.sleep(0.3)
-            self.assertTrue(child.isalive())
-            child.send("a")
-            child.expect(pexpect.EOF)
-            child.close()
-            self.assertEqual(child.exitstatus, 1)
-            self.assertEqual(os.listdir(d), [])
+        # The question is asked on the terminal whichever stream is sent to a file: the
+        # banner goes with standard output, and no report into the file.
+        for redirection, logged in (("", None), ("> log", BANNER), ("2> log", b"")):
+            with self.subTest(redirection=redirection), TempDir() as d:
+                child = pexpect.spawn("/bin/sh", ["-c", f'exec "$0" "$1" {redirection}', PELCOR,
+                                                  os.path.join(d, "none.txt")],
+                                      env=environment(), timeout=20, cwd=d)
+                child.expect_exact(PROMPT)
+                child.send("\x1b[D")  # an arrow key is no answer
+                child.send("x\r")
+                time.sleep(0.3)
+                self.assertTrue(child.isalive())
+                child.send("a")
+                child.expect(pexpect.EOF)
+                child.close()
+                self.assertEqual(child.exitstatus, 1)
+                self.assertEqual(os.listdir(d), [] if logged is None else ["log"])
+                if logged is not None:
+                    self.assertEqual(read_file(os.path.join(d, "log")), logged)
 
     def test_repeat_after_a_partial_write_puts_the_block_at_its_own_offset(self):
         # The second block's write stops 100 bytes in at the file size limit and fails;
@@ -317,7 +325,7 @@ class Terminal(unittest.TestCase):
                     else:
                         lock(held.enter_context(open(path, "r+b")))
                     second = run([path], answers=b"a")
-                    self.assertEqual((second.returncode, second.stdout), (1, BANNER + report(
+                    self.assertEqual((second.returncode, second.stdout, second.stderr), (1, BANNER, report(
                         b"opening file " + path.encode(), os_text(16)) + END))
                 # The holding run converted its first block only; the second run touched
                 # nothing.

@@ -62,7 +62,7 @@ class StandardDescriptors(unittest.TestCase):
             path = write_file(os.path.join(d, "in.txt"), b"r" * 3000)
             result = subprocess.run([PELCOR, path], capture_output=True, env=environment(),
                                     timeout=30, preexec_fn=limited(2048, True, close=(0,)))
-            self.assertEqual(result.stdout.count(PROMPT), 1)
+            self.assertEqual(result.stderr.count(PROMPT), 1)
             self.assertEqual(read_file(path), b"r" * 3000)
 
     def test_output_nobody_can_take_never_stops_the_conversion(self):
@@ -90,8 +90,8 @@ class Devices(unittest.TestCase):
             with self.subTest(device=device):
                 result = subprocess.run([PELCOR, device], input=b"a", capture_output=True,
                                         env=environment(), timeout=10)
-                self.assertEqual(result.stdout, BANNER + report(
-                    b"opening file " + device.encode(), os_text(NOT_A_REGULAR_FILE)) + END)
+                self.assertEqual((result.stdout, result.stderr), (BANNER, report(
+                    b"opening file " + device.encode(), os_text(NOT_A_REGULAR_FILE)) + END))
         # A block device is refused before it is opened: this node names the first
         # loop device, present or not.
         with TempDir() as d:
@@ -102,7 +102,7 @@ class Devices(unittest.TestCase):
                 self.skipTest("cannot make a device node here")
             result = subprocess.run([PELCOR, node], input=b"a", capture_output=True,
                                     env=environment(), timeout=10)
-            self.assertIn(b"\nError : " + os_text(NOT_A_REGULAR_FILE) + b"\n", result.stdout)
+            self.assertIn(b"\nError : " + os_text(NOT_A_REGULAR_FILE) + b"\n", result.stderr)
 
 
 class FileSizeLimit(unittest.TestCase):
@@ -118,7 +118,7 @@ class FileSizeLimit(unittest.TestCase):
                                         preexec_fn=limited(2500))
                 self.assertEqual(result.returncode, 1)
                 failed = report(b"write to file " + path.encode(), os_text(errno.EFBIG))
-                self.assertEqual(result.stdout, BANNER + failed * reports + END)
+                self.assertEqual((result.stdout, result.stderr), (BANNER, failed * reports + END))
                 # The third block got as far as the limit.
                 self.assertEqual(read_file(path), expected(data[:2500], "/1251") + data[2500:])
 
@@ -227,9 +227,9 @@ SHIM = r"""
 #include <iconv.h>
 #include <strings.h>
 
-/* A C library without the CP1251 converter. */
+/* A C library without the converter of the code page MISSING names. */
 iconv_t iconv_open(const char* to, const char* from) {
-  if (strncasecmp(to, "CP1251", 6) == 0 || strncasecmp(from, "CP1251", 6) == 0) {
+  if (strcasecmp(to, MISSING) == 0 || strcasecmp(from, MISSING) == 0) {
     errno = EINVAL;
     return (iconv_t)-1;
   }
@@ -243,23 +243,25 @@ class MissingConverter(unittest.TestCase):
     def test_a_missing_converter_is_told_and_nothing_runs(self):
         if shutil.which("cc") is None:
             self.skipTest("no C compiler to build the preloaded library")
-        with TempDir() as d:
-            source = write_file(os.path.join(d, "shim.c"), SHIM.encode())
-            shim = os.path.join(d, "shim.so")
-            subprocess.run(["cc", "-shared", "-fPIC", "-o", shim, source, "-ldl"], check=True)
-            path = write_file(os.path.join(d, "f.txt"), b"\x80\x81")
-            env = environment("ru_RU.UTF-8", LD_PRELOAD=shim,
-                              ASAN_OPTIONS="verify_asan_link_order=0")
-            result = subprocess.run([PELCOR, path, "/866"], capture_output=True, env=env,
-                                    timeout=30)
-            if b"Sanitizer" in result.stderr:
-                self.skipTest("the sanitizer runtime refuses the preloaded library")
-            self.assertEqual(result.returncode, 1)
-            self.assertEqual(result.stdout, b"")
-            self.assertEqual(result.stderr,
-                             b"pelcor: the C library cannot convert from UTF-8 to CP1251: "
-                             b"Invalid argument; nothing was converted.\n")
-            self.assertEqual(read_file(path), b"\x80\x81")
+        # Without the console's converter the line is still said, in ASCII.
+        for missing, pair in (("CP1251", b"UTF-8 to CP1251"), ("CP866", b"CP866 to UTF-8")):
+            with self.subTest(missing=missing), TempDir() as d:
+                source = write_file(os.path.join(d, "shim.c"), SHIM.encode())
+                shim = os.path.join(d, "shim.so")
+                subprocess.run(["cc", "-shared", "-fPIC", f'-DMISSING="{missing}"', "-o", shim,
+                                source, "-ldl"], check=True)
+                path = write_file(os.path.join(d, "f.txt"), b"\x80\x81")
+                env = environment("ru_RU.UTF-8", LD_PRELOAD=shim,
+                                  ASAN_OPTIONS="verify_asan_link_order=0")
+                result = subprocess.run([PELCOR, path, "/866"], capture_output=True, env=env,
+                                        timeout=30)
+                if b"Sanitizer" in result.stderr:
+                    self.skipTest("the sanitizer runtime refuses the preloaded library")
+                self.assertEqual(result.returncode, 1)
+                self.assertEqual(result.stdout, b"")
+                self.assertEqual(result.stderr, b"pelcor: the C library cannot convert from " +
+                                 pair + b": Invalid argument; nothing was converted.\n")
+                self.assertEqual(read_file(path), b"\x80\x81")
 
 
 class LocaleWithoutSuffix(unittest.TestCase):

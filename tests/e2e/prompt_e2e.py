@@ -152,11 +152,13 @@ class PipedPromptTest(unittest.TestCase):
         self.assertIn(b"answer=6", closed.stdout)
 
     def test_english_report_through_a_pipe(self):
-        output = self.run_driver(b"r")
-        self.assertTrue(output.startswith(
-            b"\nAction : opening file a.txt\nError : no such file or directory\n"
-            b"Cause : cause unknown\nRecommendations : no recommendations\n"
-            + ENGLISH_PROMPT + b"\nanswer=5"))
+        result = subprocess.run([DRIVER, "2", "2", "a.txt"], input=b"r", env=environment(None),
+                                capture_output=True, timeout=10, check=True)
+        self.assertEqual(result.stderr,
+                         b"\nAction : opening file a.txt\nError : no such file or directory\n"
+                         b"Cause : cause unknown\nRecommendations : no recommendations\n"
+                         + ENGLISH_PROMPT + b"\n")
+        self.assertEqual(result.stdout, b"\nanswer=5\n")
 
 
 if __name__ == "__main__":

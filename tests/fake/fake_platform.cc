@@ -128,16 +128,23 @@ bool PlatformUserReadsRussian() {
 // ---- Console ----
 
 PlatformHandle PlatformStandardHandle(StandardStream which) {
-  return which == kStandardInput ? kFakeInput : kFakeOutput;
+  const PlatformHandle handles[] = {kFakeInput, kFakeOutput, kFakeError};
+  return handles[which];
 }
 
 PlatformHandle PlatformTerminalInput() {
   return kFakeInput;
 }
 
+PlatformHandle PlatformReportOutput(PlatformHandle keys) {
+  (void)keys;
+  return kFakeError;
+}
+
 void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count) {
   // Text sent to any other handle is lost, as it is on a handle that is no console.
-  if (output == kFakeOutput) FakePlatform.console.emplace_back(text, count);
+  if (output == kFakeError) FakePlatform.console.emplace_back(text, count);
+  if (output == kFakeOutput) FakePlatform.output.emplace_back(text, count);
 }
 
 void PlatformWriteErrorLine(const char* text) {

@@ -44,6 +44,7 @@ struct FakeCallRecord {
 /// The console and file handles the fake hands out.
 inline constexpr PlatformHandle kFakeInput = 10;
 inline constexpr PlatformHandle kFakeOutput = 11;
+inline constexpr PlatformHandle kFakeError = 12;
 inline constexpr PlatformHandle kFakeFirstFile = 100;
 
 /// The errors the fake gives of its own accord.
@@ -66,7 +67,8 @@ struct FakePlatformRecord {
   std::vector<uint8_t> streamOut;  // the standard output's bytes
   uint64_t writes;                 // the writes that moved bytes: the files' time of last change
 
-  std::vector<std::string> console;  // one piece of code page 866 text per write
+  std::vector<std::string> console;  // one piece of code page 866 text per report write
+  std::vector<std::string> output;   // the same for standard output
   std::u16string typedAhead;         // keys waiting before a question, until discarded
   std::u16string keys;               // then these, in order; after the last no key can come
   size_t nextKey;

@@ -119,34 +119,43 @@ TEST(PosixConsoleInput, NoMoreKeysOnceInputHasEndedAndOnBadHandles) {
   EXPECT_EQ(PlatformNextKey(number), uint32_t{'r'});
 }
 
-TEST(PosixConsoleOutput, TextLeavesWholeInTheUsersCharset) {
+TEST(PosixConsoleOutput, TextLeavesWholeInTheUsersCharsetWithLinuxLineEnds) {
   const std::string privet = "\x8F\xE0\xA8\xA2\xA5\xE2";  // Привет
   const std::string longText(600, '\x9F');                // ЯЯЯ...
   std::string longUtf8;
   for (int i = 0; i < 600; ++i)
     longUtf8 += "Я";
   struct Case {
-    std::string text;
+    std::vector<std::string> texts;  // written in turn, another stream's text between
     std::deque<Fault> writeFaults;
     std::string written;
   };
   const Case cases[] = {
-      {privet, {}, "Привет"},
-      {privet, {{EINTR, 0}, {0, 3}, {EINTR, 0}, {0, 1}}, "Привет"},
-      {longText, {{0, 5}, {EINTR, 0}}, longUtf8},
+      {{privet}, {}, "Привет"},
+      {{privet}, {{EINTR, 0}, {0, 3}, {EINTR, 0}, {0, 1}}, "Привет"},
+      {{longText}, {{0, 5}, {EINTR, 0}}, longUtf8},
       // Nothing to report to: a write that fails, or moves nothing, ends the text.
-      {privet, {{EPIPE, 0}}, ""},
-      {longText, {{0, 0}}, ""},
+      {{privet}, {{EPIPE, 0}}, ""},
+      {{longText}, {{0, 0}}, ""},
+      // Each pair, CR LF or LF CR, is one line end, also split between two texts; a CR
+      // or LF alone is one too.
+      {{"a\r\nb\n\rc\r\rd\re"}, {}, "a\nb\nc\n\nd\ne"},
+      {{"a\r", "\nb\n", "\rc"}, {}, "a\nb\nc"},
+      {{"a\r", "b\r"}, {}, "a\nb\n"},
   };
   for (const Case& c : cases) {
     Pipe piped("", true);
+    Pipe other("", true);
     PlannedFaults[kCallWrite] = c.writeFaults;
-    PlatformWriteConsole(piped.fds[1], c.text.data(), static_cast<uint32_t>(c.text.size()));
+    for (const std::string& text : c.texts) {
+      if (&text != &c.texts[0]) PlatformWriteConsole(other.fds[1], "x", 1);
+      PlatformWriteConsole(piped.fds[1], text.data(), static_cast<uint32_t>(text.size()));
+    }
     EXPECT_TRUE(PlannedFaults[kCallWrite].empty());
     piped.CloseWriter();
     std::string written(4096, 0);
     written.resize(std::max<ssize_t>(read(piped.fds[0], written.data(), written.size()), 0));
-    EXPECT_EQ(written, c.written) << testing::PrintToString(c.text);
+    EXPECT_EQ(written, c.written) << testing::PrintToString(c.texts);
   }
 }
 

@@ -159,12 +159,16 @@ TEST_F(ErrorReportTest, ActionStaysUntilTheNextOneIsSet) {
   EXPECT_EQ(pieces[16], "opening file b.txt");
 }
 
-TEST_F(ErrorReportTest, LongTextArrivesWholeAndInOrder) {
+TEST_F(ErrorReportTest, LongTextArrivesWholeAndInOrderOnItsOwnStream) {
   std::string text;
   for (int i = 0; i < 700; ++i)
     text += static_cast<char>(1 + i % 255);
   WriteText(text.c_str());
+  EXPECT_EQ(FakePlatform.output, std::vector<std::string>{text});
+  EXPECT_EQ(FakeConsoleText(), "");
+  WriteReportText(text.c_str());
   EXPECT_EQ(FakeConsoleText(), text);
+  EXPECT_EQ(FakePlatform.output.size(), 1u);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ class FakeDoorTest : public testing::Test {
  protected:
   FakeDoorTest() {
     FakePlatformReset();
-    StdHandles = {kFakeInput, kFakeOutput};
+    StdHandles = {kFakeInput, kFakeOutput, kFakeError};
     SetReportLanguage(false);
   }
   KeepProcessRecords records_;

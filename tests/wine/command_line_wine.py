@@ -114,7 +114,7 @@ class CyrillicNameInTheReport(unittest.TestCase):
                 with self.subTest(name=name):
                     write(os.path.join(folder, name), DATA)
                     self.assertEqual(wine_run.run_pelcor_redirected("en", [name, "/866"], folder),
-                                     (0, b""))
+                                     (0, ENGLISH[0].encode() + b"\n\r"))
                     self.assertEqual(read(os.path.join(folder, name)),
                                      wine_run.converted(DATA, "/866"))
             for name, seen in [("нет_файла.txt", "нет_файла.txt"), ("无.txt", "?.txt")]:

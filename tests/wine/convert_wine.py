@@ -158,18 +158,25 @@ class MissingFileTest(unittest.TestCase):
 
     def test_without_a_console_the_report_is_answered_with_abort(self):
         # No key can come from /dev/null: the run ends instead of waiting for ever, and its
-        # exit code tells whether the file was converted. Each case: the arguments, the
-        # exit code and what a.txt then holds.
-        cases = [(["missing.txt"], 1, b"\x80"), (["a.txt", "/866"], 0, b"\xc0"),
-                 (["/?"], 0, b"\x80")]
-        for args, status, data in cases:
+        # exit code tells whether the file was converted. The banner goes to the output,
+        # the report to the error output. Each case: the arguments, the exit code, what
+        # a.txt then holds and the report.
+        report = b"\r\nAction : opening file missing.txt\r\nError : "
+        cases = [(["missing.txt"], 1, b"\x80", report), (["a.txt", "/866"], 0, b"\xc0", b""),
+                 (["/?"], 0, b"\x80", b"")]
+        for args, status, data, reported in cases:
             with self.subTest(args=args):
                 with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
                     path = os.path.join(folder, "a.txt")
                     with open(path, "wb") as f:
                         f.write(b"\x80")
-                    self.assertEqual(wine_run.run_pelcor_redirected("en", args, folder),
-                                     (status, b""))
+                    code, output, errors = wine_run.run_redirected(
+                        "en", [wine_run.PELCOR_EXE] + args, folder)
+                    self.assertEqual(code, status)
+                    self.assertTrue(output.startswith(BANNER.encode() + b"\n\r"), output)
+                    self.assertEqual(errors[:len(reported)], reported)
+                    self.assertEqual(errors.count(b"? Ignore /I/ Repeat /R/ Abort /A/ ?"),
+                                     1 if reported else 0)
                     self.assertEqual(os.listdir(folder), ["a.txt"])
                     with open(path, "rb") as f:
                         self.assertEqual(f.read(), data)

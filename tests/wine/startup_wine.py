@@ -1,5 +1,5 @@
 """Start-up of Pelcor.exe under Wine: banner and usage in both languages, exit code,
-and the console text that a redirected output loses."""
+and the same texts in a file where the output is redirected."""
 
 import os
 import tempfile
@@ -60,11 +60,13 @@ class UsageTest(unittest.TestCase):
 
 class RedirectionTest(unittest.TestCase):
 
-    def test_console_text_is_lost_when_output_is_redirected(self):
-        # The program writes to the console only; a file is no console.
-        status, output = wine_run.run_pelcor_redirected("en", [])
-        self.assertEqual(output, b"")
-        self.assertEqual(status, 2)
+    def test_redirected_output_holds_the_texts_in_the_consoles_code_page(self):
+        for kind, country, texts in (("en", None, ENGLISH), ("ru", "7", RUSSIAN)):
+            with self.subTest(kind=kind):
+                wine_run.set_country(kind, country)
+                status, output = wine_run.run_pelcor_redirected(kind, [])
+                self.assertEqual(output, "{}\n\r{}\r\n{}\r\n".format(*texts).encode("cp866"))
+                self.assertEqual(status, 2)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,5 @@
 // Console output: code page 866 text leaves in the user's charset, to a terminal, a pipe
-// or a file alike, with a Linux program's line ends.
+// or a file alike, with a Linux program's line ends kept stream by stream.
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
@@ -24,29 +24,46 @@ bool WriteAll(int fd, const char* bytes, size_t count) {
 namespace {
 
 // The texts end their lines as Windows does, CR LF (the banner LF CR); each such pair
-// leaves as one LF, also when its two bytes come in two texts. The byte that would
-// complete the pair last started, or 0.
-char pendingPartner;
-// The descriptor whose last byte written was no line end, so that its line is still
-// open, or -1.
-int lineOpenOn = -1;
+// leaves as one LF, also when its two bytes come in two texts. Each stream keeps its own
+// state, so that a text on one never changes how the next one on another ends.
+struct LineState {
+  char pendingPartner;  // the byte that would complete the pair last started, or 0
+  bool lineOpen;        // the last byte written was no line end: the line is still open
+};
+// By descriptor: standard output, standard error and the terminal are among the first.
+// Any higher one shares the last state.
+constexpr int kStreams = 64;
+LineState Streams[kStreams];
+
+LineState& StreamOf(int fd) {
+  return Streams[fd >= 0 && fd < kStreams ? fd : kStreams - 1];
+}
 
 // Copies count bytes of text to out with every CR LF and LF CR, and a CR or LF alone,
 // made one LF. Returns the bytes put in out (count at most).
-uint32_t LinuxLineEnds(int fd, const char* text, uint32_t count, char* out) {
+uint32_t LinuxLineEnds(LineState& stream, const char* text, uint32_t count, char* out) {
   uint32_t n = 0;
   for (uint32_t i = 0; i < count; ++i) {
     const char c = text[i];
-    if (c != 0 && c == pendingPartner) {
-      pendingPartner = 0;
+    if (c != 0 && c == stream.pendingPartner) {
+      stream.pendingPartner = 0;
       continue;
     }
     const bool lineEnd = c == '\r' || c == '\n';
-    pendingPartner = lineEnd ? (c == '\r' ? '\n' : '\r') : 0;
+    stream.pendingPartner = lineEnd ? (c == '\r' ? '\n' : '\r') : 0;
     out[n++] = lineEnd ? '\n' : c;
   }
-  if (n > 0) lineOpenOn = out[n - 1] != '\n' ? fd : -1;
+  if (n > 0) stream.lineOpen = out[n - 1] != '\n';
   return n;
+}
+
+// The terminal, opened for reports and questions once they need it, or -1.
+int terminalOutput = -1;
+
+void EndLineOf(int fd) {
+  LineState& stream = StreamOf(fd);
+  if (stream.lineOpen) WriteAll(fd, "\n", 1);
+  stream = {};
 }
 
 }  // namespace
@@ -60,28 +77,41 @@ PlatformHandle PlatformTerminalInput() {
   return fd >= 0 ? fd : kNoHandle;
 }
 
+PlatformHandle PlatformReportOutput(PlatformHandle keys) {
+  if (!isatty(static_cast<int>(keys)) || isatty(2)) return 2;
+  if (terminalOutput < 0) terminalOutput = open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  return terminalOutput >= 0 ? terminalOutput : 2;
+}
+
 void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count) {
   // Converted a piece at a time: one byte of code page 866 is at most four bytes of any
-  // charset. Whatever fails is lost: there is nowhere to report it.
+  // charset. Whatever fails is dropped: there is nowhere to report it.
+  const int fd = static_cast<int>(output);
+  LineState& stream = StreamOf(fd);
   char lines[256];
   char converted[1024];
   while (count > 0) {
     const uint32_t piece = count < 256 ? count : 256;
-    const uint32_t kept = LinuxLineEnds(static_cast<int>(output), text, piece, lines);
+    const uint32_t kept = LinuxLineEnds(stream, text, piece, lines);
     const size_t n = ConvertCharset(kCharsetUser, kCharsetOem, lines, kept, converted,
                                     sizeof converted, "?", 1, nullptr);
-    if (!WriteAll(static_cast<int>(output), converted, n)) return;
+    // Without the converter (the C library lacks it, and says so in ASCII) the bytes
+    // go as they are.
+    const bool unconverted = n == 0 && kept > 0;
+    if (!WriteAll(fd, unconverted ? lines : converted, unconverted ? kept : n)) return;
     text += piece;
     count -= piece;
   }
 }
 
 void EndConsoleLine() {
-  if (lineOpenOn >= 0) WriteAll(lineOpenOn, "\n", 1);
-  lineOpenOn = -1;
+  for (int fd = 0; fd < kStreams - 1; ++fd)
+    EndLineOf(fd);
 }
 
 void PlatformWriteErrorLine(const char* text) {
+  // After a question answered on standard error, the line starts below it.
+  EndLineOf(2);
   PlatformWriteConsole(2, text, static_cast<uint32_t>(strlen(text)));
-  WriteAll(2, "\n", 1);
+  PlatformWriteConsole(2, "\r\n", 2);
 }

@@ -26,7 +26,38 @@ void ForEachWidePiece(const char* text, uint32_t count, Out out) {
   }
 }
 
+bool IsConsole(HANDLE handle) {
+  DWORD mode;
+  return GetConsoleMode(handle, &mode) != 0;
+}
+
+// The streams written to, and whether the last text on each left its line open.
+struct LineState {
+  HANDLE handle;
+  bool open;
+};
+LineState Lines[3];
+
+void NoteLineOf(HANDLE handle, const char* text, uint32_t count) {
+  if (count == 0) return;
+  LineState* line = &Lines[2];
+  for (LineState& each : Lines) {
+    if (each.handle == handle || each.handle == nullptr) {
+      line = &each;
+      break;
+    }
+  }
+  line->handle = handle;
+  line->open = text[count - 1] != '\n' && text[count - 1] != '\r';
+}
+
 }  // namespace
+
+void EndConsoleLines() {
+  for (LineState& line : Lines) {
+    if (line.open) PlatformWriteConsole(DoorHandle(line.handle), "\r\n", 2);
+  }
+}
 
 PlatformHandle PlatformStandardHandle(StandardStream which) {
   const DWORD kinds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
@@ -40,31 +71,50 @@ PlatformHandle PlatformTerminalInput() {
   return console != INVALID_HANDLE_VALUE ? DoorHandle(console) : kNoHandle;
 }
 
+PlatformHandle PlatformReportOutput(PlatformHandle keys) {
+  const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  if (!IsConsole(SystemHandle(keys)) || IsConsole(error)) return DoorHandle(error);
+  // Opened once, the first time it is needed.
+  static HANDLE console = INVALID_HANDLE_VALUE;
+  if (console == INVALID_HANDLE_VALUE) {
+    console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  }
+  return DoorHandle(console != INVALID_HANDLE_VALUE ? console : error);
+}
+
 void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count) {
-  // The results are not looked at: when the output is no console the text is lost.
-  ForEachWidePiece(text, count, [output](const WCHAR* wide, int units) {
-    WriteConsoleW(SystemHandle(output), wide, static_cast<DWORD>(units), nullptr, nullptr);
+  // The results are not looked at: a write that fails is dropped.
+  const HANDLE handle = SystemHandle(output);
+  NoteLineOf(handle, text, count);
+  if (IsConsole(handle)) {
+    ForEachWidePiece(text, count, [handle](const WCHAR* wide, int units) {
+      WriteConsoleW(handle, wide, static_cast<DWORD>(units), nullptr, nullptr);
+    });
+    return;
+  }
+  // Redirected: in the console's own code page, as console programs write to files and
+  // pipes; the OEM code page where the process has no console.
+  UINT codePage = GetConsoleOutputCP();
+  if (codePage == 0) codePage = CP_OEMCP;
+  ForEachWidePiece(text, count, [handle, codePage](const WCHAR* wide, int units) {
+    char narrow[4 * kPieceBytes];  // room for UTF-8
+    const int bytes = WideCharToMultiByte(codePage, 0, wide, units, narrow,
+                                          static_cast<int>(sizeof narrow), nullptr, nullptr);
+    DWORD written;
+    if (bytes > 0) WriteFile(handle, narrow, static_cast<DWORD>(bytes), &written, nullptr);
   });
 }
 
 void PlatformWriteErrorLine(const char* text) {
-  const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-  const uint32_t length = static_cast<uint32_t>(lstrlenA(text));
-  DWORD mode;
-  if (GetConsoleMode(error, &mode)) {
-    PlatformWriteConsole(DoorHandle(error), text, length);
-    PlatformWriteConsole(DoorHandle(error), "\r\n", 2);
-    return;
+  const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+  const PlatformHandle error = DoorHandle(handle);
+  // After a question answered there, the line starts below it.
+  for (const LineState& line : Lines) {
+    if (line.handle == handle && line.open) PlatformWriteConsole(error, "\r\n", 2);
   }
-  // Redirected: in the console's own code page, as console programs write to files.
-  DWORD written;
-  ForEachWidePiece(text, length, [error, &written](const WCHAR* wide, int units) {
-    char narrow[2 * kPieceBytes];
-    const int bytes = WideCharToMultiByte(CP_OEMCP, 0, wide, units, narrow,
-                                          static_cast<int>(sizeof narrow), nullptr, nullptr);
-    if (bytes > 0) WriteFile(error, narrow, static_cast<DWORD>(bytes), &written, nullptr);
-  });
-  WriteFile(error, "\r\n", 2, &written, nullptr);
+  PlatformWriteConsole(error, text, static_cast<uint32_t>(lstrlenA(text)));
+  PlatformWriteConsole(error, "\r\n", 2);
 }
 
 namespace {

@@ -40,6 +40,7 @@ void PlatformStart(int argc, char** argv) {
 }
 
 void PlatformExit(uint8_t code) {
+  EndConsoleLines();
   ExitProcess(code);
 }
 
@@ -58,7 +59,7 @@ bool PlatformInterrupted() {
 }
 
 void PlatformEndInterrupted() {
-  if (holdState != kHeld) ExitProcess(1);
+  if (holdState != kHeld) PlatformExit(1);
   EndAsInterrupted();
 }
 
