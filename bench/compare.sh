@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # Times Pelcor on large code page 866 texts beside iconv, uconv and dd, and measures its
-# peak memory on small and large files.
+# peak memory on small and large files. Pelcor is timed on Russian prose and on random
+# letters, a text its guard cannot decide.
 #
 #   bench/compare.sh [PELCOR]     PELCOR defaults to build-bench/pelcor (built if missing)
 #
 # Environment: REPS (runs of each command, default 7), SIZES (sizes of the text in MiB,
-# default "32 64"), KEEP_DIR (keep the work folder there instead of a temporary one),
-# TEXT_KIND (prose, the default, or letters: random letters of code page 866, which the
-# guard cannot decide).
+# default "32 64"), KEEP_DIR (keep the work folder there instead of a temporary one).
 # With WINE_EXE naming a Pelcor.exe, it also times that under Wine on WINE_MIB (default
 # 16) MiB, less a run that shows only the version, in the prefix WINEPREFIX names (Wine's
 # default where unset).
@@ -69,9 +68,9 @@ fi
 COPY=$WORK/copy.txt
 OUT=$WORK/out.txt
 
-# About 1 MiB of the text kind asked for, repeated to the size asked for.
+# make_text KIND FILE: about 1 MiB of prose or of letters, repeated to the largest size.
 make_text() {
-  if [ "${TEXT_KIND:-prose}" = letters ]; then
+  if [ "$1" = letters ]; then
     # Every byte value onto one of the 64 letters, four values a letter.
     head -c 1048576 /dev/urandom |
       LC_ALL=C tr '\000-\377' '\200-\257\340-\357\200-\257\340-\357\200-\257\340-\357\200-\257\340-\357' \
@@ -80,11 +79,11 @@ make_text() {
     make_prose
   fi
   local count=$((LARGEST * 1048576))
-  : >"$WORK/all.txt"
-  while [ "$(stat -c %s "$WORK/all.txt")" -lt "$count" ]; do
-    cat "$WORK/chunk.txt" >>"$WORK/all.txt"
+  : >"$2"
+  while [ "$(stat -c %s "$2")" -lt "$count" ]; do
+    cat "$WORK/chunk.txt" >>"$2"
   done
-  truncate -s "$count" "$WORK/all.txt"
+  truncate -s "$count" "$2"
 }
 
 # Russian prose of dictionary words in sentences, with digits, punctuation and DOS line
@@ -121,9 +120,9 @@ make_prose() {
   }' | iconv -f UTF-8 -t CP866 >"$WORK/chunk.txt"
 }
 
-# Runs one command on a fresh copy of the text and prints its wall time in seconds.
+# Runs one command on a fresh copy of its text and prints its wall time in seconds.
 time_on_copy() {
-  cp "$TEXT" "$COPY"
+  if [[ $1 == run_pelcor_letters ]]; then cp "$LETTERS_TEXT" "$COPY"; else cp "$TEXT" "$COPY"; fi
   rm -f "$OUT"
   sync "$COPY"
   local start=$EPOCHREALTIME
@@ -133,6 +132,7 @@ time_on_copy() {
 }
 
 run_pelcor() { "$PELCOR" "$COPY" /866; }
+run_pelcor_letters() { "$PELCOR" "$COPY" /866; }
 run_iconv() { iconv -f CP866 -t CP1251 "$COPY" >"$OUT"; }
 run_uconv() { uconv -f ibm-866 -t windows-1251 -o "$OUT" "$COPY"; }
 # dd rewrites the file in place with no conversion: in blocks of 1 KiB it makes the calls
@@ -159,10 +159,11 @@ peak_kib() {
 }
 
 LARGEST=$(tr ' ' '\n' <<<"$SIZES" | sort -n | tail -n 1)
-echo "Making ${LARGEST} MiB of code page 866 ${TEXT_KIND:-prose} in $WORK"
-make_text
+echo "Making ${LARGEST} MiB of code page 866 prose and of random letters in $WORK"
+make_text prose "$WORK/all.txt"
+make_text letters "$WORK/letters.txt"
 
-TOOLS=(pelcor iconv uconv dd1k dd64k)
+TOOLS=(pelcor pelcor_letters iconv uconv dd1k dd64k)
 
 # time_tools TOOL...: REPS runs of each tool in turn, each on a fresh copy; fills MEDIAN
 # and prints the medians with every run.
@@ -181,11 +182,13 @@ time_tools() {
   done
 }
 
-# ratio NAME TARGET: the median of pelcor over that of NAME, against its target if any.
+# ratio NAME TARGET [PROGRAM]: the median of PROGRAM (pelcor) over that of NAME, against
+# its target if any.
 ratio() {
-  awk -v p="${MEDIAN[pelcor]}" -v o="${MEDIAN[$1]}" -v t="${2:-}" -v n="$1" 'BEGIN {
+  local program=${3:-pelcor}
+  awk -v p="${MEDIAN[$program]}" -v o="${MEDIAN[$1]}" -v t="${2:-}" -v n="$1" -v m="$program" 'BEGIN {
     r = p / o
-    printf "  pelcor/%-6s %6.3f", n, r
+    printf "  %-20s %6.3f", m "/" n, r
     if (t != "") printf "   target <= %.3f: %s", t, (r <= t ? "met" : "missed")
     printf "\n"
   }'
@@ -193,13 +196,17 @@ ratio() {
 
 for size in $SIZES; do
   TEXT=$WORK/text-$size.txt
+  LETTERS_TEXT=$WORK/letters-$size.txt
   head -c $((size * 1048576)) "$WORK/all.txt" >"$TEXT"
+  head -c $((size * 1048576)) "$WORK/letters.txt" >"$LETTERS_TEXT"
 
   # The program must really convert: its result is iconv's, byte for byte.
-  cp "$TEXT" "$COPY"
-  run_pelcor >/dev/null </dev/null
-  iconv -f CP866 -t CP1251 "$TEXT" >"$OUT"
-  cmp -s "$COPY" "$OUT" || fail "pelcor's result differs from iconv's on $size MiB"
+  for text in "$TEXT" "$LETTERS_TEXT"; do
+    cp "$text" "$COPY"
+    run_pelcor >/dev/null </dev/null
+    iconv -f CP866 -t CP1251 "$text" >"$OUT"
+    cmp -s "$COPY" "$OUT" || fail "pelcor's result differs from iconv's on $text"
+  done
 
   echo
   echo "$size MiB: timing ${TOOLS[*]}, $REPS runs each, in turn"
@@ -209,6 +216,7 @@ for size in $SIZES; do
   ratio uconv
   ratio dd1k
   ratio dd64k 1.3
+  ratio dd64k 1.3 pelcor_letters
 done
 
 # Under Wine a process takes a while to start: a run with --version alone tells it apart.
