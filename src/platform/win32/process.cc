@@ -1,5 +1,6 @@
-// Process services on Windows: the command line as the system gives it, wide, the user's language,
-// the last error and the end of the process, also at the console's Ctrl+C, Ctrl+Break and close.
+// Process services on Windows: the command line as the system gives it, wide, the user's
+// language, the last error and the end of the process, also at the console's Ctrl+C,
+// Ctrl+Break and close.
 #include "platform/win32/win32.h"
 
 namespace {
