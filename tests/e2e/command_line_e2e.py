@@ -2,7 +2,6 @@
 length, names in reports as typed, names as they are and the help forms. Decoys are the
 files a wrong reading of the command line would reach; they must keep every byte."""
 
-import errno
 import os
 import subprocess
 import unittest
@@ -16,7 +15,6 @@ USAGE = BANNER + b"Usage :\n\tPelcor <file> [/866 | /1251]\n"
 PROMPT = b"? Ignore /I/ Repeat /R/ Abort /A/ ?"
 # Cyrillic text in both code pages: each direction changes every letter of it.
 DATA = "Привет, ёлка!\r\n".encode("cp866") + "Привет, ёлка!\r\n".encode("cp1251")
-TAIL_LIMIT = 4096 + 64
 
 
 def run(args, cwd, lang="C.UTF-8", answers=b""):
@@ -61,27 +59,6 @@ def read_path(root, components):
 
 class NamedFileOnly(unittest.TestCase):
 
-    def test_a_switch_inside_a_path_is_part_of_the_name(self):
-        # (arguments, the file they name, its direction, decoys the old reading reached)
-        cases = [
-            (["docs/1251/letter.txt"], "docs/1251/letter.txt", "/1251", ["doc"]),
-            (["abc/866.txt", "/1251"], "abc/866.txt", "/1251", ["ab"]),
-            (["dir/866x.txt"], "dir/866x.txt", "/1251", ["di"]),
-            (["x/866/a.txt", "/866"], "x/866/a.txt", "/866", []),
-            (["a.txt/866"], "a.txt/866", "/1251", ["a.tx"]),
-        ]
-        for args, named, switch, decoys in cases:
-            with self.subTest(args=args), TempDir() as d:
-                for decoy in decoys:
-                    write_file(os.path.join(d, decoy), DATA)
-                os.makedirs(os.path.dirname(os.path.join(d, named)), exist_ok=True)
-                write_file(os.path.join(d, named), DATA)
-                result = run(args, d)
-                self.assertEqual((result.returncode, result.stdout), (0, BANNER))
-                self.assertEqual(read_file(os.path.join(d, named)), expected(DATA, switch))
-                for decoy in decoys:
-                    self.assertEqual(read_file(os.path.join(d, decoy)), DATA, decoy)
-
     def test_a_long_cyrillic_path_converts_in_the_asked_direction(self):
         # 8 folders of 40 letters: 330 bytes of code page 1251, 650 of UTF-8.
         components = ["папка№%d" % i + "ж" * 32 for i in range(8)] + ["файл.txt"]
@@ -97,29 +74,6 @@ class NamedFileOnly(unittest.TestCase):
                              "Автор Quorvendil\n".encode())
             self.assertEqual(read_file(os.path.join(d, path)), expected(DATA, "/866"))
             self.assertEqual(read_path(d, [c.encode() for c in cut]), DATA)
-
-    def test_a_tail_past_the_limit_is_reported_and_touches_nothing(self):
-        # Folders of 200 bytes: the tail is cut inside the one of the cut of each limit,
-        # where a decoy file bears the cut name.
-        components = ["%03d" % i + "d" * 197 for i in range(22)] + ["f.txt"]
-        tail = "/".join(components) + " /866"
-        self.assertGreater(len(tail), TAIL_LIMIT)
-        with TempDir() as d:
-            make_path(d, [c.encode() for c in components], DATA)
-            cuts = [tail[:limit].split("/") for limit in (129, TAIL_LIMIT)]
-            for cut in cuts:
-                make_path(d, [c.encode() for c in cut], DATA)
-            # Repeat reports again; the end of the input then answers Abort.
-            result = run(["/".join(components), "/866"], d, answers=b"r")
-            action = b"\nAction : opening file " + tail[:124 - 13].encode()
-            error = os.strerror(errno.ENAMETOOLONG).encode()
-            self.assertEqual(result.returncode, 1)
-            self.assertEqual(result.stderr.count(action + b"\nError : " +
-                                                 error[:1].lower() + error[1:] + b"\n"), 2)
-            self.assertEqual(result.stderr.count(PROMPT), 2)
-            self.assertEqual(read_path(d, [c.encode() for c in components]), DATA)
-            for cut in cuts:
-                self.assertEqual(read_path(d, [c.encode() for c in cut]), DATA, len(cut))
 
 
 class ArgumentsAsTheyAre(unittest.TestCase):
