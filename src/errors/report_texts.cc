@@ -148,7 +148,11 @@ const char* const kOwnTexts[2 * kOwnTextCount] = {
     Ru<u8"текст в ISO-8859-5; Pelcor перекодирует только кодовые страницы 866 и 1251">,
     Ru<u8"текст в UTF-16; Pelcor перекодирует только кодовые страницы 866 и 1251">,
     Ru<u8"файл перекодирован лишь частично: его начало и конец в разных кодовых страницах">,
-    Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт">,
+    Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт; "
+       u8"та же команда закончит перекодировку">,
+    Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт; "
+       u8"продолжить перекодировку нельзя">,
+    Ru<u8"pelcor: %s: перекодировка продолжается с байта %s">,
     // English
     "the text is in code page 866 already; /866 converts it to 1251",
     "the text is in code page 1251 already; /1251 converts it to 866",
@@ -158,7 +162,11 @@ const char* const kOwnTexts[2 * kOwnTextCount] = {
     "the text is in ISO-8859-5; Pelcor converts only code pages 866 and 1251",
     "the text is in UTF-16; Pelcor converts only code pages 866 and 1251",
     "the file is converted only in part: its beginning and its end are in different code pages",
-    "pelcor: %s: interrupted; %s bytes from the start of the file are converted",
+    "pelcor: %s: interrupted; %s bytes from the start of the file are converted; the same "
+    "command finishes the conversion",
+    "pelcor: %s: interrupted; %s bytes from the start of the file are converted; the "
+    "conversion cannot be resumed",
+    "pelcor: %s: resuming the conversion at byte %s",
 };
 
 ReportTableOffsets ReportOffsets;

@@ -30,11 +30,13 @@ enum OwnError : uint16_t {
 inline constexpr uint8_t kCauseDataFormat = 9;
 inline constexpr uint8_t kRecommendCorrectInformation = 3;
 
-/// Pelcor's own texts: the error lines of its own errors, by error number, then the line
-/// that says how far an interrupted conversion got.
+/// Pelcor's own texts: the error lines of its own errors, by error number, then the lines
+/// that say how far an interrupted conversion got and where a conversion resumes.
 inline constexpr int16_t kOwnErrorCount = 8;
-inline constexpr int16_t kOwnTextInterrupted = kOwnErrorCount;
-inline constexpr int16_t kOwnTextCount = kOwnErrorCount + 1;
+inline constexpr int16_t kOwnTextInterrupted = kOwnErrorCount;  // and recorded on the file
+inline constexpr int16_t kOwnTextNotResumable = kOwnErrorCount + 1;
+inline constexpr int16_t kOwnTextResuming = kOwnErrorCount + 2;
+inline constexpr int16_t kOwnTextCount = kOwnErrorCount + 3;
 
 /// Sizes of the report's text buffers, terminator included.
 inline constexpr uint32_t kActionTextSize = 125;
@@ -73,7 +75,7 @@ void SetReportLanguage(bool russian);
 /// Label n of the current language.
 const char* LabelText(int8_t n);
 
-/// Pelcor's own text n (an error's number less kOwnErrorFirst, or kOwnTextInterrupted)
+/// Pelcor's own text n (an error's number less kOwnErrorFirst, or one of the lines above)
 /// in the current language.
 const char* OwnText(int16_t n);
 

@@ -4,6 +4,7 @@
 #include "errors/error_context.h"
 #include "errors/report_texts.h"
 #include "fileconv/code_page_guard.h"
+#include "fileconv/resume_record.h"
 #include "platform/platform.h"
 
 namespace {
@@ -137,21 +138,19 @@ SpanEnd ConvertSpan(PlatformHandle file, uint64_t* offset, const FormatSlot* arg
   return count != 0 && count % kBlockSize == 0 ? kSpanGoesOn : kSpanLast;
 }
 
-// Converts the file span by span, until a short read or an Abort. A request to end the
-// process waits for the span in hand, and is obeyed after it.
-void ConvertSpans(PlatformHandle file, const FormatSlot* arguments) {
-  uint64_t offset = 0;
+// Converts the file span by span from offset on, until a short read or an Abort. A
+// request to end the process waits for the span in hand, and is obeyed after it.
+void ConvertSpans(PlatformHandle file, uint64_t offset, const FormatSlot* arguments) {
   while (ConvertSpan(file, &offset, arguments) == kSpanGoesOn && !PlatformInterrupted()) {
   }
 }
 
-// Says on standard error which file and how far the conversion got, in the report's
-// language.
-void SayHowFarInterrupted(const char* shownName) {
+// Says one of Pelcor's own lines on standard error, in the report's language, with the
+// name shown and a count of bytes.
+void SayWithCount(int16_t text, const char* shownName, uint64_t value) {
   char digits[24];
   char* p = digits + sizeof digits - 1;
   *p = 0;
-  uint64_t value = ConvertedFromStart;
   do {
     *--p = static_cast<char>('0' + value % 10);
     value /= 10;
@@ -159,8 +158,8 @@ void SayHowFarInterrupted(const char* shownName) {
   FormatSlot slots[2];
   slots[0].text = shownName;
   slots[1].text = p;
-  char line[kActionTextSize + 128];
-  FormatMessageTextMax(line, sizeof line, OwnText(kOwnTextInterrupted), slots);
+  char line[kActionTextSize + 192];
+  FormatMessageTextMax(line, sizeof line, OwnText(text), slots);
   PlatformWriteErrorLine(line);
 }
 
@@ -191,12 +190,25 @@ bool ConvertFileInPlace(PlatformName name, NameState state) {
   });
   // After an Abort no handle was obtained and there is nothing to close.
   if (!Aborted()) {
-    // Nothing is written before the guard has judged the text; without a handle there is
-    // no text to judge, and the conversion reports the failed read.
-    ConvertedFromStart = 0;
-    if (file == kNoHandle || CodePageAgrees(file, 0, arguments, SpanBuffer)) {
+    // An interrupted run of the same direction recorded how far it got on the file: this
+    // one goes on from there.
+    const uint64_t from = file != kNoHandle ? RecordedOffset(file, name) : 0;
+    if (from != 0) SayWithCount(kOwnTextResuming, shown, from);
+    // Nothing is written before the guard has judged the text still to convert; without a
+    // handle there is no text to judge, and the conversion reports the failed read.
+    ConvertedFromStart = from;
+    bool recorded = false;
+    if (file == kNoHandle || CodePageAgrees(file, from, arguments, SpanBuffer)) {
       PlatformBeginInterruptible();
-      ConvertSpans(file, arguments);
+      ConvertSpans(file, from, arguments);
+      // Only a run without a gap can be finished from where it stopped: after a failure
+      // answered Ignore the bytes converted from the start end at the gap, and later ones
+      // are converted too.
+      if (PlatformInterrupted()) {
+        recorded = AllDone && !Aborted() && RecordInterruption(file, name, ConvertedFromStart);
+      } else if (AllDone && !Aborted()) {
+        PlatformRemoveNote(file, name);  // the file is whole
+      }
     }
     // A system may report only now that written data did not reach the disk. That is
     // the write's failure; the handle is gone all the same, so whatever the answer the
@@ -209,7 +221,8 @@ bool ConvertFileInPlace(PlatformName name, NameState state) {
     // Interrupted: the file is closed with the blocks written so far; the process ends
     // as the request would have ended it.
     if (PlatformInterrupted()) {
-      SayHowFarInterrupted(shown);
+      SayWithCount(recorded ? kOwnTextInterrupted : kOwnTextNotResumable, shown,
+                   ConvertedFromStart);
       PlatformEndInterrupted();
     }
     PlatformEndInterruptible();
@@ -254,7 +267,7 @@ bool ConvertStream(PlatformHandle input, PlatformHandle output, const char* show
       readSpan();
     }
     if (PlatformInterrupted()) {
-      SayHowFarInterrupted(shownName);
+      SayWithCount(kOwnTextNotResumable, shownName, ConvertedFromStart);
       PlatformEndInterrupted();
     }
     PlatformEndInterruptible();

@@ -161,8 +161,11 @@ class Signals(unittest.TestCase):
         data = "Съешь же ещё этих мягких французских булок, да выпей чаю.\n".encode("cp1251")
         data *= 20000  # room for many spans of many blocks
         said = {"C.UTF-8": "pelcor: {}: interrupted; {} bytes from the start of the file are "
-                            "converted",
-                "ru_RU.UTF-8": "pelcor: {}: прервано; от начала файла перекодировано {} байт"}
+                            "converted; the same command finishes the conversion",
+                "ru_RU.UTF-8": "pelcor: {}: прервано; от начала файла перекодировано {} байт; "
+                               "та же команда закончит перекодировку"}
+        resumed = {"C.UTF-8": "pelcor: {}: resuming the conversion at byte {}",
+                   "ru_RU.UTF-8": "pelcor: {}: перекодировка продолжается с байта {}"}
         for name, lang in (("SIGINT", "C.UTF-8"), ("SIGTERM", "ru_RU.UTF-8"), ("SIGHUP", "C.UTF-8")):
             with self.subTest(signal=name), TempDir() as d:
                 path = write_file(os.path.join(d, "f.txt"), data)
@@ -184,6 +187,13 @@ class Signals(unittest.TestCase):
                                  expected(data[:converted], "/1251") + data[converted:])
                 # strace ends as its tracee did.
                 self.assertEqual(tracer.returncode, -getattr(signal, name))
+                # The same command finishes the file, and leaves no record on it.
+                again = subprocess.run([PELCOR, path], stdin=subprocess.DEVNULL,
+                                       capture_output=True, env=environment(lang))
+                self.assertEqual(again.stderr.decode(), resumed[lang].format(path, converted) + "\n")
+                self.assertEqual(again.returncode, 0)
+                self.assertEqual(read_file(path), expected(data, "/1251"))
+                self.assertEqual(os.listxattr(path), [])
 
     def test_keys_typed_ahead_end_the_run_with_the_terminal_restored(self):
         with TempDir() as d:

@@ -27,6 +27,7 @@ FakeFault* FaultMet(FakeCall call, uint64_t offset, uint32_t size) {
 // Logs a call and sets the last error when it failed; gives back whether it succeeded.
 bool Logged(FakeCall call, uint64_t offset, uint32_t size, uint32_t moved, PlatformError error) {
   FakePlatform.calls.push_back({call, offset, size, moved, error == 0});
+  if (FakePlatform.calls.size() == FakePlatform.interruptAfter) FakePlatform.interrupted = true;
   if (error != 0) FakePlatform.lastError = error;
   return error == 0;
 }
@@ -96,6 +97,7 @@ bool PlatformInterrupted() {
 }
 
 void PlatformEndInterrupted() {
+  if (FakePlatform.endReturns) throw FakeEnded{};
   // As the signal ends the process: by the status a shell shows for SIGINT.
   PlatformExit(130);
 }
@@ -148,7 +150,7 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
 }
 
 void PlatformWriteErrorLine(const char* text) {
-  (void)text;  // the line of an interrupted run, which no unit test brings about
+  FakePlatform.errorLines.push_back(text);
 }
 
 uint32_t PlatformNextKey(PlatformHandle input) {
@@ -264,6 +266,29 @@ bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) 
   *size = FakePlatform.files[open->name].size();
   *modified = FakePlatform.writes;
   return true;
+}
+
+bool PlatformReadNote(PlatformHandle file, PlatformName, void* buffer, uint32_t size,
+                      uint32_t* read) {
+  *read = 0;
+  const FakeFile* open = OpenFile(file);
+  if (open == nullptr || FakePlatform.noNotes || FakePlatform.notes.count(open->name) == 0)
+    return false;
+  const std::string& note = FakePlatform.notes[open->name];
+  *read = note.size() < size ? static_cast<uint32_t>(note.size()) : size;
+  memcpy(buffer, note.data(), *read);
+  return true;
+}
+
+bool PlatformWriteNote(PlatformHandle file, PlatformName, const void* note, uint32_t size) {
+  const FakeFile* open = OpenFile(file);
+  if (open == nullptr || FakePlatform.noNotes) return false;
+  FakePlatform.notes[open->name].assign(static_cast<const char*>(note), size);
+  return true;
+}
+
+void PlatformRemoveNote(PlatformHandle file, PlatformName) {
+  if (const FakeFile* open = OpenFile(file)) FakePlatform.notes.erase(open->name);
 }
 
 // ---- Errors and code pages ----

@@ -78,14 +78,23 @@ struct FakePlatformRecord {
   std::string commandLine;  // names are cut from it as bytes
   bool readsRussian;
 
-  bool interruptible;  // inside PlatformBeginInterruptible and PlatformEndInterruptible
-  bool interrupted;    // a request to end the process is held
+  bool interruptible;     // inside PlatformBeginInterruptible and PlatformEndInterruptible
+  bool interrupted;       // a request to end the process is held
+  size_t interruptAfter;  // a request comes once this many file calls are made; 0: none
+  bool endReturns;        // PlatformEndInterrupted throws FakeEnded instead of ending the process
+  std::vector<std::string> errorLines;  // standard error's lines
+
+  std::map<std::string, std::string> notes;  // by file name
+  bool noNotes;                              // the file system keeps none
 
   /// Set by a death test's statement: PlatformExit then ends the process with its code.
   /// Anywhere else reaching it is a fault of the test, and the run stops loudly.
   bool exitExpected;
 };
 extern FakePlatformRecord FakePlatform;
+
+/// What PlatformEndInterrupted throws when the test asked it to return.
+struct FakeEnded {};
 
 /// Empties the record: no files, faults, calls, console text or keys.
 void FakePlatformReset();

@@ -114,7 +114,9 @@ struct Row {
   std::vector<std::string> reports;
   size_t size = 2500;
   NameState state = kNameWhole;
-  const char* pages = "";  // the text, as Original takes it
+  const char* pages = "";     // the text, as Original takes it
+  size_t interruptAfter = 0;  // the file calls after which a request to end the run comes
+  const char* said = "";      // then, the line on standard error
 };
 
 // Each row: whether the file comes out whole, the faults, the keys that answer the
@@ -228,6 +230,16 @@ const std::vector<Row> kRows = {
      "8"},
     {"refused, Ignore", true, {}, u"i", "O R0-63 R0-255 W0-2 C", {{0, 2500}}, {"read from file"},
      2500, kNameWhole, "8"},
+    // A request to end the run is obeyed after the span in hand. The bytes converted from
+    // the start end at a write answered Ignore, and no record is kept of such a run.
+    {"interrupted", false, {}, u"", "O R0-63 R0-255 W0-255 C", {{0, B(256)}}, {}, kLong,
+     kNameWhole, "", 4, "interrupted; 262144 bytes from the start of the file are converted; "
+     "the same command finishes the conversion"},
+    {"interrupted after a write answered Ignore", false, {{kFakeWrite, B(257), kFakeForever, 28,
+     0}}, u"i", "O R0-63 R0-255 W0-255 R256-511 W256-511! W256 W257! W258..511 C",
+     {{0, B(257)}, {B(258), B(512)}}, {"write to file"}, kLong, kNameWhole, "", 262,
+     "interrupted; 263168 bytes from the start of the file are converted; the conversion "
+     "cannot be resumed"},
     {"refused, Repeat", false, {}, u"r", "O R0-63 R0-63 C", {},
      {"read from file", "read from file"}, 2500, kNameWhole, "8"},
     // Longer than a sample: the guard reads the last 64 blocks too, and refuses a file whose
@@ -254,7 +266,19 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
     FakePlatform.files[kName] = original;
     FakePlatform.faults = row.faults;
     FakePlanKeys(row.keys);
-    EXPECT_EQ(ConvertFileInPlace(FakeName(kName), row.state), row.whole) << row.what;
+    FakePlatform.interruptAfter = row.interruptAfter;
+    FakePlatform.endReturns = true;
+    bool whole = false;
+    try {
+      whole = ConvertFileInPlace(FakeName(kName), row.state);
+    } catch (FakeEnded) {
+      SetErrorAction(ErrorContext.action, nullptr);  // the process would have ended here
+    }
+    EXPECT_EQ(whole, row.whole) << row.what;
+    std::vector<std::string> said;
+    if (*row.said != 0)
+      said.push_back(std::string("pelcor: ") + (kShownName + 1) + ": " + row.said);
+    EXPECT_EQ(FakePlatform.errorLines, said) << row.what;
 
     EXPECT_EQ(Trace(), row.trace) << row.what;
     std::vector<uint8_t> expected = original;
@@ -269,6 +293,55 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
     EXPECT_EQ(ReportedActions(), reports) << row.what;
     // The argument list lived on the converter's stack: no later report may read it.
     EXPECT_EQ(ErrorContext.arguments, nullptr) << row.what;
+  }
+}
+
+TEST_F(ConvertFileTest, TheSameCommandFinishesAnInterruptedRun) {
+  // A run interrupted once its first span is written, then the file converted again: with
+  // the same switch on the file as the run left it, from where the run stopped; with the
+  // other switch, on a file changed since or where no record is kept, from its start.
+  struct Case {
+    const char* what;
+    bool otherSwitch, changed, noNotes;
+    const char* said;
+    const char* trace;
+  };
+  const char* kWhole = "O R0-63 R0-255 W0-255 R256-511 W256-511 R512-767 W512-513 C";
+  const Case cases[] = {
+      {"resumed", false, false, false, "resuming the conversion at byte 262144",
+       "O R256-319 R256-511 W256-511 R512-767 W512-513 C"},
+      {"other switch", true, false, false, "", kWhole},
+      {"changed since", false, true, false, "", kWhole},
+      {"no record kept", false, false, true, "", kWhole},
+  };
+  for (const Case& c : cases) {
+    FakePlatformReset();
+    FakePlatform.files[kName] = Original(kLong, "");
+    FakePlatform.noNotes = c.noNotes;
+    FakePlatform.interruptAfter = 4;
+    FakePlatform.endReturns = true;
+    ByteConverter = MapCp1251ToCp866;
+    EXPECT_THROW(ConvertFileInPlace(FakeName(kName)), FakeEnded) << c.what;
+    SetErrorAction(ErrorContext.action, nullptr);  // the process would have ended here
+    EXPECT_EQ(FakePlatform.notes.size(), c.noNotes ? 0u : 1u) << c.what;
+
+    FakePlatform.writes += c.changed;
+    if (c.otherSwitch) ByteConverter = MapCp866ToCp1251;
+    FakePlatform.calls.clear();
+    FakePlatform.errorLines.clear();
+    FakePlatform.interruptAfter = 0;
+    FakePlatform.interrupted = false;
+    EXPECT_TRUE(ConvertFileInPlace(FakeName(kName))) << c.what;
+    std::vector<std::string> said;
+    if (*c.said != 0) said.push_back(std::string("pelcor: ") + (kShownName + 1) + ": " + c.said);
+    EXPECT_EQ(FakePlatform.errorLines, said) << c.what;
+    EXPECT_EQ(Trace(), c.trace) << c.what;
+    EXPECT_TRUE(FakePlatform.notes.empty()) << c.what;
+    if (c.said == std::string()) continue;
+    std::vector<uint8_t> expected = Original(kLong, "");
+    for (uint8_t& byte : expected)
+      byte = MapCp1251ToCp866(byte);
+    EXPECT_EQ(FakePlatform.files[kName], expected) << c.what;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <string.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "platform/posix/posix.h"
@@ -179,6 +180,36 @@ bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) 
   *modified = static_cast<uint64_t>(status.st_mtim.tv_sec) * 1000000000u +
               static_cast<uint64_t>(status.st_mtim.tv_nsec);
   return true;
+}
+
+namespace {
+
+// The extended attribute that holds the program's note on a file.
+constexpr char kNoteAttribute[] = "user.pelcor.resume";
+
+bool IsDescriptor(PlatformHandle file) {
+  return file >= 0 && file <= INT32_MAX;
+}
+
+}  // namespace
+
+bool PlatformReadNote(PlatformHandle file, PlatformName, void* buffer, uint32_t size,
+                      uint32_t* read) {
+  *read = 0;
+  if (!IsDescriptor(file)) return FailWith(EBADF);
+  const ssize_t length = fgetxattr(static_cast<int>(file), kNoteAttribute, buffer, size);
+  if (length < 0) return FailWithErrno();
+  *read = static_cast<uint32_t>(length);
+  return true;
+}
+
+bool PlatformWriteNote(PlatformHandle file, PlatformName, const void* note, uint32_t size) {
+  if (!IsDescriptor(file)) return FailWith(EBADF);
+  return fsetxattr(static_cast<int>(file), kNoteAttribute, note, size, 0) == 0 || FailWithErrno();
+}
+
+void PlatformRemoveNote(PlatformHandle file, PlatformName) {
+  if (IsDescriptor(file)) fremovexattr(static_cast<int>(file), kNoteAttribute);
 }
 
 void PlatformShowName(PlatformName name, char* out, uint32_t size) {

@@ -13,6 +13,33 @@ OVERLAPPED At(uint64_t offset) {
   return at;
 }
 
+// The named stream of a file that holds the program's note: the file's name and this.
+constexpr WCHAR kNoteStream[] = L":pelcor.resume";
+
+// Whether the volume of the open file keeps named streams.
+bool KeepsStreams(PlatformHandle file) {
+  DWORD flags = 0;
+  return GetVolumeInformationByHandleW(SystemHandle(file), nullptr, 0, nullptr, nullptr, &flags,
+                                       nullptr, 0) &&
+         (flags & FILE_NAMED_STREAMS) != 0;
+}
+
+// Opens the note's stream of the named file, or returns INVALID_HANDLE_VALUE.
+HANDLE OpenNote(PlatformName name, DWORD access, DWORD disposition) {
+  const WCHAR* text = static_cast<const WCHAR*>(name.text);
+  const uint32_t extra = sizeof kNoteStream / sizeof kNoteStream[0];
+  WCHAR* wide = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, (name.length + extra) * sizeof(WCHAR)));
+  if (wide == nullptr) return INVALID_HANDLE_VALUE;
+  for (uint32_t i = 0; i < name.length; ++i)
+    wide[i] = text[i];
+  for (uint32_t i = 0; i < extra; ++i)
+    wide[name.length + i] = kNoteStream[i];
+  const HANDLE stream = CreateFileW(wide, access, FILE_SHARE_READ, nullptr, disposition,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  LocalFree(wide);
+  return stream;
+}
+
 }  // namespace
 
 PlatformHandle PlatformOpenForUpdate(PlatformName name) {
@@ -101,6 +128,38 @@ bool PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t siz
 
 bool PlatformClose(PlatformHandle file) {
   return CloseHandle(SystemHandle(file)) != 0;
+}
+
+bool PlatformReadNote(PlatformHandle file, PlatformName name, void* buffer, uint32_t size,
+                      uint32_t* read) {
+  *read = 0;
+  if (!KeepsStreams(file)) return false;
+  const HANDLE stream = OpenNote(name, GENERIC_READ, OPEN_EXISTING);
+  if (stream == INVALID_HANDLE_VALUE) return false;
+  DWORD count = 0;
+  const BOOL ok = ReadFile(stream, buffer, size, &count, nullptr);
+  CloseHandle(stream);
+  *read = ok ? count : 0;
+  return ok != 0;
+}
+
+bool PlatformWriteNote(PlatformHandle file, PlatformName name, const void* note, uint32_t size) {
+  if (!KeepsStreams(file)) return false;
+  const HANDLE stream = OpenNote(name, GENERIC_WRITE, CREATE_ALWAYS);
+  if (stream == INVALID_HANDLE_VALUE) return false;
+  DWORD count = 0;
+  const BOOL ok = WriteFile(stream, note, size, &count, nullptr) && count == size;
+  return CloseHandle(stream) && ok;
+}
+
+void PlatformRemoveNote(PlatformHandle file, PlatformName name) {
+  if (!KeepsStreams(file)) return;
+  // Deleting the stream's name takes the stream away and leaves the file.
+  const HANDLE stream = OpenNote(name, DELETE, OPEN_EXISTING);
+  if (stream == INVALID_HANDLE_VALUE) return;
+  FILE_DISPOSITION_INFO gone = {TRUE};
+  SetFileInformationByHandle(stream, FileDispositionInfo, &gone, sizeof gone);
+  CloseHandle(stream);
 }
 
 bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
