@@ -6,6 +6,7 @@
 #include "fileconv/convert_file.h"
 #include "platform/platform.h"
 #include "startup/command_tail.h"
+#include "startup/help.h"
 #include "startup/language.h"
 #include "text/strings.h"
 
@@ -107,6 +108,7 @@ int RunArguments(const char* const* arguments, uint32_t count) {
   WriteBanner();
   if (help || (!version && (names == 0 || twoSwitches))) {
     WriteUsage();
+    if (help) WriteHelp(kCommandArguments);
     return help ? 0 : 2;
   }
   if (version) return 0;
@@ -141,6 +143,7 @@ int RunCommandTail(const char* commandLine) {
   if (request == kTailVersion) return 0;
   if (request == kTailHelp) {
     WriteUsage();
+    WriteHelp(kCommandLine);
     return 0;
   }
   if (StrHasControl(tail) || request == kTailNoName) {

@@ -13,6 +13,10 @@ from pelcor_run import PELCOR, TempDir, environment, expected, read_file, write_
 BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n"
 USAGE = BANNER + b"Usage :\n\tPelcor <file> [/866 | /1251]\n"
 PROMPT = b"? Ignore /I/ Repeat /R/ Abort /A/ ?"
+# Lines of the help: what the switch means, several names and "-", where to read more.
+HELP = [b"  /866   the file is in code page 866 (DOS): convert it to 1251 (Windows)",
+        b"Several files may be named; - converts standard input to standard output.",
+        b"More: man pelcor"]
 # Cyrillic text in both code pages: each direction changes every letter of it.
 DATA = "Привет, ёлка!\r\n".encode("cp866") + "Привет, ёлка!\r\n".encode("cp1251")
 
@@ -207,22 +211,31 @@ class NamesInReports(unittest.TestCase):
 class Help(unittest.TestCase):
 
     def test_help_forms_show_the_usage_and_the_version_the_banner(self):
-        # Asked for: status 0. No name, or two different switches: status 2. Neither
-        # touches a file that the arguments name.
+        # Asked for: status 0, the help after the usage. No name, or two different
+        # switches: status 2, the usage alone. None touches a file that the arguments name.
         decoys = ["-h", "--help", "--version", "h", "help", "version", "a.txt"]
         for args, output, status in [
-                (["/?"], USAGE, 0), (["-h"], USAGE, 0), (["--help"], USAGE, 0),
-                (["a.txt", "--help", "/866"], USAGE, 0), (["--version"], BANNER, 0),
+                (["/?"], HELP, 0), (["-h"], HELP, 0), (["--help"], HELP, 0),
+                (["a.txt", "--help", "/866"], HELP, 0), (["--version"], BANNER, 0),
                 (["--version", "a.txt"], BANNER, 0), ([], USAGE, 2), (["/866"], USAGE, 2),
                 (["--"], USAGE, 2), (["a.txt", "/866", "/1251"], USAGE, 2)]:
             with self.subTest(args=args), TempDir() as d:
                 for name in decoys:
                     write_file(os.path.join(d, name), DATA)
                 result = run(args, d)
-                self.assertEqual((result.returncode, result.stdout), (status, output))
+                self.assertEqual(result.returncode, status)
+                if output is HELP:
+                    self.assertTrue(result.stdout.startswith(USAGE))
+                    for line in HELP:
+                        self.assertIn(b"\n" + line + b"\n", result.stdout)
+                else:
+                    self.assertEqual(result.stdout, output)
                 for name in decoys:
                     self.assertEqual(read_file(os.path.join(d, name)), DATA, name)
-
+        russian = run(["-h"], None, "ru_RU.UTF-8").stdout.decode()
+        self.assertIn("\n  /866   файл в кодовой странице 866 (DOS): перекодировать его в 1251 "
+                      "(Windows)\n", russian)
+        self.assertTrue(russian.endswith("\nПодробнее: man pelcor\n"))
 
 if __name__ == "__main__":
     unittest.main()

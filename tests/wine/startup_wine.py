@@ -67,6 +67,12 @@ class RedirectionTest(unittest.TestCase):
                 status, output = wine_run.run_pelcor_redirected(kind, [])
                 self.assertEqual(output, "{}\n\r{}\r\n{}\r\n".format(*texts).encode("cp866"))
                 self.assertEqual(status, 2)
+        # The help follows the usage; one name on Windows, and the read-me for more.
+        status, output = wine_run.run_pelcor_redirected("en", ["/?"])
+        self.assertEqual(status, 0)
+        self.assertIn(b"\r\n  /866   the file is in code page 866 (DOS)", output)
+        self.assertNotIn(b"Several files", output)
+        self.assertTrue(output.endswith(b"\r\nMore: readme.txt beside Pelcor.exe\r\n"))
 
 
 if __name__ == "__main__":
