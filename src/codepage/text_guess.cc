@@ -264,10 +264,16 @@ constexpr bool IsTextUnit(uint32_t u) {
          (u >= 0xD800 && u <= 0xDFFF) || u == 0xFEFF;
 }
 
+bool TooFewTextUnits(const Utf16Reading& reading) {
+  return (reading.units - reading.textUnits) * kUtf16TextShare > reading.units;
+}
+
 void ReadUtf16Unit(Utf16Reading* reading, uint32_t unit) {
+  if (reading->out) return;
   ++reading->units;
   reading->textUnits += IsTextUnit(unit);
   CountUnicodeLetter(unit, &reading->cyrillic, &reading->letterSet);
+  reading->out = reading->units >= kSettledUnits && TooFewTextUnits(*reading);
 }
 
 // The cost of a reading's letter pairs in a language, the last word ended.
@@ -344,8 +350,8 @@ uint64_t ReadingCost(const ByteReading& reading) {
 }
 
 bool ReadsAsUtf16(const Utf16Reading& reading) {
-  return HoldsLetters(reading.cyrillic, reading.letterSet) &&
-         (reading.units - reading.textUnits) * kUtf16TextShare <= reading.units;
+  return !reading.out && HoldsLetters(reading.cyrillic, reading.letterSet) &&
+         !TooFewTextUnits(reading);
 }
 
 }  // namespace
@@ -360,12 +366,19 @@ void TallyText(TextTally* tally, const uint8_t* bytes, uint32_t count) {
   const PackedCosts& packed = Packed();
   for (uint32_t run = 0; run < count; run += kPackedRun) {
     const uint32_t end = count - run < kPackedRun ? count : run + kPackedRun;
+    // Once an ASCII byte other than i has ended every reading's word, the next such byte
+    // changes none of them.
+    bool idle = false;
     for (uint32_t i = run; i < end; ++i) {
       const uint8_t b = bytes[i];
       tally->nul |= b == 0;
       tally->controls += IsBinaryControl(b);
-      for (uint8_t encoding = 0; encoding < kByteEncodings; ++encoding)
-        ReadByte(&tally->readings[encoding], kByteClasses.of[encoding][b], packed);
+      const bool plain = b < 0x80 && b != 'i' && b != 'I';
+      if (!(plain && idle)) {
+        for (uint8_t encoding = 0; encoding < kByteEncodings; ++encoding)
+          ReadByte(&tally->readings[encoding], kByteClasses.of[encoding][b], packed);
+        idle = plain;
+      }
       if (!tally->utf8Broken) ReadUtf8Byte(tally, b);
       if ((tally->bytes + i) % 2 == 0) {
         tally->utf16First = b;
@@ -409,9 +422,7 @@ TextVerdict JudgeText(const TextTally* tally, CodePageId named) {
 bool TextMayYetDecide(const TextTally* tally) {
   if (!tally->utf8Broken) return true;
   for (const Utf16Reading& reading : tally->utf16) {
-    if (reading.units < kSettledUnits ||
-        (reading.units - reading.textUnits) * kUtf16TextShare <= reading.units)
-      return true;
+    if (!reading.out) return true;
   }
   for (const ByteReading& reading : tally->readings) {
     if (reading.letters < kSettledLetters || ReadsAsCyrillic(reading)) return true;

@@ -66,6 +66,7 @@ struct Utf16Reading {
   uint64_t textUnits;  // of letters, digits, blanks, punctuation, line ends and lines
   uint32_t cyrillic;   // Cyrillic letters among them
   uint64_t letterSet;  // which letters, a bit each
+  bool out;            // too many units were not text: it is not UTF-16, whatever follows
 };
 
 /// The counts of the text read so far, in pieces of any size.
