@@ -135,9 +135,10 @@ const char* const kRecommendationTexts[2 * kRecommendationCount] = {
     "repeat when cause discarded",
 };
 
-// Pelcor's own errors say what the text is and what would convert it; the line of an
-// interrupted conversion goes to standard error, with the file's name and the byte count
-// in place of its two %s.
+// Pelcor's own errors say what the text is and, where one of the two switches would
+// convert it, which; a file converted in part gets no advice, since either switch would
+// garble half of it. The lines of an interrupted or resumed conversion go to standard
+// error, with the file's name and the byte count in place of their two %s.
 const char* const kOwnTexts[2 * kOwnTextCount] = {
     // Russian
     Ru<u8"текст уже в кодовой странице 866; /866 перекодирует его в 1251">,

@@ -39,6 +39,8 @@ PROSE = ("Съешь же ещё этих мягких французских б
          "В чащах юга жил бы цитрус? Да, но фальшивый экземпляр!\r\n")
 IN_866 = b"the text is in code page 866 already; /866 converts it to 1251"
 IN_1251 = b"the text is in code page 1251 already; /1251 converts it to 866"
+ONLY_TWO = b"the text is in %s; Pelcor converts only code pages 866 and 1251"
+PARTLY = b"the file is converted only in part: its beginning and its end are in different code pages"
 
 
 def os_text(errno_value):
@@ -127,6 +129,16 @@ class PipedAnswers(unittest.TestCase):
             ("Repeat judges again", cp866, None, b"ra", [IN_866, IN_866], False),
             ("no console: Abort", cp866, None, None, [IN_866], False),
             ("the right code page", cp866, "/866", b"", [], True),
+            ("KOI8-R", PROSE.encode("koi8_r"), None, b"a", [ONLY_TWO % b"KOI8-R or KOI8-U"], False),
+            ("ISO-8859-5", PROSE.encode("iso8859_5"), "/866", b"a", [ONLY_TWO % b"ISO-8859-5"],
+             False),
+            ("UTF-16 as Notepad saves it", PROSE.encode("utf-16"), None, b"a",
+             [ONLY_TWO % b"UTF-16"], False),
+            # A short Ukrainian note converted twice.
+            ("a short note", expected("Домашнє завдання, урок 1.1\r\n".encode("cp1251"), "/1251"),
+             None, b"a", [IN_866], False),
+            # What an interrupted "pelcor f.txt" leaves, past the first sample and the last.
+            ("converted in part", cp866 * 700 + cp1251 * 700, None, b"a", [PARTLY], False),
         ]
         for what, text, switch, answers, errors, converted in rows:
             with self.subTest(what), TempDir() as d:
