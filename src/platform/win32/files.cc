@@ -144,12 +144,16 @@ bool PlatformReadNote(PlatformHandle file, PlatformName name, void* buffer, uint
 }
 
 bool PlatformWriteNote(PlatformHandle file, PlatformName name, const void* note, uint32_t size) {
-  if (!KeepsStreams(file)) return false;
+  // A write to any stream of a file is a change of the file: its time is set back to what
+  // it was, and set by hand it stays so when the handle is closed.
+  FILETIME written;
+  if (!KeepsStreams(file) || !GetFileTime(SystemHandle(file), nullptr, nullptr, &written))
+    return false;
   const HANDLE stream = OpenNote(name, GENERIC_WRITE, CREATE_ALWAYS);
   if (stream == INVALID_HANDLE_VALUE) return false;
   DWORD count = 0;
   const BOOL ok = WriteFile(stream, note, size, &count, nullptr) && count == size;
-  return CloseHandle(stream) && ok;
+  return CloseHandle(stream) && ok && SetFileTime(SystemHandle(file), nullptr, nullptr, &written);
 }
 
 void PlatformRemoveNote(PlatformHandle file, PlatformName name) {
