@@ -1,5 +1,6 @@
 // The guess of a text's code page on arbitrary bytes: it never reads past them, and the
-// verdict does not depend on how the bytes are cut into pieces.
+// verdict, and whether more text could change it, do not depend on how the bytes are cut
+// into pieces.
 #include "codepage/text_guess.h"
 #include "fuzz_input.h"
 
@@ -25,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TextVerdict verdict = JudgeText(&whole, named);
     Require(verdict == JudgeText(&pieces, named));
     Require(verdict <= kTextInUtf16);
+    Require(TextMayYetDecide(&whole) == TextMayYetDecide(&pieces));
   }
   return 0;
 }
