@@ -55,12 +55,12 @@ constexpr uint8_t kForeignClass = kLetterClasses + 1;
 constexpr uint8_t kLatinIClass = kLetterClasses + 2;
 constexpr uint8_t kYo = 32, kI = 33, kYi = 34, kYe = 35, kGhe = 36, kShortU = 37;
 
-// The class of a Unicode character that is a letter of the three alphabets, or the blank
-// class.
 // The letters among Unicode's Ѐ..Џ and ѐ..џ, by their last hexadecimal digit: Ё Є І Ї Ў.
 constexpr uint8_t B = kBlankClass;
 constexpr uint8_t kFromEx400[16] = {B, kYo, B, B, kYe, B, kI, kYi, B, B, B, B, B, B, kShortU, B};
 
+// The class of a Unicode character that is a letter of the three alphabets, or the blank
+// class.
 constexpr uint8_t LetterClass(uint32_t c) {
   if (c >= 0x410 && c <= 0x44F) return static_cast<uint8_t>((c - 0x410) % 32);  // А..Я, а..я
   if ((c >= 0x400 && c <= 0x40F) || (c >= 0x450 && c <= 0x45F)) return kFromEx400[c & 15];
