@@ -32,7 +32,7 @@ constexpr uint64_t kSignCost = 32;
 constexpr uint64_t kForeignCost = 48;
 // The margin: a refusal needs the named code page's reading to cost 32 bits more than the
 // other one's, odds of 4 billion to 1. Of 11 letters of prose in the wrong code page, 94
-// passages in 100 are refused; of 20 letters, 97 to 99.
+// passages in 100 are refused; of 20 letters, 98 to 99.9.
 constexpr uint64_t kMargin = 4 * 32;
 // Valid UTF-8 holding this many Cyrillic letters, two of them different, is taken for
 // UTF-8, and UTF-16 text holding as many for UTF-16. One letter over and over is more
@@ -190,9 +190,10 @@ void ReadLetter(ByteReading* reading, uint8_t letter, const PackedCosts& packed)
   reading->previous = letter;
 }
 
+// Code page 866's Latin i and I are held until the next byte shows whether they stand
+// next to a Cyrillic letter, where they are the letter і.
 void ReadByte(ByteReading* reading, uint8_t byteClass, const PackedCosts& packed) {
   if (byteClass < kCyrillicLetters) {
-    // A Latin i between two letters is the letter і.
     if (reading->heldI) {
       reading->heldI = false;
       ReadLetter(reading, kI, packed);
@@ -200,11 +201,14 @@ void ReadByte(ByteReading* reading, uint8_t byteClass, const PackedCosts& packed
     ReadLetter(reading, byteClass, packed);
     return;
   }
-  if (byteClass == kLatinIClass && reading->previous != kBlankClass && !reading->heldI) {
+  if (reading->heldI) {
+    reading->heldI = false;
+    if (reading->previous != kBlankClass) ReadLetter(reading, kI, packed);  // the word's last
+  }
+  if (byteClass == kLatinIClass) {
     reading->heldI = true;
     return;
   }
-  reading->heldI = false;
   if (reading->previous != kBlankClass) {
     reading->packedCost += packed.of[reading->previous][kBlankClass];
   }

@@ -56,7 +56,7 @@ struct ByteReading {
   uint64_t cost[kLanguages];  // of the letter pairs, in quarters of a bit
   uint64_t packedCost;        // costs not yet added in, one field of 21 bits a language
   uint8_t previous;           // the class of the last letter or blank read, for the next pair
-  bool heldI;  // a Latin i or I after a letter, which a letter after it makes a letter
+  bool heldI;                 // a Latin i or I, a letter if a letter stands before or after it
   uint32_t letterCounts[kCyrillicLetters];
 };
 
