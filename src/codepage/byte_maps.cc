@@ -38,12 +38,19 @@ ByteKernel ByteKernelInUse() {
 
 namespace {
 
-typedef void (*Converter)(uint8_t* buffer, uint32_t count);
+// Each kernel gathers what changes in each byte as it goes (the xor of the byte and what
+// the map makes of it), and tells whether any byte changed.
+typedef bool (*Converter)(uint8_t* buffer, uint32_t count);
 
 template <const ByteTable& table>
-void ConvertByTable(uint8_t* buffer, uint32_t count) {
-  for (uint32_t i = 0; i < count; ++i)
-    buffer[i] = table.bytes[buffer[i]];
+bool ConvertByTable(uint8_t* buffer, uint32_t count) {
+  uint8_t changed = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint8_t mapped = table.bytes[buffer[i]];
+    changed |= mapped ^ buffer[i];
+    buffer[i] = mapped;
+  }
+  return changed != 0;
 }
 
 // Below 0x80 every byte stays, so the vector kernels look up only the table's upper half.
@@ -110,13 +117,17 @@ __attribute__((target("ssse3"))) inline __m128i Changes16(__m128i b) {
 }
 
 template <const ByteTable& table>
-__attribute__((target("ssse3"))) void Rows16(uint8_t* buffer, uint32_t count) {
+__attribute__((target("ssse3"))) bool Rows16(uint8_t* buffer, uint32_t count) {
   uint8_t* const whole = buffer + count / 16 * 16;
+  __m128i changed = _mm_setzero_si128();
   for (; buffer != whole; buffer += 16) {
     const __m128i b = _mm_loadu_si128((const __m128i*)buffer);
-    _mm_storeu_si128((__m128i*)buffer, _mm_xor_si128(b, Changes16<table>(b)));
+    const __m128i changes = Changes16<table>(b);
+    changed = _mm_or_si128(changed, changes);
+    _mm_storeu_si128((__m128i*)buffer, _mm_xor_si128(b, changes));
   }
-  ConvertByTable<table>(buffer, count % 16);
+  const bool some = _mm_movemask_epi8(_mm_cmpeq_epi8(changed, _mm_setzero_si128())) != 0xFFFF;
+  return ConvertByTable<table>(buffer, count % 16) || some;
 }
 
 #endif
@@ -124,9 +135,10 @@ __attribute__((target("ssse3"))) void Rows16(uint8_t* buffer, uint32_t count) {
 #if defined(__x86_64__)
 
 template <const ByteTable& table>
-__attribute__((target("avx2"))) void Rows32(uint8_t* buffer, uint32_t count) {
+__attribute__((target("avx2"))) bool Rows32(uint8_t* buffer, uint32_t count) {
   constexpr const RowChain& chain = kRowChain<table>;
   uint8_t* const whole = buffer + count / 32 * 32;
+  __m256i changed = _mm256_setzero_si256();
   for (; buffer != whole; buffer += 32) {
     const __m256i b = _mm256_loadu_si256((const __m256i*)buffer);
     __m256i index = _mm256_xor_si256(b, _mm256_set1_epi8(-128));
@@ -137,9 +149,11 @@ __attribute__((target("avx2"))) void Rows32(uint8_t* buffer, uint32_t count) {
       changes = _mm256_xor_si256(
           changes, _mm256_shuffle_epi8(_mm256_load_si256((const __m256i*)chain.rows[k]), index));
     }
+    changed = _mm256_or_si256(changed, changes);
     _mm256_storeu_si256((__m256i*)buffer, _mm256_xor_si256(b, changes));
   }
-  Rows16<table>(buffer, count % 32);
+  const bool some = !_mm256_testz_si256(changed, changed);
+  return Rows16<table>(buffer, count % 32) || some;
 }
 
 template <const ByteTable& table>
@@ -159,17 +173,24 @@ __attribute__((target("avx512f,avx512bw"))) inline __m512i Changes64(__m512i b) 
 // The last part of the buffer goes through masked loads and stores, which touch no byte
 // past the count.
 template <const ByteTable& table>
-__attribute__((target("avx512f,avx512bw"))) void Rows64(uint8_t* buffer, uint32_t count) {
+__attribute__((target("avx512f,avx512bw"))) bool Rows64(uint8_t* buffer, uint32_t count) {
   uint8_t* const whole = buffer + (count & ~63u);
+  __m512i changed = _mm512_setzero_si512();
   for (; buffer != whole; buffer += 64) {
     const __m512i b = _mm512_loadu_si512(buffer);
-    _mm512_storeu_si512(buffer, _mm512_xor_si512(b, Changes64<table>(b)));
+    const __m512i changes = Changes64<table>(b);
+    changed = _mm512_or_si512(changed, changes);
+    _mm512_storeu_si512(buffer, _mm512_xor_si512(b, changes));
   }
   if (count % 64 != 0) {
+    // The bytes past the count load as 0, which no map changes.
     const __mmask64 rest = (__mmask64{1} << (count % 64)) - 1;
     const __m512i b = _mm512_maskz_loadu_epi8(rest, buffer);
-    _mm512_mask_storeu_epi8(buffer, rest, _mm512_xor_si512(b, Changes64<table>(b)));
+    const __m512i changes = Changes64<table>(b);
+    changed = _mm512_or_si512(changed, changes);
+    _mm512_mask_storeu_epi8(buffer, rest, _mm512_xor_si512(b, changes));
   }
+  return _mm512_test_epi8_mask(changed, changed) != 0;
 }
 
 // One instruction looks up 64 bytes at once in the table's upper half, 128 bytes, and
@@ -182,20 +203,34 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) inline __m512i Permuted(_
                                 _mm512_permutex2var_epi8(first, b, second));
 }
 
+// changed | (b ^ mapped) in one instruction: what the kernel gathers costs it the least.
+__attribute__((target("avx512f"))) inline __m512i OrOfXor(__m512i changed, __m512i b,
+                                                          __m512i mapped) {
+  return _mm512_ternarylogic_epi32(changed, b, mapped, 0xF6);
+}
+
 template <const ByteTable& table>
-__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void Permute64(uint8_t* buffer,
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) bool Permute64(uint8_t* buffer,
                                                                       uint32_t count) {
   const __m512i first = _mm512_load_si512(table.bytes + 0x80);
   const __m512i second = _mm512_load_si512(table.bytes + 0xC0);
+  __m512i changed = _mm512_setzero_si512();
   // A loop on the pointer alone: the same loop on an index runs a third slower.
   uint8_t* const whole = buffer + (count & ~63u);
-  for (; buffer != whole; buffer += 64)
-    _mm512_storeu_si512(buffer, Permuted(_mm512_loadu_si512(buffer), first, second));
+  for (; buffer != whole; buffer += 64) {
+    const __m512i b = _mm512_loadu_si512(buffer);
+    const __m512i mapped = Permuted(b, first, second);
+    changed = OrOfXor(changed, b, mapped);
+    _mm512_storeu_si512(buffer, mapped);
+  }
   if (count % 64 != 0) {
     const __mmask64 rest = (__mmask64{1} << (count % 64)) - 1;
     const __m512i b = _mm512_maskz_loadu_epi8(rest, buffer);
-    _mm512_mask_storeu_epi8(buffer, rest, Permuted(b, first, second));
+    const __m512i mapped = Permuted(b, first, second);
+    changed = OrOfXor(changed, b, mapped);
+    _mm512_mask_storeu_epi8(buffer, rest, mapped);
   }
+  return _mm512_test_epi8_mask(changed, changed) != 0;
 }
 
 #endif
@@ -221,16 +256,21 @@ Converter KernelFor(ByteKernel kernel) {
 }
 
 // Any other map, one call a byte.
-void ConvertByteByByte(uint8_t* buffer, uint32_t count) {
-  for (uint32_t i = 0; i < count; ++i)
-    buffer[i] = ByteConverter(buffer[i]);
+bool ConvertByteByByte(uint8_t* buffer, uint32_t count) {
+  bool changed = false;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint8_t mapped = ByteConverter(buffer[i]);
+    changed |= mapped != buffer[i];
+    buffer[i] = mapped;
+  }
+  return changed;
 }
 
 }  // namespace
 
 // Each way ends in a call that takes this one's place, so that a call of ConvertBuffer
 // costs no more than its kernel's.
-void ConvertBuffer(uint8_t* buffer, uint16_t count) {
+bool ConvertBuffer(uint8_t* buffer, uint16_t count) {
   if (ByteConverter == MapCp866ToCp1251) {
     return KernelFor<kCp866ToCp1251>(ByteKernelInUse())(buffer, count);
   }

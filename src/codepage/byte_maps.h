@@ -39,4 +39,5 @@ ByteKernel ByteKernelInUse();
 
 /// Replaces each of the first count bytes of buffer by what ByteConverter gives for it.
 /// Every byte is mapped on its own, so a block boundary never splits a character.
-void ConvertBuffer(uint8_t* buffer, uint16_t count);
+/// Returns whether any byte changed, found in the same pass.
+bool ConvertBuffer(uint8_t* buffer, uint16_t count);

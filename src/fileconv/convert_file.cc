@@ -15,8 +15,9 @@ namespace {
 uint8_t SpanBuffer[kSpanBlocks * kBlockSize];
 static_assert(sizeof SpanBuffer >= kGuardSampleSize, "the guard samples into the span buffer");
 
-// ConvertBuffer counts in 16 bits: a span goes through it in parts of whole blocks.
-constexpr uint32_t kConvertPart = 0xFFFF / kBlockSize * kBlockSize;
+// Whether the bytes read of each block of the span buffer changed in their conversion:
+// a block whose bytes stay as they were is not written back.
+bool BlockChanged[kSpanBlocks];
 
 // Whether every guarded call of the run succeeded at last. A failure answered Ignore
 // leaves part of the file unconverted although the run goes on.
@@ -51,13 +52,19 @@ bool Aborted() {
 constexpr uint32_t kSpanSize = kSpanBlocks * kBlockSize;
 
 // Converts the blocks that hold the first count bytes of the buffer, each block whole,
-// whatever part of it was read: only the bytes read go back.
-void ConvertBlocksOf(uint32_t count) {
-  const uint32_t size = (count + kBlockSize - 1) / kBlockSize * kBlockSize;
-  for (uint32_t done = 0; done < size; done += kConvertPart) {
-    const uint32_t part = size - done < kConvertPart ? size - done : kConvertPart;
-    ConvertBuffer(SpanBuffer + done, static_cast<uint16_t>(part));
+// whatever part of it was read: only the bytes read go back. Notes of each block whether
+// its bytes read changed, and returns whether any did.
+bool ConvertBlocksOf(uint32_t count) {
+  bool any = false;
+  for (uint32_t done = 0; done < count; done += kBlockSize) {
+    uint8_t* const block = SpanBuffer + done;
+    const uint32_t read = count - done < kBlockSize ? count - done : kBlockSize;
+    const bool changed = ConvertBuffer(block, static_cast<uint16_t>(read));
+    if (read < kBlockSize) ConvertBuffer(block + read, static_cast<uint16_t>(kBlockSize - read));
+    BlockChanged[done / kBlockSize] = changed;
+    any |= changed;
   }
+  return any;
 }
 
 // How the conversion of a span ended.
@@ -68,14 +75,19 @@ SpanEnd EndAfter(uint32_t count, uint32_t asked) {
   return count == asked ? kSpanGoesOn : kSpanLast;
 }
 
-// Writes the first count bytes of the buffer back at offset block by block, each block
-// with its own report and answer, as when every transfer was one block. At least one
-// write is made: a read of nothing is answered by a write of nothing. False after Abort.
-bool WriteBlockByBlock(PlatformHandle file, uint64_t offset, uint32_t count,
+// Writes the bytes of the buffer from done up to count back at offset + done block by
+// block, each block with its own report and answer, as when every transfer was one block.
+// A block that did not change is not written: it is converted as it stands. False after
+// Abort.
+bool WriteBlockByBlock(PlatformHandle file, uint64_t offset, uint32_t done, uint32_t count,
                        const FormatSlot* arguments) {
-  uint32_t done = 0;
-  do {
+  while (done < count) {
     const uint32_t size = count - done < kBlockSize ? count - done : kBlockSize;
+    if (!BlockChanged[done / kBlockSize]) {
+      Converted(offset + done, size);
+      done += size;
+      continue;
+    }
     SetErrorAction(kActionWriteFile, arguments);
     uint32_t written;  // not looked at: a write that succeeds has written everything
     Guarded(
@@ -84,7 +96,7 @@ bool WriteBlockByBlock(PlatformHandle file, uint64_t offset, uint32_t count,
     // An ignored failed write leaves its block as it was.
     if (ErrorContext.answer != kAnswerIgnore) Converted(offset + done, size);
     done += size;  // also after an ignored failed write
-  } while (done < count);
+  }
   return true;
 }
 
@@ -95,8 +107,8 @@ SpanEnd ConvertBlock(PlatformHandle file, uint64_t* offset, const FormatSlot* ar
   SetErrorAction(kActionReadFile, arguments);
   Guarded([&] { return PlatformReadAt(file, *offset, SpanBuffer, kBlockSize, &count); });
   if (Aborted()) return kSpanAborted;
-  ConvertBlocksOf(kBlockSize);
-  if (!WriteBlockByBlock(file, *offset, count, arguments)) return kSpanAborted;
+  ConvertBlocksOf(count);
+  if (!WriteBlockByBlock(file, *offset, 0, count, arguments)) return kSpanAborted;
   *offset += count;
   return EndAfter(count, kBlockSize);
 }
@@ -109,9 +121,13 @@ SpanEnd ConvertBlock(PlatformHandle file, uint64_t* offset, const FormatSlot* ar
 // A span that does not go through whole goes block by block, so that every report and
 // answer, and every byte, is what it would be if each transfer carried one block. A read
 // that fails has written nothing: the span's blocks are read, converted and written in
-// turn. A write that fails or is cut short may have written any part of the span: its
-// blocks are written again from the first, from the bytes converted already. A fault
-// that does not come back when its block is tried on its own is not reported.
+// turn. A write that fails or is cut short may have written any part of what it carried:
+// those blocks are written again from the first, from the bytes converted already. A
+// fault that does not come back when its block is tried on its own is not reported.
+//
+// Only what changes is written: each run of blocks that changed goes in one write, and
+// blocks whose bytes stay as they were are not written back, so that holes stay holes and
+// a file with nothing to convert keeps its blocks and its time of last change.
 SpanEnd ConvertSpan(PlatformHandle file, uint64_t* offset, const FormatSlot* arguments) {
   const uint32_t asked = kSpanSize;
   uint32_t count = 0;
@@ -124,12 +140,20 @@ SpanEnd ConvertSpan(PlatformHandle file, uint64_t* offset, const FormatSlot* arg
     return kSpanGoesOn;
   }
   ConvertBlocksOf(count);
-  SetErrorAction(kActionWriteFile, arguments);
-  uint32_t written = 0;
-  if (!PlatformWriteAt(file, *offset, SpanBuffer, count, &written) || written != count) {
-    if (!WriteBlockByBlock(file, *offset, count, arguments)) return kSpanAborted;
-  } else {
-    Converted(*offset, count);
+  for (uint32_t done = 0; done < count;) {
+    const uint32_t first = done;
+    const bool changed = BlockChanged[done / kBlockSize];
+    while (done < count && BlockChanged[done / kBlockSize] == changed)
+      done = count - done < kBlockSize ? count : done + kBlockSize;
+    SetErrorAction(kActionWriteFile, arguments);
+    uint32_t written = 0;
+    if (!changed ||
+        (PlatformWriteAt(file, *offset + first, SpanBuffer + first, done - first, &written) &&
+         written == done - first)) {
+      Converted(*offset + first, done - first);
+    } else if (!WriteBlockByBlock(file, *offset, first, done, arguments)) {
+      return kSpanAborted;
+    }
   }
   *offset += count;
   // A read shorter than the span has met the end of the file. One that ends on a block

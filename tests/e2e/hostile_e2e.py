@@ -57,13 +57,14 @@ class StandardDescriptors(unittest.TestCase):
                            timeout=30, preexec_fn=limited(2048, True, close=(1,)))
             self.assertEqual(read_file(path), expected(text[:2048], "/1251") + text[2048:])
 
-            # Input closed: no byte of the file is taken as an answer; the one report
-            # is answered Abort.
-            path = write_file(os.path.join(d, "in.txt"), b"r" * 3000)
+            # Input closed: no byte of the file is taken as an answer (r for Repeat); the
+            # one report is answered Abort.
+            data = b"r\xf0" * 1500
+            path = write_file(os.path.join(d, "in.txt"), data)
             result = subprocess.run([PELCOR, path], capture_output=True, env=environment(),
                                     timeout=30, preexec_fn=limited(2048, True, close=(0,)))
             self.assertEqual(result.stderr.count(PROMPT), 1)
-            self.assertEqual(read_file(path), b"r" * 3000)
+            self.assertEqual(read_file(path), expected(data[:2048], "/1251") + data[2048:])
 
     def test_output_nobody_can_take_never_stops_the_conversion(self):
         # A reader gone away (SIGPIPE as a shell leaves it) or a full disk: the texts are

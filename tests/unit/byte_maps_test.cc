@@ -170,21 +170,31 @@ TEST_P(KernelTest, AgreesWithTheTableAtEveryAlignmentAndLength) {
         alignas(64) uint8_t bytes[64 + kCounts + 64];
         for (size_t i = 0; i < sizeof bytes; ++i)
           bytes[i] = uint8_t(i + count);
-        ConvertBuffer(bytes + offset, uint16_t(count));
+        // Whether anything changed: the bytes rise, so at some counts only the last one
+        // changes, in the part after the whole vectors.
+        const bool changed = ConvertBuffer(bytes + offset, uint16_t(count));
+        bool anyChanged = false;
         for (int i = 0; i < int(sizeof bytes); ++i) {
           const uint8_t before = uint8_t(i + count);
           const bool inside = i >= offset && i < offset + count;
           ASSERT_EQ(bytes[i], inside ? d.map(before) : before)
               << d.from << " offset " << offset << " count " << count << " at " << i;
+          anyChanged |= bytes[i] != before;
         }
+        ASSERT_EQ(changed, anyChanged) << d.from << " offset " << offset << " count " << count;
       }
     }
     std::vector<uint8_t> most(0xFFFF + 1);
     for (size_t i = 0; i < most.size(); ++i)
       most[i] = uint8_t(i * 7);
-    ConvertBuffer(most.data() + 1, 0xFFFF);
+    EXPECT_TRUE(ConvertBuffer(most.data() + 1, 0xFFFF));
     for (size_t i = 1; i < most.size(); ++i)
       ASSERT_EQ(most[i], d.map(uint8_t(i * 7))) << d.from << " at " << i;
+    // Text with nothing to convert, one letter at the very end or none.
+    std::vector<uint8_t> ascii(0xFFFF, 'a');
+    EXPECT_FALSE(ConvertBuffer(ascii.data(), 0xFFFF)) << d.from;
+    ascii.back() = 0xE0;
+    EXPECT_TRUE(ConvertBuffer(ascii.data(), 0xFFFF)) << d.from;
   }
 }
 
