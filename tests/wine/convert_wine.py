@@ -9,6 +9,7 @@ convert files and the tests are skipped.
 import functools
 import os
 import random
+import shutil
 import tempfile
 import unittest
 
@@ -180,6 +181,21 @@ class MissingFileTest(unittest.TestCase):
                     self.assertEqual(os.listdir(folder), ["a.txt"])
                     with open(path, "rb") as f:
                         self.assertEqual(f.read(), data)
+
+    def test_a_redirection_never_hides_the_question(self):
+        # With the output or the error output in a file, the report and its question are
+        # shown on the console all the same; the file holds the banner, or nothing.
+        for redirection, logged in ((">", BANNER.encode() + b"\n\r"), ("2>", b"")):
+            with self.subTest(redirection=redirection):
+                with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
+                    shutil.copy(wine_run.PELCOR_EXE, os.path.join(folder, "Pelcor.exe"))
+                    console = wine_run.Console("en", [], cwd=folder, program=[
+                        "cmd", "/c", "Pelcor.exe", "missing.txt", redirection, "log.txt"])
+                    console.expect(ENGLISH_REPORT[-1])
+                    console.answer("a", None)
+                    self.assertEqual(console.finish()[1], 1)
+                    with open(os.path.join(folder, "log.txt"), "rb") as f:
+                        self.assertEqual(f.read(), logged)
 
     def test_english_report_repeat_and_abort(self):
         wine_run.set_country("en", None)
