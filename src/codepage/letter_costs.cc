@@ -4,7 +4,7 @@
 #include "codepage/text_guess.h"
 
 // clang-format off
-const uint8_t kLetterPairCost[kLanguages][kLetterClasses][kLetterClasses] = {
+constexpr uint8_t kLetterPairCost[kLanguages][kLetterClasses][kLetterClasses] = {
   {  // Russian
     // after а
     {62, 23, 18, 25, 21, 20, 25, 15, 41, 17, 21, 17, 19, 12, 54, 21, 18, 21, 13, 35,
@@ -381,4 +381,6 @@ const uint64_t kAlphabet[kLanguages] = {
     0x1ED3FFFFFF,  // Ukrainian: абвгґдеєжзиіїйклмнопрстуфхцчшщьюя
     0x23F9FFFEFF,  // Belarusian: абвгдеёжзійклмнопрстуўфхцчшыьэюя
 };
+
+constexpr PackedPairCosts kPackedPairCost = PackPairCosts(kLetterPairCost);
 // clang-format on

@@ -142,36 +142,14 @@ constexpr ByteClasses MakeByteClasses() {
 }
 constexpr ByteClasses kByteClasses = MakeByteClasses();
 
-// The pair costs of the three languages in one word, 21 bits each, so that a letter costs
-// a reading one addition. A field holds the costs of 21,000 pairs; a byte adds at most two
+// A field of the packed pair costs holds the costs of 21,000 pairs; a byte adds at most two
 // pairs, and the fields are added into the reading every kPackedRun bytes.
-constexpr uint32_t kFieldBits = 21;
-constexpr uint64_t kFieldMask = (uint64_t{1} << kFieldBits) - 1;
+constexpr uint64_t kFieldMask = (uint64_t{1} << kPairFieldBits) - 1;
 constexpr uint32_t kPackedRun = 8192;
-
-struct PackedCosts {
-  uint64_t of[kLetterClasses][kLetterClasses];
-};
-
-const PackedCosts& Packed() {
-  static const PackedCosts packed = [] {
-    PackedCosts costs = {};
-    for (uint8_t first = 0; first < kLetterClasses; ++first) {
-      for (uint8_t second = 0; second < kLetterClasses; ++second) {
-        for (uint8_t language = 0; language < kLanguages; ++language) {
-          costs.of[first][second] |= uint64_t{kLetterPairCost[language][first][second]}
-                                     << (kFieldBits * language);
-        }
-      }
-    }
-    return costs;
-  }();
-  return packed;
-}
 
 void AddPackedCosts(ByteReading* reading) {
   for (uint8_t language = 0; language < kLanguages; ++language)
-    reading->cost[language] += (reading->packedCost >> (kFieldBits * language)) & kFieldMask;
+    reading->cost[language] += (reading->packedCost >> (kPairFieldBits * language)) & kFieldMask;
   reading->packedCost = 0;
 }
 
@@ -181,7 +159,7 @@ constexpr bool IsBinaryControl(uint8_t b) {
   return (b < 0x20 && !(b >= 0x09 && b <= 0x0D) && b != 0x1A && b != 0x1B) || b == 0x7F;
 }
 
-void ReadLetter(ByteReading* reading, uint8_t letter, const PackedCosts& packed) {
+void ReadLetter(ByteReading* reading, uint8_t letter, const PackedPairCosts& packed) {
   const uint8_t previous = reading->previous;
   reading->packedCost += packed.of[previous][letter];
   reading->words += previous == kBlankClass;
@@ -192,7 +170,7 @@ void ReadLetter(ByteReading* reading, uint8_t letter, const PackedCosts& packed)
 
 // Code page 866's Latin i and I are held until the next byte shows whether they stand
 // next to a Cyrillic letter, where they are the letter і.
-void ReadByte(ByteReading* reading, uint8_t byteClass, const PackedCosts& packed) {
+void ReadByte(ByteReading* reading, uint8_t byteClass, const PackedPairCosts& packed) {
   if (byteClass < kCyrillicLetters) {
     if (reading->heldI) {
       reading->heldI = false;
@@ -367,7 +345,7 @@ void StartTextTally(TextTally* tally) {
 }
 
 void TallyText(TextTally* tally, const uint8_t* bytes, uint32_t count) {
-  const PackedCosts& packed = Packed();
+  const PackedPairCosts& packed = kPackedPairCost;
   for (uint32_t run = 0; run < count; run += kPackedRun) {
     const uint32_t end = count - run < kPackedRun ? count : run + kPackedRun;
     // Once an ASCII byte other than i has ended every reading's word, the next such byte

@@ -47,6 +47,27 @@ extern const uint8_t kLetterPairCost[kLanguages][kLetterClasses][kLetterClasses]
 extern const uint8_t kLetterCost[kLanguages][kCyrillicLetters];
 extern const uint64_t kAlphabet[kLanguages];
 
+/// The pair costs of the three languages in one word, kPairFieldBits each, so that a letter
+/// costs a reading one addition. Built with the statistics, when the program is compiled.
+inline constexpr uint32_t kPairFieldBits = 21;
+struct PackedPairCosts {
+  uint64_t of[kLetterClasses][kLetterClasses];
+};
+extern const PackedPairCosts kPackedPairCost;
+
+constexpr PackedPairCosts PackPairCosts(
+    const uint8_t (&costs)[kLanguages][kLetterClasses][kLetterClasses]) {
+  PackedPairCosts packed = {};
+  for (uint8_t first = 0; first < kLetterClasses; ++first) {
+    for (uint8_t second = 0; second < kLetterClasses; ++second) {
+      for (uint8_t language = 0; language < kLanguages; ++language)
+        packed.of[first][second] |= uint64_t{costs[language][first][second]}
+                                    << (kPairFieldBits * language);
+    }
+  }
+  return packed;
+}
+
 /// The counts of one single-byte reading of the text.
 struct ByteReading {
   uint32_t letters;
