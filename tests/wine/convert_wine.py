@@ -185,6 +185,7 @@ class MissingFileTest(unittest.TestCase):
     def test_a_redirection_never_hides_the_question(self):
         # With the output or the error output in a file, the report and its question are
         # shown on the console all the same; the file holds the banner, or nothing.
+        wine_run.set_country("en", None)
         for redirection, logged in ((">", BANNER.encode() + b"\n\r"), ("2>", b"")):
             with self.subTest(redirection=redirection):
                 with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
