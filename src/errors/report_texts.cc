@@ -154,6 +154,8 @@ const char* const kOwnTexts[2 * kOwnTextCount] = {
     Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт; "
        u8"продолжить перекодировку нельзя">,
     Ru<u8"pelcor: %s: перекодировка продолжается с байта %s">,
+    Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт; "
+       u8"та же команда без файлов, названных перед ним, закончит перекодировку">,
     // English
     "the text is in code page 866 already; /866 converts it to 1251",
     "the text is in code page 1251 already; /1251 converts it to 866",
@@ -168,6 +170,8 @@ const char* const kOwnTexts[2 * kOwnTextCount] = {
     "pelcor: %s: interrupted; %s bytes from the start of the file are converted; the "
     "conversion cannot be resumed",
     "pelcor: %s: resuming the conversion at byte %s",
+    "pelcor: %s: interrupted; %s bytes from the start of the file are converted; the same "
+    "command without the files named before it finishes the conversion",
 };
 
 ReportTableOffsets ReportOffsets;

@@ -36,7 +36,9 @@ inline constexpr int16_t kOwnErrorCount = 8;
 inline constexpr int16_t kOwnTextInterrupted = kOwnErrorCount;  // and recorded on the file
 inline constexpr int16_t kOwnTextNotResumable = kOwnErrorCount + 1;
 inline constexpr int16_t kOwnTextResuming = kOwnErrorCount + 2;
-inline constexpr int16_t kOwnTextCount = kOwnErrorCount + 3;
+// Recorded, in a run whose earlier names that command would convert a second time.
+inline constexpr int16_t kOwnTextInterruptedAfterOthers = kOwnErrorCount + 3;
+inline constexpr int16_t kOwnTextCount = kOwnErrorCount + 4;
 
 /// Sizes of the report's text buffers, terminator included.
 inline constexpr uint32_t kActionTextSize = 125;

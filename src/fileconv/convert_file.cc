@@ -196,7 +196,7 @@ PlatformHandle RefuseCutName() {
 
 }  // namespace
 
-bool ConvertFileInPlace(PlatformName name, NameState state) {
+bool ConvertFileInPlace(PlatformName name, NameState state, NamePlace place) {
   AllDone = true;
   // The reports show the name in the console's code page, as much as an action text
   // can hold.
@@ -245,8 +245,9 @@ bool ConvertFileInPlace(PlatformName name, NameState state) {
     // Interrupted: the file is closed with the blocks written so far; the process ends
     // as the request would have ended it.
     if (PlatformInterrupted()) {
-      SayWithCount(recorded ? kOwnTextInterrupted : kOwnTextNotResumable, shown,
-                   ConvertedFromStart);
+      const int16_t resumable =
+          place == kNamedFirst ? kOwnTextInterrupted : kOwnTextInterruptedAfterOthers;
+      SayWithCount(recorded ? resumable : kOwnTextNotResumable, shown, ConvertedFromStart);
       PlatformEndInterrupted();
     }
     PlatformEndInterruptible();

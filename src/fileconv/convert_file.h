@@ -15,6 +15,11 @@ inline constexpr uint32_t kSpanBlocks = 256;
 /// Whether a file name is all there is of it, or only its beginning.
 enum NameState { kNameWhole = 0, kNameCut };
 
+/// Whether the run named other files before this one. Run again whole, the command would
+/// convert those a second time, and the guard cannot tell every converted text (a short
+/// one above all): the line of an interrupted run then says to leave them out.
+enum NamePlace { kNamedFirst = 0, kNamedAfterOthers };
+
 /// Converts the named file in place, without a temporary file;
 /// its length never changes. Every failed open, read or write is reported, block by
 /// block, and the operator's answer obeyed: Repeat tries the call again, Ignore goes on
@@ -26,7 +31,8 @@ enum NameState { kNameWhole = 0, kNameCut };
 /// ends it here, once the block in hand is written and the file closed, with a line on
 /// standard error. Returns true when the file was converted whole: false after an Abort,
 /// a failure answered Ignore or a failed close.
-bool ConvertFileInPlace(PlatformName name, NameState state = kNameWhole);
+bool ConvertFileInPlace(PlatformName name, NameState state = kNameWhole,
+                        NamePlace place = kNamedFirst);
 
 /// Converts what comes from the input stream and writes it to the output stream, span by
 /// span, as a filter does. The guard judges what the first span holds before anything is

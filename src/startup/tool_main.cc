@@ -117,6 +117,7 @@ int RunArguments(const char* const* arguments, uint32_t count) {
   ByteConverter = from866 ? MapCp866ToCp1251 : MapCp1251ToCp866;
   bool allWhole = true;
   wordsEnded = false;
+  NamePlace place = kNamedFirst;
   for (uint32_t i = 0; i < count; ++i) {
     const ArgumentKind kind = KindOf(arguments[i], wordsEnded);
     wordsEnded |= kind == kArgumentWordsEnd;
@@ -124,7 +125,8 @@ int RunArguments(const char* const* arguments, uint32_t count) {
     allWhole &= StrCompare(arguments[i], "-") == 0
                     ? ConvertStream(PlatformStandardHandle(kStandardInput),
                                     PlatformStandardHandle(kStandardOutput), "-")
-                    : ConvertFileInPlace(PlatformArgumentName(i));
+                    : ConvertFileInPlace(PlatformArgumentName(i), kNameWhole, place);
+    place = kNamedAfterOthers;
   }
   return allWhole ? 0 : 1;
 }

@@ -120,6 +120,7 @@ struct Row {
   const char* pages = "";     // the text, as Original takes it
   size_t interruptAfter = 0;  // the file calls after which a request to end the run comes
   const char* said = "";      // then, the line on standard error
+  NamePlace place = kNamedFirst;
 };
 
 // Each row: whether the file comes out whole, the faults, the keys that answer the
@@ -238,6 +239,11 @@ const std::vector<Row> kRows = {
     {"interrupted", false, {}, u"", "O R0-63 R0-255 W0-255 C", {{0, B(256)}}, {}, kLong,
      kNameWhole, "", 4, "interrupted; 262144 bytes from the start of the file are converted; "
      "the same command finishes the conversion"},
+    // Run again whole, a command of several names would convert the earlier ones again.
+    {"interrupted, named after others", false, {}, u"", "O R0-63 R0-255 W0-255 C", {{0, B(256)}},
+     {}, kLong, kNameWhole, "", 4, "interrupted; 262144 bytes from the start of the file are "
+     "converted; the same command without the files named before it finishes the conversion",
+     kNamedAfterOthers},
     {"interrupted after a write answered Ignore", false, {{kFakeWrite, B(257), kFakeForever, 28,
      0}}, u"i", "O R0-63 R0-255 W0-255 R256-511 W256-511! W256 W257! W258..511 C",
      {{0, B(257)}, {B(258), B(512)}}, {"write to file"}, kLong, kNameWhole, "", 262,
@@ -290,7 +296,7 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
     FakePlatform.endReturns = true;
     bool whole = false;
     try {
-      whole = ConvertFileInPlace(FakeName(kName), row.state);
+      whole = ConvertFileInPlace(FakeName(kName), row.state, row.place);
     } catch (FakeEnded) {
       SetErrorAction(ErrorContext.action, nullptr);  // the process would have ended here
     }
