@@ -216,7 +216,7 @@ bool ConvertFileInPlace(PlatformName name, NameState state, NamePlace place) {
   if (!Aborted()) {
     // An interrupted run of the same direction recorded how far it got on the file: this
     // one goes on from there.
-    const uint64_t from = file != kNoHandle ? RecordedOffset(file, name) : 0;
+    const uint64_t from = file != kNoHandle ? RecordedOffset(file) : 0;
     if (from != 0) SayWithCount(kOwnTextResuming, shown, from);
     // Nothing is written before the guard has judged the text still to convert; without a
     // handle there is no text to judge, and the conversion reports the failed read.
@@ -229,9 +229,9 @@ bool ConvertFileInPlace(PlatformName name, NameState state, NamePlace place) {
       // answered Ignore the bytes converted from the start end at the gap, and later ones
       // are converted too.
       if (PlatformInterrupted()) {
-        recorded = AllDone && !Aborted() && RecordInterruption(file, name, ConvertedFromStart);
+        recorded = AllDone && !Aborted() && RecordInterruption(file, ConvertedFromStart);
       } else if (AllDone && !Aborted()) {
-        PlatformRemoveNote(file, name);  // the file is whole
+        PlatformRemoveNote(file);  // the file is whole
       }
     }
     // A system may report only now that written data did not reach the disk. That is

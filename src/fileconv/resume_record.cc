@@ -51,10 +51,10 @@ bool TakeNumber(const char** at, const char* end, uint64_t* value) {
 
 }  // namespace
 
-uint64_t RecordedOffset(PlatformHandle file, PlatformName name) {
+uint64_t RecordedOffset(PlatformHandle file) {
   char record[kRecordSize];
   uint32_t length = 0;
-  if (!PlatformReadNote(file, name, record, sizeof record, &length)) return 0;
+  if (!PlatformReadNote(file, record, sizeof record, &length)) return 0;
   const char* at = record;
   const char* end = record + length;
   const char* expected = Switch();
@@ -73,7 +73,7 @@ uint64_t RecordedOffset(PlatformHandle file, PlatformName name) {
   return converted;
 }
 
-bool RecordInterruption(PlatformHandle file, PlatformName name, uint64_t converted) {
+bool RecordInterruption(PlatformHandle file, uint64_t converted) {
   // Where the record is part of the file (a stream), writing it may count as a change of
   // the file: the stamp is taken again after each write, and the record written again
   // until it holds the stamp the file keeps.
@@ -81,12 +81,12 @@ bool RecordInterruption(PlatformHandle file, PlatformName name, uint64_t convert
     uint64_t size = 0, modified = 0, sizeAfter = 0, modifiedAfter = 0;
     char record[kRecordSize];
     if (!PlatformFileStamp(file, &size, &modified) ||
-        !PlatformWriteNote(file, name, record, FormatRecord(record, converted, size, modified)))
+        !PlatformWriteNote(file, record, FormatRecord(record, converted, size, modified)))
       break;
     if (PlatformFileStamp(file, &sizeAfter, &modifiedAfter) && sizeAfter == size &&
         modifiedAfter == modified)
       return true;
   }
-  PlatformRemoveNote(file, name);
+  PlatformRemoveNote(file);
   return false;
 }

@@ -11,8 +11,8 @@
 /// The offset at which a conversion through the byte map in force may go on: the
 /// record's, when the file holds one of this direction and its size and time are still
 /// those recorded; otherwise 0.
-uint64_t RecordedOffset(PlatformHandle file, PlatformName name);
+uint64_t RecordedOffset(PlatformHandle file);
 
 /// Records that converted bytes from the start of the file are converted through the byte
 /// map in force. False where no record can be kept; none is left then.
-bool RecordInterruption(PlatformHandle file, PlatformName name, uint64_t converted);
+bool RecordInterruption(PlatformHandle file, uint64_t converted);

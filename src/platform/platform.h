@@ -159,17 +159,16 @@ bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified);
 
 /// A note of a few bytes kept with a file but apart from its data, for the program's own
 /// use: an extended attribute in the user namespace on Linux, a named stream on Windows
-/// where the volume has them. Each takes the open file and its name.
+/// where the volume has them. Each takes the open file alone.
 /// Reads the file's note into buffer, size bytes at most; *read receives its length.
 /// False when the file has none, or the system keeps none there.
-bool PlatformReadNote(PlatformHandle file, PlatformName name, void* buffer, uint32_t size,
-                      uint32_t* read);
+bool PlatformReadNote(PlatformHandle file, void* buffer, uint32_t size, uint32_t* read);
 
 /// Sets the file's note, in place of any. False when the system keeps none there.
-bool PlatformWriteNote(PlatformHandle file, PlatformName name, const void* note, uint32_t size);
+bool PlatformWriteNote(PlatformHandle file, const void* note, uint32_t size);
 
 /// Removes the file's note, if it has one.
-void PlatformRemoveNote(PlatformHandle file, PlatformName name);
+void PlatformRemoveNote(PlatformHandle file);
 
 // ---- Errors and code pages ----
 

@@ -268,8 +268,7 @@ bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) 
   return true;
 }
 
-bool PlatformReadNote(PlatformHandle file, PlatformName, void* buffer, uint32_t size,
-                      uint32_t* read) {
+bool PlatformReadNote(PlatformHandle file, void* buffer, uint32_t size, uint32_t* read) {
   *read = 0;
   const FakeFile* open = OpenFile(file);
   if (open == nullptr || FakePlatform.noNotes || FakePlatform.notes.count(open->name) == 0)
@@ -280,14 +279,14 @@ bool PlatformReadNote(PlatformHandle file, PlatformName, void* buffer, uint32_t 
   return true;
 }
 
-bool PlatformWriteNote(PlatformHandle file, PlatformName, const void* note, uint32_t size) {
+bool PlatformWriteNote(PlatformHandle file, const void* note, uint32_t size) {
   const FakeFile* open = OpenFile(file);
   if (open == nullptr || FakePlatform.noNotes) return false;
   FakePlatform.notes[open->name].assign(static_cast<const char*>(note), size);
   return true;
 }
 
-void PlatformRemoveNote(PlatformHandle file, PlatformName) {
+void PlatformRemoveNote(PlatformHandle file) {
   if (const FakeFile* open = OpenFile(file)) FakePlatform.notes.erase(open->name);
 }
 

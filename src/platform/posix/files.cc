@@ -193,8 +193,7 @@ bool IsDescriptor(PlatformHandle file) {
 
 }  // namespace
 
-bool PlatformReadNote(PlatformHandle file, PlatformName, void* buffer, uint32_t size,
-                      uint32_t* read) {
+bool PlatformReadNote(PlatformHandle file, void* buffer, uint32_t size, uint32_t* read) {
   *read = 0;
   if (!IsDescriptor(file)) return FailWith(EBADF);
   const ssize_t length = fgetxattr(static_cast<int>(file), kNoteAttribute, buffer, size);
@@ -203,12 +202,12 @@ bool PlatformReadNote(PlatformHandle file, PlatformName, void* buffer, uint32_t 
   return true;
 }
 
-bool PlatformWriteNote(PlatformHandle file, PlatformName, const void* note, uint32_t size) {
+bool PlatformWriteNote(PlatformHandle file, const void* note, uint32_t size) {
   if (!IsDescriptor(file)) return FailWith(EBADF);
   return fsetxattr(static_cast<int>(file), kNoteAttribute, note, size, 0) == 0 || FailWithErrno();
 }
 
-void PlatformRemoveNote(PlatformHandle file, PlatformName) {
+void PlatformRemoveNote(PlatformHandle file) {
   if (IsDescriptor(file)) fremovexattr(static_cast<int>(file), kNoteAttribute);
 }
 

@@ -24,18 +24,25 @@ bool KeepsStreams(PlatformHandle file) {
          (flags & FILE_NAMED_STREAMS) != 0;
 }
 
-// Opens the note's stream of the named file, or returns INVALID_HANDLE_VALUE.
-HANDLE OpenNote(PlatformName name, DWORD access, DWORD disposition) {
-  const WCHAR* text = static_cast<const WCHAR*>(name.text);
-  const uint32_t extra = sizeof kNoteStream / sizeof kNoteStream[0];
-  WCHAR* wide = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, (name.length + extra) * sizeof(WCHAR)));
+// Opens the note's stream of the open file, or returns INVALID_HANDLE_VALUE. The stream is
+// named from the path the system has for the open file, not from the name as typed: the
+// system drops a typed name's trailing dots and blanks when it opens the file, but not
+// before a stream's colon, so "letter.txt." with the stream appended would create another
+// file, "letter.txt.", to hold it.
+HANDLE OpenNote(PlatformHandle file, DWORD access, DWORD disposition) {
+  const DWORD extra = sizeof kNoteStream / sizeof kNoteStream[0];
+  const DWORD needed = GetFinalPathNameByHandleW(SystemHandle(file), nullptr, 0, 0);
+  if (needed == 0) return INVALID_HANDLE_VALUE;
+  WCHAR* wide = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, (needed + extra) * sizeof(WCHAR)));
   if (wide == nullptr) return INVALID_HANDLE_VALUE;
-  for (uint32_t i = 0; i < name.length; ++i)
-    wide[i] = text[i];
-  for (uint32_t i = 0; i < extra; ++i)
-    wide[name.length + i] = kNoteStream[i];
-  const HANDLE stream = CreateFileW(wide, access, FILE_SHARE_READ, nullptr, disposition,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE stream = INVALID_HANDLE_VALUE;
+  const DWORD length = GetFinalPathNameByHandleW(SystemHandle(file), wide, needed, 0);
+  if (length != 0 && length < needed) {
+    for (DWORD i = 0; i < extra; ++i)
+      wide[length + i] = kNoteStream[i];
+    stream = CreateFileW(wide, access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+  }
   LocalFree(wide);
   return stream;
 }
@@ -130,11 +137,10 @@ bool PlatformClose(PlatformHandle file) {
   return CloseHandle(SystemHandle(file)) != 0;
 }
 
-bool PlatformReadNote(PlatformHandle file, PlatformName name, void* buffer, uint32_t size,
-                      uint32_t* read) {
+bool PlatformReadNote(PlatformHandle file, void* buffer, uint32_t size, uint32_t* read) {
   *read = 0;
   if (!KeepsStreams(file)) return false;
-  const HANDLE stream = OpenNote(name, GENERIC_READ, OPEN_EXISTING);
+  const HANDLE stream = OpenNote(file, GENERIC_READ, OPEN_EXISTING);
   if (stream == INVALID_HANDLE_VALUE) return false;
   DWORD count = 0;
   const BOOL ok = ReadFile(stream, buffer, size, &count, nullptr);
@@ -143,23 +149,23 @@ bool PlatformReadNote(PlatformHandle file, PlatformName name, void* buffer, uint
   return ok != 0;
 }
 
-bool PlatformWriteNote(PlatformHandle file, PlatformName name, const void* note, uint32_t size) {
+bool PlatformWriteNote(PlatformHandle file, const void* note, uint32_t size) {
   // A write to any stream of a file is a change of the file: its time is set back to what
   // it was, and set by hand it stays so when the handle is closed.
   FILETIME written;
   if (!KeepsStreams(file) || !GetFileTime(SystemHandle(file), nullptr, nullptr, &written))
     return false;
-  const HANDLE stream = OpenNote(name, GENERIC_WRITE, CREATE_ALWAYS);
+  const HANDLE stream = OpenNote(file, GENERIC_WRITE, CREATE_ALWAYS);
   if (stream == INVALID_HANDLE_VALUE) return false;
   DWORD count = 0;
   const BOOL ok = WriteFile(stream, note, size, &count, nullptr) && count == size;
   return CloseHandle(stream) && ok && SetFileTime(SystemHandle(file), nullptr, nullptr, &written);
 }
 
-void PlatformRemoveNote(PlatformHandle file, PlatformName name) {
+void PlatformRemoveNote(PlatformHandle file) {
   if (!KeepsStreams(file)) return;
   // Deleting the stream's name takes the stream away and leaves the file.
-  const HANDLE stream = OpenNote(name, DELETE, OPEN_EXISTING);
+  const HANDLE stream = OpenNote(file, DELETE, OPEN_EXISTING);
   if (stream == INVALID_HANDLE_VALUE) return;
   FILE_DISPOSITION_INFO gone = {TRUE};
   SetFileInformationByHandle(stream, FileDispositionInfo, &gone, sizeof gone);
