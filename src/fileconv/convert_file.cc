@@ -53,18 +53,14 @@ constexpr uint32_t kSpanSize = kSpanBlocks * kBlockSize;
 
 // Converts the blocks that hold the first count bytes of the buffer, each block whole,
 // whatever part of it was read: only the bytes read go back. Notes of each block whether
-// its bytes read changed, and returns whether any did.
-bool ConvertBlocksOf(uint32_t count) {
-  bool any = false;
+// its bytes read changed.
+void ConvertBlocksOf(uint32_t count) {
   for (uint32_t done = 0; done < count; done += kBlockSize) {
     uint8_t* const block = SpanBuffer + done;
     const uint32_t read = count - done < kBlockSize ? count - done : kBlockSize;
-    const bool changed = ConvertBuffer(block, static_cast<uint16_t>(read));
+    BlockChanged[done / kBlockSize] = ConvertBuffer(block, static_cast<uint16_t>(read));
     if (read < kBlockSize) ConvertBuffer(block + read, static_cast<uint16_t>(kBlockSize - read));
-    BlockChanged[done / kBlockSize] = changed;
-    any |= changed;
   }
-  return any;
 }
 
 // How the conversion of a span ended.

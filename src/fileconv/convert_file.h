@@ -1,4 +1,4 @@
-// In-place conversion of one file through the byte map in force.
+// The conversion through the byte map in force: of one file in place, or of a stream.
 #pragma once
 
 #include <stdint.h>
@@ -28,9 +28,11 @@ enum NamePlace { kNamedFirst = 0, kNamedAfterOthers };
 /// nothing: its open fails with the system's "file name too long". Before the first
 /// write the text is judged (CodePageAgrees): a refusal is reported the same way, and its
 /// Abort is an Abort like any other. A request to end the process during the conversion
-/// ends it here, once the block in hand is written and the file closed, with a line on
-/// standard error. Returns true when the file was converted whole: false after an Abort,
-/// a failure answered Ignore or a failed close.
+/// ends it here, once the span in hand is written and the file closed, with a line on
+/// standard error; the run is recorded on the file (resume_record.h) and a run of the same
+/// direction goes on from there. Blocks whose bytes do not change are not written.
+/// Returns true when the file was converted whole: false after an Abort, a failure
+/// answered Ignore or a failed close.
 bool ConvertFileInPlace(PlatformName name, NameState state = kNameWhole,
                         NamePlace place = kNamedFirst);
 
