@@ -93,8 +93,8 @@ void BM_Memcpy(benchmark::State& state) {
   SetBytes(state, kBlockSize);
 }
 
-// A part as the file converter hands it over, 63 blocks (the most a 16-bit count takes),
-// beside a copy of as many bytes: the call's own cost is spread over the part. Both stay
+// 63 blocks in one call (the most a 16-bit count takes; the file converter calls it once a
+// block), beside a copy of as many bytes: the call's own cost is spread over the part. Both stay
 // in the second-level cache.
 constexpr uint32_t kPart = 0xFFFF / kBlockSize * kBlockSize;
 alignas(64) uint8_t PartSource[kPart];
