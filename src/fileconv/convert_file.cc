@@ -6,6 +6,7 @@
 #include "fileconv/code_page_guard.h"
 #include "fileconv/resume_record.h"
 #include "platform/platform.h"
+#include "text/formatter.h"
 
 namespace {
 
@@ -168,16 +169,11 @@ void ConvertSpans(PlatformHandle file, uint64_t offset, const FormatSlot* argume
 // Says one of Pelcor's own lines on standard error, in the report's language, with the
 // name shown and a count of bytes.
 void SayWithCount(int16_t text, const char* shownName, uint64_t value) {
-  char digits[24];
-  char* p = digits + sizeof digits - 1;
-  *p = 0;
-  do {
-    *--p = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
+  char digits[21];
+  CountToText(value, digits);
   FormatSlot slots[2];
   slots[0].text = shownName;
-  slots[1].text = p;
+  slots[1].text = digits;
   char line[kActionTextSize + 192];
   FormatMessageTextMax(line, sizeof line, OwnText(text), slots);
   PlatformWriteErrorLine(line);

@@ -1,6 +1,7 @@
 #include "fileconv/resume_record.h"
 
 #include "codepage/byte_maps.h"
+#include "text/formatter.h"
 
 namespace {
 
@@ -12,18 +13,6 @@ const char* Switch() {
   return ByteConverter == MapCp866ToCp1251 ? "/866" : "/1251";
 }
 
-char* PutNumber(char* out, uint64_t value) {
-  char digits[20];
-  int count = 0;
-  do {
-    digits[count++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  while (count > 0)
-    *out++ = digits[--count];
-  return out;
-}
-
 uint32_t FormatRecord(char* out, uint64_t converted, uint64_t size, uint64_t modified) {
   char* at = out;
   for (const char* s = Switch(); *s != 0; ++s)
@@ -31,7 +20,7 @@ uint32_t FormatRecord(char* out, uint64_t converted, uint64_t size, uint64_t mod
   const uint64_t values[] = {converted, size, modified};
   for (const uint64_t value : values) {
     *at++ = ' ';
-    at = PutNumber(at, value);
+    at = CountToText(value, at);
   }
   return static_cast<uint32_t>(at - out);
 }

@@ -21,6 +21,20 @@ char* IntToText(uint32_t value, uint8_t radix, uint8_t isSigned, char* destinati
   return out;
 }
 
+char* CountToText(uint64_t value, char* destination) {
+  char digits[20];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  char* out = destination;
+  while (count > 0)
+    *out++ = digits[--count];
+  *out = 0;
+  return out;
+}
+
 namespace {
 
 // Output that never passes its capacity; the terminator's byte is always reserved.

@@ -29,3 +29,7 @@ size_t FormatMessageTextMax(char* destination, size_t capacity, const char* form
 /// value, so radix 16 gives "0"-"9" then ":" to "?". A radix below 2 writes decimal.
 /// destination needs 34 bytes for radix 2, 12 for radix 10.
 char* IntToText(uint32_t value, uint8_t radix, uint8_t isSigned, char* destination);
+
+/// Writes a 64-bit count in decimal and a terminator; returns the address of the
+/// terminator. destination needs 21 bytes.
+char* CountToText(uint64_t value, char* destination);

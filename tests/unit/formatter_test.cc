@@ -91,6 +91,10 @@ TEST(IntToText, RadixDigitsAndEnd) {
   EXPECT_STREQ(out, "-10");
   EXPECT_EQ(IntToText(0x80000000u, 10, 1, out), out + 11);
   EXPECT_STREQ(out, "-2147483648");
+  // Counts of bytes past 4 GiB, up to the widest.
+  EXPECT_STREQ(CountToText(0, out) - 1, "0");
+  EXPECT_EQ(CountToText(UINT64_MAX, out), out + 20);
+  EXPECT_STREQ(out, "18446744073709551615");
 }
 
 }  // namespace
