@@ -257,11 +257,18 @@ bool ConvertStream(PlatformHandle input, PlatformHandle output, const char* show
   ConvertedFromStart = 0;
   FormatSlot arguments[1];
   arguments[0].text = shownName;
-  // A failed read answered Ignore reads nothing, which ends the stream.
+  // Repeat of a read goes on after the bytes it took: they are gone from the stream. A
+  // failed read answered Ignore ends the stream after them.
   uint32_t count = 0;
   const auto readSpan = [&] {
+    count = 0;
     SetErrorAction(kActionReadFile, arguments);
-    Guarded([&] { return PlatformReadStream(input, SpanBuffer, kSpanSize, &count); });
+    Guarded([&] {
+      uint32_t read = 0;
+      const bool ok = PlatformReadStream(input, SpanBuffer + count, kSpanSize - count, &read);
+      count += read;
+      return ok;
+    });
   };
   readSpan();
   // Nothing is written before the guard has judged what the first span holds.

@@ -141,7 +141,8 @@ bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, u
                      uint32_t* written);
 
 /// Reads size bytes from a stream (a pipe, a terminal or a file, from where it stands),
-/// fewer only at its end; *read receives the bytes read, 0 after a failure.
+/// fewer only at its end; *read receives the bytes read, also when the read fails after
+/// taking some: they are gone from the stream.
 bool PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size, uint32_t* read);
 
 /// Writes size bytes to a stream, whole; *written receives the bytes moved, also when

@@ -144,8 +144,11 @@ bool PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size, uint
   while (done < size) {
     const ssize_t n = ::read(static_cast<int>(stream), bytes + done, size - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return FailWithErrno();  // nothing read counts after a failure
-    if (n == 0) break;                  // the end of the stream
+    if (n < 0) {
+      *read = done;  // taken from the stream, and to be converted all the same
+      return FailWithErrno();
+    }
+    if (n == 0) break;  // the end of the stream
     done += static_cast<uint32_t>(n);
   }
   *read = done;

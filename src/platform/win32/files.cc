@@ -105,8 +105,12 @@ bool PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size, uint
     DWORD count = 0;
     if (!ReadFile(SystemHandle(stream), static_cast<char*>(buffer) + done, size - done, &count,
                   nullptr)) {
-      // A pipe whose writer has gone has ended.
-      if (GetLastError() != ERROR_BROKEN_PIPE) return false;
+      // A pipe whose writer has gone has ended. What was taken before a failure is gone
+      // from the stream, and to be converted all the same.
+      if (GetLastError() != ERROR_BROKEN_PIPE) {
+        *read = done;
+        return false;
+      }
       break;
     }
     if (count == 0) break;
