@@ -31,6 +31,8 @@ const HelpLine kHelpLines[] = {
     {kForArguments,
      Ru<u8"Можно назвать несколько файлов; - перекодирует стандартный ввод в вывод.">,
      "Several files may be named; - converts standard input to standard output."},
+    {kForArguments, Ru<u8"Ответ A (Отменить) оставляет этот файл, и запуск идёт к следующему.">,
+     "The answer A (Abort) leaves that file, and the run goes on with the next one."},
     {kForBoth, Ru<u8"Текст явно в другой кодировке (уже перекодированный, UTF-8, KOI8-R...)">,
      "A text plainly in another encoding (converted already, UTF-8, KOI8-R...) is"},
     {kForBoth, Ru<u8"отклоняется с сообщением; ответ I (Игнорировать) перекодирует его всё же.">,

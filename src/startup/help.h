@@ -6,6 +6,7 @@
 enum CommandForm { kCommandArguments, kCommandLine };
 
 /// Writes the help lines in the message language: what each switch means, that the file
-/// is converted in place, when the guard refuses a text and how to convert it anyway, an
+/// is converted in place, several names and what Abort does with them where the system
+/// hands over arguments, when the guard refuses a text and how to convert it anyway, an
 /// interrupted run, the exit status and where to read more.
 void WriteHelp(CommandForm form);

@@ -16,6 +16,7 @@ PROMPT = b"? Ignore /I/ Repeat /R/ Abort /A/ ?"
 # Lines of the help: what the switch means, several names and "-", where to read more.
 HELP = [b"  /866   the file is in code page 866 (DOS): convert it to 1251 (Windows)",
         b"Several files may be named; - converts standard input to standard output.",
+        b"The answer A (Abort) leaves that file, and the run goes on with the next one.",
         b"More: man pelcor"]
 # Cyrillic text in both code pages: each direction changes every letter of it.
 DATA = "Привет, ёлка!\r\n".encode("cp866") + "Привет, ёлка!\r\n".encode("cp1251")
