@@ -79,6 +79,11 @@ uint32_t TransferAll(int fd, bool writing, char* bytes, uint32_t size, uint64_t 
   return done;
 }
 
+// Whether a handle can be a descriptor at all.
+bool IsDescriptor(PlatformHandle file) {
+  return file >= 0 && file <= INT32_MAX;
+}
+
 // Whether a transfer of size bytes at offset lies within what the system can address.
 bool Addressable(uint64_t offset, uint32_t size) {
   return offset <= static_cast<uint64_t>(INT64_MAX) - size;
@@ -170,7 +175,7 @@ bool PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t siz
 }
 
 bool PlatformClose(PlatformHandle file) {
-  if (file < 0 || file > INT32_MAX) return FailWith(EBADF);
+  if (!IsDescriptor(file)) return FailWith(EBADF);
   // The locks go with the descriptor. The descriptor is gone even when close reports a
   // failure (data that did not reach the disk), so it is never closed twice.
   return close(static_cast<int>(file)) == 0 || FailWithErrno();
@@ -178,7 +183,7 @@ bool PlatformClose(PlatformHandle file) {
 
 bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
   struct stat status;
-  if (file < 0 || file > INT32_MAX || fstat(static_cast<int>(file), &status) != 0) return false;
+  if (!IsDescriptor(file) || fstat(static_cast<int>(file), &status) != 0) return false;
   *size = static_cast<uint64_t>(status.st_size);
   *modified = static_cast<uint64_t>(status.st_mtim.tv_sec) * 1000000000u +
               static_cast<uint64_t>(status.st_mtim.tv_nsec);
@@ -189,10 +194,6 @@ namespace {
 
 // The extended attribute that holds the program's note on a file.
 constexpr char kNoteAttribute[] = "user.pelcor.resume";
-
-bool IsDescriptor(PlatformHandle file) {
-  return file >= 0 && file <= INT32_MAX;
-}
 
 }  // namespace
 
