@@ -238,12 +238,12 @@ void ReadUtf8Byte(TextTally* tally, uint8_t b) {
 
 // The code units that text holds: printable ASCII and line ends, Latin letters and signs,
 // Cyrillic, general punctuation, currency, letterlike signs and arrows, box drawing and
-// blocks, surrogates, and the byte-order mark.
+// blocks, and surrogates.
 constexpr bool IsTextUnit(uint32_t u) {
   if (u < 0xA0) return (u >= 0x20 && u < 0x7F) || (u >= 0x09 && u <= 0x0D);
   return u <= 0x24F || (u >= 0x400 && u <= 0x52F) || (u >= 0x2000 && u <= 0x20CF) ||
          (u >= 0x2100 && u <= 0x21FF) || (u >= 0x2500 && u <= 0x25FF) ||
-         (u >= 0xD800 && u <= 0xDFFF) || u == 0xFEFF;
+         (u >= 0xD800 && u <= 0xDFFF);
 }
 
 bool TooFewTextUnits(const Utf16Reading& reading) {
@@ -252,8 +252,10 @@ bool TooFewTextUnits(const Utf16Reading& reading) {
 
 void ReadUtf16Unit(Utf16Reading* reading, uint32_t unit) {
   if (reading->out) return;
-  ++reading->units;
-  reading->textUnits += IsTextUnit(unit);
+  const bool first = reading->units++ == 0;
+  if (first) reading->marked = unit == 0xFEFF;
+  // The byte-order mark is text only where it belongs, at the start.
+  reading->textUnits += unit == 0xFEFF ? first : IsTextUnit(unit);
   CountUnicodeLetter(unit, &reading->cyrillic, &reading->letterSet);
   reading->out = reading->units >= kSettledUnits && TooFewTextUnits(*reading);
 }
@@ -331,8 +333,11 @@ uint64_t ReadingCost(const ByteReading& reading) {
   return least;
 }
 
+// Text after the byte-order mark is UTF-16 whatever its letters: a map of code page bytes
+// would change the mark and every letter beyond ASCII.
 bool ReadsAsUtf16(const Utf16Reading& reading) {
-  return !reading.out && HoldsLetters(reading.cyrillic, reading.letterSet) &&
+  const bool markedText = reading.marked && reading.units > 1;
+  return !reading.out && (markedText || HoldsLetters(reading.cyrillic, reading.letterSet)) &&
          !TooFewTextUnits(reading);
 }
 

@@ -27,7 +27,7 @@ enum TextVerdict : uint8_t {
   kTextInUtf8,       // UTF-8 with Cyrillic letters
   kTextInKoi8,       // Cyrillic text in KOI8-R or KOI8-U, and not in the named code page
   kTextInIso88595,   // Cyrillic text in ISO-8859-5, and not in the named code page
-  kTextInUtf16,      // UTF-16 text with Cyrillic letters, in either byte order
+  kTextInUtf16,      // UTF-16 text with Cyrillic letters or its byte-order mark
 };
 
 /// The languages whose letter statistics the guess knows: Russian, Ukrainian, Belarusian.
@@ -88,6 +88,7 @@ struct Utf16Reading {
   uint32_t cyrillic;   // Cyrillic letters among them
   uint64_t letterSet;  // which letters, a bit each
   bool out;            // too many units were not text: it is not UTF-16, whatever follows
+  bool marked;         // the first unit is the byte-order mark
 };
 
 /// The counts of the text read so far, in pieces of any size.

@@ -223,6 +223,12 @@ TEST(TextGuess, JudgesACorpusMadeAtTestTime) {
   for (size_t at = 0; at < program.size(); at += 4096)
     program.insert(at, Recode(std::string("Сохранить файл как...\n"), "UTF-16LE"));
   rows.push_back({"UTF-16 strings in a program", program, kBin, kBin});
+  // English in UTF-16: with the mark Windows writes it is refused, as the map would change
+  // the mark; without it, it is binary data, whose ASCII the map leaves alone.
+  const std::string english = Recode(std::string("Déjà vu, twice.\r\n"), "UTF-16LE");
+  rows.push_back({"English in UTF-16 with its mark", "\xFF\xFE" + english, kUtf16, kUtf16});
+  rows.push_back({"English in UTF-16", english, kBin, kBin});
+  rows.push_back({"a program that begins with the mark", "\xFF\xFE" + program, kBin, kBin});
   // One letter over and over, in UTF-8 or UTF-16, or any other pair of bytes.
   for (int pair = 0; pair < 65536; ++pair) {
     std::string bytes;
