@@ -7,7 +7,6 @@
 // A passage is the shortest run of whole words that holds the count of Cyrillic letters,
 // from a word chosen at random; 10,000 of them a count, each judged in code page 866 and
 // in 1251, named rightly and wrongly. In code page 866 the Latin i stands for і.
-#include <iconv.h>
 #include <stdio.h>
 
 #include <fstream>
@@ -20,34 +19,11 @@
 uint32_t LetterFloor;
 #define GUESS_LETTER_FLOOR LetterFloor
 #include "codepage/text_guess.cc"
+#include "recode.h"
 
 namespace {
 
 constexpr int kPassages = 10000;
-
-std::string Recode(const std::string& utf8, const char* charset) {
-  const iconv_t cd = iconv_open(charset, "UTF-8");
-  std::string out(utf8.size(), 0);
-  char* in = const_cast<char*>(utf8.data());
-  size_t inLeft = utf8.size();
-  char* at = out.data();
-  size_t outLeft = out.size();
-  iconv(cd, &in, &inLeft, &at, &outLeft);
-  iconv_close(cd);
-  out.resize(out.size() - outLeft);
-  return inLeft == 0 ? out : std::string();
-}
-
-// Code page 866 has no І і Ґ ґ: DOS text wrote I i Г г for them.
-std::string For866(std::string utf8) {
-  const std::pair<const char*, const char*> kStandIns[] = {
-      {"і", "i"}, {"І", "I"}, {"ґ", "г"}, {"Ґ", "Г"}};
-  for (const auto& [letter, standIn] : kStandIns) {
-    for (size_t at = utf8.find(letter); at != std::string::npos; at = utf8.find(letter, at))
-      utf8.replace(at, 2, standIn);
-  }
-  return utf8;
-}
 
 bool IsCyrillicLead(unsigned char c) {
   return c == 0xD0 || c == 0xD1 || c == 0xD2;
@@ -102,9 +78,10 @@ int main(int argc, char** argv) {
         count += letters[++last];
       if (count < floor) continue;
       const std::string passage = text.substr(starts[first], ends[last] - starts[first]);
-      const std::string in866 = Recode(For866(passage), "CP866");
-      const std::string in1251 = Recode(passage, "CP1251");
-      if (in866.empty() || in1251.empty()) continue;  // a letter neither page has
+      bool whole866 = false, whole1251 = false;
+      const std::string in866 = Recode(DosStandIns(passage), "CP866", &whole866);
+      const std::string in1251 = Recode(passage, "CP1251", &whole1251);
+      if (!whole866 || !whole1251) continue;  // a letter neither page has
       ++judged;
       recognised += (Judge(in866, kCodePage1251) == kTextInOtherPage) +
                     (Judge(in1251, kCodePage866) == kTextInOtherPage);

@@ -3,10 +3,10 @@
 // catalogues (which the letter statistics were not counted over), recoded with iconv(3),
 // and the data that must convert without a word.
 #include "codepage/text_guess.h"
+#include "recode.h"
 
 #include <dirent.h>
 #include <gtest/gtest.h>
-#include <iconv.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
@@ -70,32 +70,6 @@ std::string Catalogue(const std::string& language) {
   }
   std::replace(text.begin(), text.end(), '\0', '\n');  // the plural forms
   return text;
-}
-
-// Code page 866 lacks І і Ґ ґ: DOS text wrote I i Г г for them.
-std::string DosStandIns(std::string utf8) {
-  for (const auto& [letter, standIn] : {std::pair{"і", "i"}, {"І", "I"}, {"ґ", "г"}, {"Ґ", "Г"}}) {
-    for (size_t at = utf8.find(letter); at != std::string::npos; at = utf8.find(letter, at))
-      utf8.replace(at, 2, standIn);
-  }
-  return utf8;
-}
-
-// UTF-8 text in another charset; what it cannot hold is left out.
-std::string Recode(const std::string& utf8, const char* charset) {
-  const iconv_t cd = iconv_open(charset, "UTF-8");
-  std::string out(utf8.size(), 0);
-  char* in = const_cast<char*>(utf8.data());
-  size_t inLeft = utf8.size();
-  char* at = out.data();
-  size_t outLeft = out.size();
-  while (inLeft > 0 && iconv(cd, &in, &inLeft, &at, &outLeft) == static_cast<size_t>(-1)) {
-    ++in;  // a character the charset lacks
-    --inLeft;
-  }
-  iconv_close(cd);
-  out.resize(out.size() - outLeft);
-  return out;
 }
 
 std::string Gzip(const std::string& path) {
