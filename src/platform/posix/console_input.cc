@@ -15,9 +15,10 @@ namespace {
 constexpr size_t kQueueSize = 32;    // keys
 constexpr size_t kPendingSize = 64;  // bytes read but not yet made into keys
 constexpr char kEscape = '\x1B';
-// How long the rest of an escape sequence or of a character may take to arrive. A lone
-// Escape press answers nothing, so a generous wait costs the operator nothing.
-constexpr int kRestWaitMs = 300;
+// How long the rest of an escape sequence may take to arrive. A lone Escape press answers
+// nothing, so a generous wait costs the operator nothing. The rest of a character is
+// awaited however long it takes: a script may send its bytes apart.
+constexpr int kEscapeRestWaitMs = 300;
 // What the last error tells once no further byte can come from a descriptor that ended.
 constexpr int kEndOfInput = ENODATA;
 
@@ -128,11 +129,10 @@ bool WaitForKeys() {
       return FailWith(Input.endError);
     }
     if (Input.terminal) EnterKeyMode(Input.fd);
-    // An unfinished sequence waits only briefly for its rest.
-    const bool unfinished = Input.pendingCount > 0;
-    if (ReadBytes(unfinished ? kRestWaitMs : -1) == kIntakeTimedOut && unfinished) {
-      DecodePending(true);
-    }
+    // An unfinished escape sequence waits only briefly for its rest: the Escape key
+    // alone sends none.
+    const bool escape = Input.pendingCount > 0 && Input.pending[0] == kEscape;
+    if (ReadBytes(escape ? kEscapeRestWaitMs : -1) == kIntakeTimedOut) DecodePending(true);
   }
 }
 
