@@ -6,6 +6,17 @@
 
 ErrorContextRecord ErrorContext;
 
+namespace {
+
+// The door's refusals of a name that is no regular file are told in Pelcor's own words.
+uint32_t InOwnWords(PlatformError error) {
+  if (error == kErrorDevice) return kErrorNameIsDevice;
+  if (error == kErrorStream) return kErrorNameIsStream;
+  return error;
+}
+
+}  // namespace
+
 void SetErrorAction(uint16_t action, const FormatSlot* arguments) {
   ErrorContext.action = action;
   ErrorContext.arguments = arguments;
@@ -22,7 +33,7 @@ void StoreErrorWord(uint32_t value) {
 }
 
 uint16_t ReportSystemError() {
-  StoreErrorWord(PlatformLastError());
+  StoreErrorWord(InOwnWords(PlatformLastError()));
   ClearAnswer();  // a system error is always put to the operator
   return ShowErrorReport();
 }

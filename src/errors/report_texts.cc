@@ -149,12 +149,12 @@ const char* const kOwnTexts[2 * kOwnTextCount] = {
     Ru<u8"текст в ISO-8859-5; Pelcor перекодирует только кодовые страницы 866 и 1251">,
     Ru<u8"текст в UTF-16; Pelcor перекодирует только кодовые страницы 866 и 1251">,
     Ru<u8"файл перекодирован лишь частично: его начало и конец в разных кодовых страницах">,
-    Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт; "
-       u8"та же команда закончит перекодировку">,
-    Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт; "
-       u8"продолжить перекодировку нельзя">,
+    Ru<u8"не обычный файл: устройство">,
+    Ru<u8"нельзя перезаписать на месте; чтобы перекодировать поток, укажите -">,
+    Ru<u8"pelcor: %s: прервано; %s; та же команда закончит перекодировку">,
+    Ru<u8"pelcor: %s: прервано; %s; продолжить перекодировку нельзя">,
     Ru<u8"pelcor: %s: перекодировка продолжается с байта %s">,
-    Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт; "
+    Ru<u8"pelcor: %s: прервано; %s; "
        u8"та же команда без файлов, названных перед ним, закончит перекодировку">,
     // English
     "the text is in code page 866 already; /866 converts it to 1251",
@@ -165,13 +165,25 @@ const char* const kOwnTexts[2 * kOwnTextCount] = {
     "the text is in ISO-8859-5; Pelcor converts only code pages 866 and 1251",
     "the text is in UTF-16; Pelcor converts only code pages 866 and 1251",
     "the file is converted only in part: its beginning and its end are in different code pages",
-    "pelcor: %s: interrupted; %s bytes from the start of the file are converted; the same "
-    "command finishes the conversion",
-    "pelcor: %s: interrupted; %s bytes from the start of the file are converted; the "
-    "conversion cannot be resumed",
+    "not a regular file: a device",
+    "cannot be rewritten in place; use - to convert a stream",
+    "pelcor: %s: interrupted; %s; the same command finishes the conversion",
+    "pelcor: %s: interrupted; %s; the conversion cannot be resumed",
     "pelcor: %s: resuming the conversion at byte %s",
-    "pelcor: %s: interrupted; %s bytes from the start of the file are converted; the same "
-    "command without the files named before it finishes the conversion",
+    "pelcor: %s: interrupted; %s; the same command without the files named before it "
+    "finishes the conversion",
+};
+
+// The count in the lines of an interrupted conversion above, one form after the other.
+const char* const kConvertedCountTexts[2 * kCountForms] = {
+    // Russian
+    Ru<u8"от начала файла перекодирован %s байт">,
+    Ru<u8"от начала файла перекодировано %s байта">,
+    Ru<u8"от начала файла перекодировано %s байт">,
+    // English
+    "%s byte from the start of the file is converted",
+    "%s bytes from the start of the file are converted",
+    "%s bytes from the start of the file are converted",
 };
 
 ReportTableOffsets ReportOffsets;
@@ -190,4 +202,10 @@ const char* LabelText(int8_t n) {
 
 const char* OwnText(int16_t n) {
   return kOwnTexts[n + ReportOffsets.own];
+}
+
+const char* ConvertedCountText(uint64_t value) {
+  const bool russian = ReportOffsets.own == 0;
+  const int16_t language = russian ? 0 : kCountForms;
+  return kConvertedCountTexts[language + CountFormOf(value, russian)];
 }

@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+#include "text/count_forms.h"
+
 /// Entries per language in each table; the English half starts at that index.
 inline constexpr int16_t kLabelCount = 6;
 inline constexpr int16_t kActionCount = 18;
@@ -23,6 +25,8 @@ enum OwnError : uint16_t {
   kErrorTextInIso88595,
   kErrorTextInUtf16,
   kErrorPartlyConverted,
+  kErrorNameIsDevice,  // the door's kErrorDevice and kErrorStream, in Pelcor's words
+  kErrorNameIsStream,
 };
 
 /// The cause and recommendation of a refused text: "format of data element not correct",
@@ -32,13 +36,18 @@ inline constexpr uint8_t kRecommendCorrectInformation = 3;
 
 /// Pelcor's own texts: the error lines of its own errors, by error number, then the lines
 /// that say how far an interrupted conversion got and where a conversion resumes.
-inline constexpr int16_t kOwnErrorCount = 8;
+inline constexpr int16_t kOwnErrorCount = 10;
 inline constexpr int16_t kOwnTextInterrupted = kOwnErrorCount;  // and recorded on the file
 inline constexpr int16_t kOwnTextNotResumable = kOwnErrorCount + 1;
 inline constexpr int16_t kOwnTextResuming = kOwnErrorCount + 2;
 // Recorded, in a run whose earlier names that command would convert a second time.
 inline constexpr int16_t kOwnTextInterruptedAfterOthers = kOwnErrorCount + 3;
 inline constexpr int16_t kOwnTextCount = kOwnErrorCount + 4;
+
+/// The words of a count of bytes converted from the start of a file, with %s for the
+/// number, in each form the count takes (CountFormOf): Russian 1 байт, 2 байта, 5 байт;
+/// English 1 byte, 5 bytes.
+extern const char* const kConvertedCountTexts[2 * kCountForms];
 
 /// Sizes of the report's text buffers, terminator included.
 inline constexpr uint32_t kActionTextSize = 125;
@@ -80,6 +89,9 @@ const char* LabelText(int8_t n);
 /// Pelcor's own text n (an error's number less kOwnErrorFirst, or one of the lines above)
 /// in the current language.
 const char* OwnText(int16_t n);
+
+/// The words of a count of value bytes converted, in the current language.
+const char* ConvertedCountText(uint64_t value);
 
 /// The action line: the current action's text expanded with the context's argument
 /// list and cut to 124 characters, or the number format for an action of 18 or more.

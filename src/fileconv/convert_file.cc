@@ -167,16 +167,27 @@ void ConvertSpans(PlatformHandle file, uint64_t offset, const FormatSlot* argume
 }
 
 // Says one of Pelcor's own lines on standard error, in the report's language, with the
-// name shown and a count of bytes.
-void SayWithCount(int16_t text, const char* shownName, uint64_t value) {
-  char digits[21];
-  CountToText(value, digits);
+// name shown and the count in place of its two %s.
+void SayWithCount(int16_t text, const char* shownName, const char* count) {
   FormatSlot slots[2];
   slots[0].text = shownName;
-  slots[1].text = digits;
+  slots[1].text = count;
   char line[kActionTextSize + 192];
   FormatMessageTextMax(line, sizeof line, OwnText(text), slots);
   PlatformWriteErrorLine(line);
+}
+
+// The same with a number of bytes, as digits alone or, in words that agree with it, as
+// the bytes converted from the start of the file.
+void SayWithNumber(int16_t text, const char* shownName, uint64_t value, bool inWords) {
+  char digits[21];
+  CountToText(value, digits);
+  if (!inWords) return SayWithCount(text, shownName, digits);
+  FormatSlot slot[1];
+  slot[0].text = digits;
+  char words[96];
+  FormatMessageTextMax(words, sizeof words, ConvertedCountText(value), slot);
+  SayWithCount(text, shownName, words);
 }
 
 // The open of a name whose end is missing: it fails as the system fails a name too
@@ -209,7 +220,7 @@ bool ConvertFileInPlace(PlatformName name, NameState state, NamePlace place) {
     // An interrupted run of the same direction recorded how far it got on the file: this
     // one goes on from there.
     const uint64_t from = file != kNoHandle ? RecordedOffset(file) : 0;
-    if (from != 0) SayWithCount(kOwnTextResuming, shown, from);
+    if (from != 0) SayWithNumber(kOwnTextResuming, shown, from, false);
     // Nothing is written before the guard has judged the text still to convert; without a
     // handle there is no text to judge, and the conversion reports the failed read.
     ConvertedFromStart = from;
@@ -239,7 +250,7 @@ bool ConvertFileInPlace(PlatformName name, NameState state, NamePlace place) {
     if (PlatformInterrupted()) {
       const int16_t resumable =
           place == kNamedFirst ? kOwnTextInterrupted : kOwnTextInterruptedAfterOthers;
-      SayWithCount(recorded ? resumable : kOwnTextNotResumable, shown, ConvertedFromStart);
+      SayWithNumber(recorded ? resumable : kOwnTextNotResumable, shown, ConvertedFromStart, true);
       PlatformEndInterrupted();
     }
     PlatformEndInterruptible();
@@ -291,7 +302,7 @@ bool ConvertStream(PlatformHandle input, PlatformHandle output, const char* show
       readSpan();
     }
     if (PlatformInterrupted()) {
-      SayWithCount(kOwnTextNotResumable, shownName, ConvertedFromStart);
+      SayWithNumber(kOwnTextNotResumable, shownName, ConvertedFromStart, true);
       PlatformEndInterrupted();
     }
     PlatformEndInterruptible();

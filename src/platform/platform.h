@@ -22,6 +22,12 @@ typedef uint32_t PlatformError;
 /// The system's error for a name too long for it.
 extern const PlatformError kErrorNameTooLong;
 
+/// Why a name that is no regular file is refused: it names a device, or a stream (a FIFO,
+/// a socket) that cannot be rewritten in place. No system gives these numbers; the
+/// program tells them in its own words.
+inline constexpr PlatformError kErrorDevice = 0xFE00;
+inline constexpr PlatformError kErrorStream = 0xFE01;
+
 // ---- Process ----
 
 /// Called first by main(): takes the process arguments and prepares the services (on
@@ -125,9 +131,10 @@ void PlatformDiscardKeys(PlatformHandle input);
 
 // ---- Files ----
 
-/// Opens an existing file for reading and writing, shared with readers only: no second
-/// writer can open it while it is open. Returns kNoHandle on failure, the reason in the
-/// last error.
+/// Opens an existing regular file for reading and writing, shared with readers only: no
+/// second writer can open it while it is open. Returns kNoHandle on failure, the reason
+/// in the last error: kErrorDevice or kErrorStream where the name is no regular file but
+/// no directory.
 PlatformHandle PlatformOpenForUpdate(PlatformName name);
 
 /// Reads up to size bytes at offset into buffer; *read receives the bytes read, fewer

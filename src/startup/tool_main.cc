@@ -16,6 +16,9 @@ constexpr Cp866Literal kRussianBanner =
     u8"Утилита перекодировки текста Windows/DOS ver. 1.1 Автор Quorvendil";
 constexpr Cp866Literal kRussianUsageLabel = u8"Использование :";
 constexpr Cp866Literal kRussianUsageLine = u8"\tPelcor <файл> [/866 | /1251]";
+// Where the system hands over arguments the command is pelcor, and takes several names.
+constexpr Cp866Literal kRussianArgumentsUsageLine = u8"\tpelcor <файл>... [/866 | /1251]";
+constexpr const char* kEnglishArgumentsUsageLine = "\tpelcor <file>... [/866 | /1251]";
 
 }  // namespace
 
@@ -31,10 +34,13 @@ const char* StartupText(StartupTextIndex which) {
   return kStartupTexts[MessageLanguage.startupText + which];
 }
 
-void WriteUsage() {
+void WriteUsage(CommandForm form) {
   WriteText(StartupText(kUsageLabel));
   WriteLineEnd();
-  WriteText(StartupText(kUsageLine));
+  const bool russian = MessageLanguage.startupText == 0;
+  const char* const argumentsLine =
+      russian ? kRussianArgumentsUsageLine : kEnglishArgumentsUsageLine;
+  WriteText(form == kCommandArguments ? argumentsLine : StartupText(kUsageLine));
   WriteLineEnd();
 }
 
@@ -107,7 +113,7 @@ int RunArguments(const char* const* arguments, uint32_t count) {
   }
   WriteBanner();
   if (help || (!version && (names == 0 || twoSwitches))) {
-    WriteUsage();
+    WriteUsage(kCommandArguments);
     if (help) WriteHelp(kCommandArguments);
     return help ? 0 : 2;
   }
@@ -144,12 +150,12 @@ int RunCommandTail(const char* commandLine) {
   const TailRequest request = RequestOfTail(tail);
   if (request == kTailVersion) return 0;
   if (request == kTailHelp) {
-    WriteUsage();
+    WriteUsage(kCommandLine);
     WriteHelp(kCommandLine);
     return 0;
   }
   if (StrHasControl(tail) || request == kTailNoName) {
-    WriteUsage();
+    WriteUsage(kCommandLine);
     return 2;
   }
 

@@ -57,10 +57,17 @@ PlatformHandle PlatformOpenForUpdate(PlatformName name) {
   for (uint32_t i = 0; i < name.length; ++i)
     wide[i] = text[i];
   wide[name.length] = 0;
-  const HANDLE file = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  const DWORD error = GetLastError();
+  HANDLE file = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD error = GetLastError();
   LocalFree(wide);
+  // A device (NUL, CON, a port) or a pipe opens like a file but is none: it is closed
+  // again untouched.
+  if (file != INVALID_HANDLE_VALUE && GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+    error = kErrorDevice;
+  }
   SetLastError(error);  // the reason, whatever freeing did
   return DoorHandle(file);
 }
