@@ -204,8 +204,12 @@ const char* OwnText(int16_t n) {
   return kOwnTexts[n + ReportOffsets.own];
 }
 
+bool ReportsInRussian() {
+  return ReportOffsets.own == 0;
+}
+
 const char* ConvertedCountText(uint64_t value) {
-  const bool russian = ReportOffsets.own == 0;
+  const bool russian = ReportsInRussian();
   const int16_t language = russian ? 0 : kCountForms;
   return kConvertedCountTexts[language + CountFormOf(value, russian)];
 }

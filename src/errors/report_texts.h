@@ -90,6 +90,9 @@ const char* LabelText(int8_t n);
 /// in the current language.
 const char* OwnText(int16_t n);
 
+/// Whether the reports are in Russian.
+bool ReportsInRussian();
+
 /// The words of a count of value bytes converted, in the current language.
 const char* ConvertedCountText(uint64_t value);
 

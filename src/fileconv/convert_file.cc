@@ -1,9 +1,11 @@
 #include "fileconv/convert_file.h"
 
 #include "codepage/byte_maps.h"
+#include "errors/console_output.h"
 #include "errors/error_context.h"
 #include "errors/report_texts.h"
 #include "fileconv/code_page_guard.h"
+#include "fileconv/progress.h"
 #include "fileconv/resume_record.h"
 #include "platform/platform.h"
 #include "text/formatter.h"
@@ -28,6 +30,9 @@ bool AllDone;
 // written whole.
 uint64_t ConvertedFromStart;
 
+// How far the conversion has got, on the terminal where the reports go.
+ProgressLine Progress;
+
 // Runs one guarded call: tries it, and while it fails reports and tries again as long as
 // the operator answers Repeat. The answer stays in the error context.
 template <typename Call>
@@ -35,6 +40,7 @@ void Guarded(Call call) {
   for (;;) {
     ClearAnswer();
     if (call()) return;
+    ClearProgress(&Progress);
     if (ReportSystemError() != kAnswerRepeat) break;
   }
   AllDone = false;
@@ -162,8 +168,16 @@ SpanEnd ConvertSpan(PlatformHandle file, uint64_t* offset, const FormatSlot* arg
 // Converts the file span by span from offset on, until a short read or an Abort. A
 // request to end the process waits for the span in hand, and is obeyed after it.
 void ConvertSpans(PlatformHandle file, uint64_t offset, const FormatSlot* arguments) {
-  while (ConvertSpan(file, &offset, arguments) == kSpanGoesOn && !PlatformInterrupted()) {
-  }
+  while (ConvertSpan(file, &offset, arguments) == kSpanGoesOn && !PlatformInterrupted())
+    ShowProgress(&Progress, offset);
+  ClearProgress(&Progress);
+}
+
+// The size of the open file, 0 where the system cannot tell.
+uint64_t SizeOf(PlatformHandle file) {
+  uint64_t size = 0;
+  uint64_t modified;
+  return PlatformFileStamp(file, &size, &modified) ? size : 0;
 }
 
 // Says one of Pelcor's own lines on standard error, in the report's language, with the
@@ -227,6 +241,7 @@ bool ConvertFileInPlace(PlatformName name, NameState state, NamePlace place) {
     bool recorded = false;
     if (file == kNoHandle || CodePageAgrees(file, from, arguments, SpanBuffer)) {
       PlatformBeginInterruptible();
+      Progress = StartProgress(StdHandles.error, shown, SizeOf(file), from);
       ConvertSpans(file, from, arguments);
       // Only a run without a gap can be finished from where it stopped: after a failure
       // answered Ignore the bytes converted from the start end at the gap, and later ones
@@ -285,6 +300,7 @@ bool ConvertStream(PlatformHandle input, PlatformHandle output, const char* show
   // Nothing is written before the guard has judged what the first span holds.
   if (!Aborted() && BytesAgree(SpanBuffer, count, arguments)) {
     PlatformBeginInterruptible();
+    Progress = StartProgress(StdHandles.error, shownName, 0, 0);
     while (!Aborted()) {
       ConvertBlocksOf(count);
       // Repeat goes on from the first byte not written: what went out cannot come back.
@@ -299,8 +315,10 @@ bool ConvertStream(PlatformHandle input, PlatformHandle output, const char* show
       if (Aborted()) break;
       Converted(ConvertedFromStart, done);
       if (count < kSpanSize || PlatformInterrupted()) break;
+      ShowProgress(&Progress, ConvertedFromStart);
       readSpan();
     }
+    ClearProgress(&Progress);
     if (PlatformInterrupted()) {
       SayWithNumber(kOwnTextNotResumable, shownName, ConvertedFromStart, true);
       PlatformEndInterrupted();

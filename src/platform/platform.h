@@ -117,6 +117,18 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
 /// line of its own.
 void PlatformWriteErrorLine(const char* text);
 
+/// Whether what goes to output is read by a person: a terminal or a console, not a pipe
+/// or a file.
+bool PlatformIsTerminal(PlatformHandle output);
+
+/// Shows count bytes of code page 866 text (one line, no line end) on the terminal's
+/// current line in one write, over whatever an earlier call showed there; count 0 clears
+/// the line. The cursor stays on that line, and text wider than the terminal is cut.
+void PlatformShowStatus(PlatformHandle terminal, const char* text, uint32_t count);
+
+/// Milliseconds from a fixed moment of the process, never going back.
+uint64_t PlatformClockMs();
+
 /// PlatformNextKey's answer when no further key can come: the input has ended or is
 /// closed, or is no console to read keys from.
 inline constexpr uint32_t kNoMoreKeys = 0xFFFFFFFFu;

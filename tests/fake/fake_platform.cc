@@ -149,6 +149,18 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
   if (output == kFakeOutput) FakePlatform.output.emplace_back(text, count);
 }
 
+bool PlatformIsTerminal(PlatformHandle output) {
+  return FakePlatform.terminal && output == kFakeError;
+}
+
+void PlatformShowStatus(PlatformHandle terminal, const char* text, uint32_t count) {
+  if (terminal == kFakeError) FakePlatform.console.push_back("\r" + std::string(text, count));
+}
+
+uint64_t PlatformClockMs() {
+  return FakePlatform.clockMs += FakePlatform.clockStepMs;
+}
+
 void PlatformWriteErrorLine(const char* text) {
   FakePlatform.errorLines.push_back(text);
 }

@@ -126,3 +126,7 @@ PlatformError PlatformLastError() {
 void PlatformSetLastError(PlatformError error) {
   SetLastError(error);
 }
+
+uint64_t PlatformClockMs() {
+  return GetTickCount64();
+}
