@@ -133,12 +133,21 @@ uint64_t PlatformClockMs();
 /// closed, or is no console to read keys from.
 inline constexpr uint32_t kNoMoreKeys = 0xFFFFFFFFu;
 
-/// Waits for the next key typed on the console input and gives its character as a
-/// Unicode value (0 for a key without one, such as an arrow), or kNoMoreKeys. A key
-/// counts once, however long it is held.
-uint32_t PlatformNextKey(PlatformHandle input);
+/// A key: its character as a Unicode value (0 for a key without one, such as an arrow), or
+/// kNoMoreKeys. Where a script gives the keys (the input is a pipe or a file on Windows),
+/// a key of one byte from 0x80 up carries that byte too, else 0: a script saved in code
+/// page 866 or 1251 may be read in another.
+struct PlatformKey {
+  uint32_t character;
+  uint8_t scriptByte;
+};
+
+/// Waits for the next key typed on the console input, or given by a script, one
+/// character a key. A typed key counts once, however long it is held.
+PlatformKey PlatformNextKey(PlatformHandle input);
 
 /// Discards keys typed but not yet read, so that none typed before a question answers it.
+/// Answers given by a script through a pipe or a file stay.
 void PlatformDiscardKeys(PlatformHandle input);
 
 // ---- Files ----

@@ -165,15 +165,15 @@ void PlatformWriteErrorLine(const char* text) {
   FakePlatform.errorLines.push_back(text);
 }
 
-uint32_t PlatformNextKey(PlatformHandle input) {
-  if (input != kFakeInput) return kNoMoreKeys;
+PlatformKey PlatformNextKey(PlatformHandle input) {
+  if (input != kFakeInput) return {kNoMoreKeys, 0};
   if (!FakePlatform.typedAhead.empty()) {
     const char16_t key = FakePlatform.typedAhead[0];
     FakePlatform.typedAhead.erase(0, 1);
-    return key;
+    return {key, 0};
   }
-  if (FakePlatform.nextKey == FakePlatform.keys.size()) return kNoMoreKeys;
-  return FakePlatform.keys[FakePlatform.nextKey++];
+  if (FakePlatform.nextKey == FakePlatform.keys.size()) return {kNoMoreKeys, 0};
+  return {FakePlatform.keys[FakePlatform.nextKey++], 0};
 }
 
 void PlatformDiscardKeys(PlatformHandle input) {

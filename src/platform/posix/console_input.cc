@@ -138,17 +138,17 @@ bool WaitForKeys() {
 
 }  // namespace
 
-uint32_t PlatformNextKey(PlatformHandle input) {
+PlatformKey PlatformNextKey(PlatformHandle input) {
   BeginKeyWait();
   const bool waited = Bind(input) && WaitForKeys();
   EndKeyWait();
-  if (!waited) return kNoMoreKeys;
+  if (!waited) return {kNoMoreKeys, 0};
   const uint32_t key = Input.queue[Input.head];
   Input.head = (Input.head + 1) % kQueueSize;
   --Input.count;
   // Every key that was waited for has been taken: the terminal is the user's again.
   if (Input.count == 0 && Input.pendingCount == 0) RestoreTerminal();
-  return key;
+  return {key, 0};
 }
 
 void PlatformDiscardKeys(PlatformHandle input) {
