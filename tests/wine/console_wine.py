@@ -39,6 +39,7 @@ class CodePageTest(unittest.TestCase):
 class ProgressLineTest(unittest.TestCase):
 
     def test_a_long_run_shows_its_progress_on_the_console_only(self):
+        wine_run.set_country("en", None)
         # A sparse file with letters in its first block: the holes are read, not written,
         # at a few hundred MB/s, which takes Wine a few seconds.
         with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
