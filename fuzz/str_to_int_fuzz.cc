@@ -2,7 +2,7 @@
 // gives the number again.
 #include "fuzz_input.h"
 #include "text/formatter.h"
-#include "text/more_strings.h"
+#include "support/more_strings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput input{data, size};

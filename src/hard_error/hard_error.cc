@@ -1,4 +1,4 @@
-#include "errors/hard_error.h"
+#include "hard_error/hard_error.h"
 
 #include "errors/error_context.h"
 #include "platform/platform.h"

@@ -1,6 +1,6 @@
 // The critical-error entry: the decision for every kind and answer, and the step over
 // the interrupted instruction.
-#include "errors/hard_error.h"
+#include "hard_error/hard_error.h"
 
 #include <gtest/gtest.h>
 

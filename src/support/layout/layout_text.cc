@@ -1,7 +1,7 @@
 #include "codepage/char_services.h"
-#include "layout/layout_filter.h"
-#include "text/more_strings.h"
-#include "text/regions.h"
+#include "support/layout/layout_filter.h"
+#include "support/more_strings.h"
+#include "support/regions.h"
 #include "text/strings.h"
 
 namespace {
