@@ -4,11 +4,6 @@
 #include "errors/report_lines.h"
 #include "errors/report_texts.h"
 
-ErrorReport SystemErrorReport(uint16_t action, const FormatSlot* arguments, uint32_t error) {
-  return {action, arguments, static_cast<uint16_t>(error & 0xFFFFu),
-          static_cast<uint8_t>((error >> 16) & 0xFFu), static_cast<uint8_t>(error >> 24)};
-}
-
 namespace {
 
 // One line of the report: its label, then its text.

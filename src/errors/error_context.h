@@ -1,42 +1,11 @@
-// The error report: what the program was doing, what went wrong, and the operator's
-// answer, which the report returns.
+// The error report shown: what the program was doing, what went wrong, and the
+// operator's answer, which the report returns.
 #pragma once
 
 #include <stdint.h>
 
 #include "errors/console_output.h"
-#include "text/formatter.h"
-
-/// Operations whose failure can be reported; the program itself sets only open, write
-/// and read. Each selects its line in the action table.
-enum ActionCode : uint16_t {
-  kActionCreateFile = 0,
-  kActionOpenFile = 2,
-  kActionWriteFile = 3,
-  kActionReadFile = 4,
-};
-
-/// The operator's answer to a report.
-enum AnswerCode : uint16_t {
-  kAnswerNone = 0,
-  kAnswerIgnore = 4,
-  kAnswerRepeat = 5,
-  kAnswerAbort = 6,
-};
-
-/// One report: the action attempted with the argument list of its text, and the error
-/// with its cause and recommendation.
-struct ErrorReport {
-  uint16_t action;              // an ActionCode
-  const FormatSlot* arguments;  // the caller's list, or nullptr: empty places
-  uint16_t errorNumber;
-  uint8_t cause;
-  uint8_t recommendation;
-};
-
-/// The report of a system error value: its error number (bits 0-15), cause (16-23) and
-/// recommendation (24-31).
-ErrorReport SystemErrorReport(uint16_t action, const FormatSlot* arguments, uint32_t error);
+#include "errors/report.h"
 
 /// Prints the five-line report, asks the operator and returns the answer.
 AnswerCode ShowErrorReport(const Console& console, const ErrorReport& report);

@@ -1,7 +1,7 @@
 // The operator prompt: waits for one of the answer keys.
 #pragma once
 
-#include "errors/error_context.h"
+#include "errors/report.h"
 #include "platform/platform.h"
 
 /// Waits on keys for one of the twelve answer keys and returns its answer. When no

@@ -2,7 +2,7 @@
 // caller's.
 #pragma once
 
-#include "errors/error_context.h"
+#include "errors/report.h"
 #include "errors/report_texts.h"
 #include "text/language.h"
 

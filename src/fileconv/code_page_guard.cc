@@ -108,8 +108,7 @@ uint16_t JudgeFile(PlatformHandle file, uint64_t from, CodePageId named, uint8_t
 // Reports the refusal that judge gives, if any, and obeys the answer: Repeat judges
 // again.
 template <typename Judge>
-bool Agrees(const Console& console, Direction direction, Judge judge,
-            const FormatSlot* arguments) {
+bool Agrees(const Console& console, Direction direction, Judge judge, const FormatSlot* arguments) {
   const CodePageId named = NamedCodePage(direction);
   for (;;) {
     const uint16_t refusal = judge(named);
@@ -131,8 +130,8 @@ uint16_t JudgeBytes(const uint8_t* bytes, uint32_t count, CodePageId named) {
 
 }  // namespace
 
-bool CodePageAgrees(const Console& console, Direction direction, PlatformHandle file,
-                    uint64_t from, const FormatSlot* arguments, uint8_t* sample) {
+bool CodePageAgrees(const Console& console, Direction direction, PlatformHandle file, uint64_t from,
+                    const FormatSlot* arguments, uint8_t* sample) {
   const auto judge = [&](CodePageId named) { return JudgeFile(file, from, named, sample); };
   return Agrees(console, direction, judge, arguments);
 }

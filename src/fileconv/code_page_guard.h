@@ -19,11 +19,11 @@ inline constexpr uint32_t kGuardSampleSize = 64 * 1024;
 /// another encoding and not in that code page, text in UTF-8 or UTF-16 with Cyrillic
 /// letters, and a file whose beginning and end are in the two code pages (converted in
 /// part) are reported on the console (action "read from file" with the name in arguments)
-/// and the answer obeyed: Repeat judges the file again, Ignore lets the conversion go on, Abort does not.
-/// Returns whether the conversion may go on. Nothing is written; a read that fails leaves
+/// and the answer obeyed: Repeat judges the file again, Ignore lets the conversion go on, Abort
+/// does not. Returns whether the conversion may go on. Nothing is written; a read that fails leaves
 /// the text undecided, for the conversion to meet.
-bool CodePageAgrees(const Console& console, Direction direction, PlatformHandle file,
-                    uint64_t from, const FormatSlot* arguments, uint8_t* sample);
+bool CodePageAgrees(const Console& console, Direction direction, PlatformHandle file, uint64_t from,
+                    const FormatSlot* arguments, uint8_t* sample);
 
 /// Judges the count bytes in hand, the beginning of a stream, as CodePageAgrees judges the
 /// beginning of a file, with the same report and answers.

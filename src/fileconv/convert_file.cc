@@ -251,8 +251,9 @@ uint32_t MoveSpan(Converter* c, PlatformHandle stream, uint16_t action, uint32_t
   Guarded(c, action, [&] {
     uint32_t moved = 0;
     const PlatformError error =
-        action == kActionReadFile ? PlatformReadStream(stream, c->span + done, size - done, &moved)
-                                  : PlatformWriteStream(stream, c->span + done, size - done, &moved);
+        action == kActionReadFile
+            ? PlatformReadStream(stream, c->span + done, size - done, &moved)
+            : PlatformWriteStream(stream, c->span + done, size - done, &moved);
     done += moved;
     return error;
   });
@@ -261,8 +262,7 @@ uint32_t MoveSpan(Converter* c, PlatformHandle stream, uint16_t action, uint32_t
 
 // Converts the count bytes in hand and those that follow, span by span, until the input
 // ends, an Abort or a request to end the process.
-void ConvertStreamSpans(Converter* c, PlatformHandle input, PlatformHandle output,
-                        uint32_t count) {
+void ConvertStreamSpans(Converter* c, PlatformHandle input, PlatformHandle output, uint32_t count) {
   while (!c->aborted) {
     ConvertBlocksOf(c, count);
     const uint32_t done = MoveSpan(c, output, kActionWriteFile, count);

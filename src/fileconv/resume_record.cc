@@ -89,8 +89,8 @@ bool RecordInterruption(Direction direction, PlatformHandle file, uint64_t conve
     uint64_t size = 0, modified = 0, sizeAfter = 0, modifiedAfter = 0;
     char record[kRecordSize];
     if (PlatformFileStamp(file, &size, &modified) != 0 ||
-        PlatformWriteNote(file, record, FormatRecord(record, direction, converted, size,
-                                                     modified)) != 0)
+        PlatformWriteNote(file, record,
+                          FormatRecord(record, direction, converted, size, modified)) != 0)
       break;
     if (PlatformFileStamp(file, &sizeAfter, &modifiedAfter) == 0 && sizeAfter == size &&
         modifiedAfter == modified)

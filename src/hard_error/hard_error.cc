@@ -91,8 +91,8 @@ bool StepOverInstruction(HardErrorFrame* frame) {
 // The report of an event shows no action of its own: the entry cannot tell what the
 // program was doing.
 AnswerCode Report(const Console& console, uint16_t code) {
-  return ShowErrorReport(console,
-                         {kActionCreateFile, nullptr, code, kHardErrorCause, kHardErrorRecommendation});
+  return ShowErrorReport(
+      console, {kActionCreateFile, nullptr, code, kHardErrorCause, kHardErrorRecommendation});
 }
 
 uint16_t ResumeOnlyOnRepeat(uint16_t answer) {

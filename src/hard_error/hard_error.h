@@ -56,7 +56,7 @@ uint16_t HardErrorInstructionLength(const uint8_t* code, uint32_t count);
 /// frame->instructionOffset when the interrupted instruction is to be stepped over.
 uint16_t DecideHardError(const Console& console, HardErrorFrame* frame);
 
-/// The exported entry, on the console kept. Resumes by returning kHardErrorResume with the frame updated,
-/// passes the event on by returning kHardErrorPassOn, and ends the program (exit code 1:
+/// The exported entry, on the console kept. Resumes by returning kHardErrorResume with the frame
+/// updated, passes the event on by returning kHardErrorPassOn, and ends the program (exit code 1:
 /// the run was cut off) without returning.
 PLATFORM_EXPORT uint16_t winHardErrorHandle(HardErrorFrame* frame);

@@ -19,7 +19,8 @@ const TextPair kBanner = {
     Ru<u8"Утилита перекодировки текста Windows/DOS ver. 1.1 Автор Quorvendil">,
     "Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil"};
 const TextPair kUsageLabel = {Ru<u8"Использование :">, "Usage :"};
-const TextPair kUsageLine = {Ru<u8"\tPelcor <файл> [/866 | /1251]">, "\tPelcor <file> [/866 | /1251]"};
+const TextPair kUsageLine = {Ru<u8"\tPelcor <файл> [/866 | /1251]">,
+                             "\tPelcor <file> [/866 | /1251]"};
 
 void WriteUsage(const Console& console) {
   WriteText(console, Pick(console.language, kUsageLabel));
@@ -85,7 +86,8 @@ Words ReadWords(const PlatformCommand& command) {
     ended |= kind == kArgumentWordsEnd;
     words.help |= kind == kArgumentHelp;
     words.version |= kind == kArgumentVersion;
-    words.twoSwitches |= kind == kArgumentSwitch && chosen != nullptr && StrCompare(chosen, word) != 0;
+    words.twoSwitches |=
+        kind == kArgumentSwitch && chosen != nullptr && StrCompare(chosen, word) != 0;
     if (kind == kArgumentSwitch) chosen = word;
     words.names += kind == kArgumentName;
     words.filter |= kind == kArgumentName && StrCompare(word, "-") == 0;
@@ -182,9 +184,8 @@ int RunCommandTail(const PlatformCommand& command, const Console& console) {
   WriteBanner(console);
   const int answered = AnswerRequest(console, tail);
   if (answered >= 0) return answered;
-  return WithConverter(console, TakeFileName(tail).direction, [&](Converter* c) {
-    return ConvertTail(c, command, tail, start, whole);
-  });
+  return WithConverter(console, TakeFileName(tail).direction,
+                       [&](Converter* c) { return ConvertTail(c, command, tail, start, whole); });
 }
 
 }  // namespace

@@ -18,9 +18,8 @@ int main(int argc, char** argv) {
 
   FormatSlot arguments[1];
   arguments[0].text = argv[3];
-  const uint16_t answer =
-      ReportSystemError(console, static_cast<uint16_t>(atoi(argv[1])), arguments,
-                        static_cast<PlatformError>(atol(argv[2])));
+  const uint16_t answer = ReportSystemError(console, static_cast<uint16_t>(atoi(argv[1])),
+                                            arguments, static_cast<PlatformError>(atol(argv[2])));
 
   char number[12];
   IntToText(answer, 10, 0, number);

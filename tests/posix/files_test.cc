@@ -140,9 +140,9 @@ TEST_F(PosixFilesTest, TransfersAreWholeUnlessTheSystemFails) {
     plan = c.faults;
     std::string bytes(c.size, '#');
     uint32_t moved = 12345;
-    const PlatformError error =
-        c.writing ? PlatformWriteAt(file, c.offset, data.data(), c.size, &moved)
-                  : PlatformReadAt(file, c.offset, bytes.data(), c.size, &moved);
+    const PlatformError error = c.writing
+                                    ? PlatformWriteAt(file, c.offset, data.data(), c.size, &moved)
+                                    : PlatformReadAt(file, c.offset, bytes.data(), c.size, &moved);
     EXPECT_TRUE(plan.empty()) << c.what;  // every fault reached the platform
     EXPECT_EQ(moved, c.moved) << c.what;
     EXPECT_EQ(error, static_cast<PlatformError>(c.error)) << c.what;

@@ -130,8 +130,7 @@ TEST_F(ReportLineTest, SystemTextIsTrimmedStoppedAndLowered) {
     if (c.text != nullptr) FakePlatform.errorTexts[c.number] = c.text;
     ReportLines lines;
     const ErrorReport report = {kActionOpenFile, nullptr, c.number, 0, 0};
-    EXPECT_EQ(SystemErrorText(c.russian ? kRussian : kEnglish, report, &lines), c.shown)
-        << c.shown;
+    EXPECT_EQ(SystemErrorText(c.russian ? kRussian : kEnglish, report, &lines), c.shown) << c.shown;
   }
 }
 
