@@ -12,7 +12,7 @@ inline constexpr int16_t kActionCount = 18;
 inline constexpr int16_t kCauseCount = 14;
 inline constexpr int16_t kRecommendationCount = 8;
 
-/// Pelcor's own error numbers: the last 256 of the error context's 16 bits, above every
+/// Pelcor's own error numbers: the last 256 of a report's 16-bit numbers, above every
 /// number that Windows (below 16000) or a C library (errno values, below 4096) gives. Their
 /// texts come from Pelcor's own table, not from the system.
 enum OwnError : uint16_t {

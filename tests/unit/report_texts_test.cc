@@ -1,4 +1,4 @@
-// The report's tables and the lines built from the error context.
+// The report's tables and the lines built from a report.
 #include <gtest/gtest.h>
 
 #include <string>
