@@ -69,7 +69,7 @@ install_packages() {
   cat "$errors" >&2
   if ((status != 0)); then
     echo "Cannot install $(not_installed "$@")(apt-get install ended with status $status):" >&2
-    grep '^E:' "$errors" | sed 's/^/  /' >&2
+    sed -n 's/^E:/  E:/p' "$errors" >&2
     rm -f "$errors"
     exit 1
   fi
