@@ -23,7 +23,7 @@ const HelpLine kHelpLines[] = {
     {kForBoth,
      {Ru<u8"  /1251  файл в кодовой странице 1251 (Windows): перекодировать в 866 (DOS)">,
       "  /1251  the file is in code page 1251 (Windows): convert it to 866 (DOS)"}},
-    {kForBoth, {Ru<u8"         (так же без ключа)">, "         (also without a switch)"}},
+    {kForBoth, {Ru<u8"         (также без ключа)">, "         (also without a switch)"}},
     {kForBoth,
      {Ru<u8"Файл перекодируется на месте, без копии: сохраните оригинал, если он нужен.">,
       "The file is converted in place, without a copy: keep the original if you need it."}},
