@@ -16,12 +16,12 @@ enum Direction : uint8_t {
 /// cp866 to cp1251. Every character both code pages have comes out as itself: ASCII, the
 /// Russian letters, №, and a few signs and Ukrainian and Belarusian letters. Any other
 /// character becomes, in one byte, what a reader would write in its place (box drawing
-/// becomes - = | +, blocks #), never a Cyrillic letter.
+/// becomes - = | +, blocks #, √ ?), and a sign never a letter.
 uint8_t MapCp866ToCp1251(uint8_t byte);
 
 /// cp1251 to cp866, by the same rule (quotes become ", dashes -, letters of other Cyrillic
-/// alphabets the nearest letter). 0xA9 (©) becomes № too, where earlier versions of this
-/// tool had put that sign.
+/// alphabets the nearest letter, signs such as ‰ ± ™ € § ?). 0xA9 (©) becomes № too,
+/// where earlier versions of this tool had put that sign.
 uint8_t MapCp1251ToCp866(uint8_t byte);
 
 /// The map of a direction, one byte.
