@@ -1,7 +1,4 @@
-// The operator prompt: waits for one of the answer keys.
-#include "errors/console_output.h"
-#include "errors/error_context.h"
-#include "platform/platform.h"
+#include "errors/prompt.h"
 
 namespace {
 
@@ -36,15 +33,14 @@ AnswerCode AnswerOfKey(PlatformKey key) {
 
 }  // namespace
 
-uint16_t AskOperator() {
+AnswerCode AskOperator(PlatformHandle keys) {
   AnswerCode answer = kAnswerNone;
   while (answer == kAnswerNone) {
     // Keys typed before the question, or rejected, never answer it.
-    PlatformDiscardKeys(StdHandles.input);
-    const PlatformKey key = PlatformNextKey(StdHandles.input);
+    PlatformDiscardKeys(keys);
+    const PlatformKey key = PlatformNextKey(keys);
     // Without a console to answer from, the work stops rather than waiting for ever.
     answer = key.character == kNoMoreKeys ? kAnswerAbort : AnswerOfKey(key);
   }
-  ErrorContext.answer = answer;
   return answer;
 }

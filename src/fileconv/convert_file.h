@@ -1,9 +1,15 @@
-// The conversion through the byte map in force: of one file in place, or of a stream.
+// The conversion of a run: of one file in place, or of a stream, through the byte map
+// of the run's direction.
 #pragma once
 
 #include <stdint.h>
 
+#include "codepage/byte_maps.h"
+#include "errors/console_output.h"
+#include "errors/report_texts.h"
+#include "fileconv/progress.h"
 #include "platform/platform.h"
+#include "text/formatter.h"
 
 /// The size of a block: the unit of every report, answer and conversion call.
 inline constexpr uint32_t kBlockSize = 1024;
@@ -20,6 +26,43 @@ enum NameState { kNameWhole = 0, kNameCut };
 /// one above all): the line of an interrupted run then says to leave them out.
 enum NamePlace { kNamedFirst = 0, kNamedAfterOthers };
 
+/// The bytes a span asks for.
+inline constexpr uint32_t kSpanSize = kSpanBlocks * kBlockSize;
+
+/// What a run's conversion holds: its direction and console, the one span buffer of the
+/// run, and the counts of the file or stream in hand.
+struct Converter {
+  Direction direction;
+  Console console;
+  // The one buffer of the conversion, kSpanSize bytes taken once for the run, reused for
+  // every span and every block, and first for the guard's samples: the memory used is
+  // the same whatever the size of the file.
+  uint8_t* span;
+  // Whether the bytes read of each block of the span changed in their conversion: a
+  // block whose bytes stay as they were is not written back.
+  bool blockChanged[kSpanBlocks];
+  // Whether every guarded call of the file succeeded at last. A failure answered Ignore
+  // leaves part of the file unconverted although the run goes on.
+  bool allDone;
+  bool aborted;  // an answer was Abort
+  // The bytes from the start of the file that are converted: every block up to here was
+  // written whole.
+  uint64_t convertedFromStart;
+  // The name as the reports show it, in the console's code page, and the argument list
+  // of their action texts, which shows it.
+  char shown[kActionTextSize];
+  FormatSlot name[1];
+  // How far the conversion in hand has got, on the terminal where the reports go.
+  ProgressLine progress;
+};
+
+/// Makes the converter of a run: the direction, the console its reports go to, and its
+/// span buffer, taken here. False when the memory cannot be had.
+bool StartConverter(Converter* converter, Direction direction, const Console& console);
+
+/// Gives the span buffer back.
+void EndConverter(Converter* converter);
+
 /// Converts the named file in place, without a temporary file;
 /// its length never changes. Every failed open, read or write is reported, block by
 /// block, and the operator's answer obeyed: Repeat tries the call again, Ignore goes on
@@ -33,7 +76,7 @@ enum NamePlace { kNamedFirst = 0, kNamedAfterOthers };
 /// direction goes on from there. Blocks whose bytes do not change are not written.
 /// Returns true when the file was converted whole: false after an Abort, a failure
 /// answered Ignore or a failed close.
-bool ConvertFileInPlace(PlatformName name, NameState state = kNameWhole,
+bool ConvertFileInPlace(Converter* converter, PlatformName name, NameState state = kNameWhole,
                         NamePlace place = kNamedFirst);
 
 /// Converts what comes from the input stream and writes it to the output stream, span by
@@ -41,4 +84,5 @@ bool ConvertFileInPlace(PlatformName name, NameState state = kNameWhole,
 /// written; failures are reported under shownName (code page 866) and answered as for a
 /// file, Repeat of a write going on after the bytes that went out. Returns true when
 /// everything read was converted and written.
-bool ConvertStream(PlatformHandle input, PlatformHandle output, const char* shownName);
+bool ConvertStream(Converter* converter, PlatformHandle input, PlatformHandle output,
+                   const char* shownName);

@@ -1,7 +1,6 @@
 #include "fileconv/progress.h"
 
 #include "codepage/cp866_literal.h"
-#include "errors/report_texts.h"
 #include "text/count_forms.h"
 #include "text/formatter.h"
 #include "text/strings.h"
@@ -20,11 +19,6 @@ constexpr uint64_t kShowEveryMs = 250;
 // A longer name shows its end, so that the line fits a terminal of 80 columns.
 constexpr uint32_t kNameShown = 40;
 
-struct TextPair {
-  const char* russian;
-  const char* english;
-};
-
 // The name, how far, and the speed in megabytes (10^6 bytes) a second.
 constexpr TextPair kLineText = {Ru<u8"pelcor: %s: %s, %s МБ/с">, "pelcor: %s: %s, %s MB/s"};
 
@@ -36,14 +30,14 @@ constexpr TextPair kStreamBytes[kCountForms] = {
 };
 
 // How far: "45%" of a file, "12345678 bytes" of a stream, into out (32 bytes).
-void HowFar(const ProgressLine& line, uint64_t done, bool russian, char* out) {
+void HowFar(const ProgressLine& line, uint64_t done, char* out) {
   char digits[21];
   CountToText(done, digits);
   if (line.size == 0) {
     FormatSlot slot[1];
     slot[0].text = digits;
-    const TextPair& words = kStreamBytes[CountFormOf(done, russian)];
-    FormatMessageTextMax(out, 32, russian ? words.russian : words.english, slot);
+    const TextPair& words = kStreamBytes[CountFormOf(done, line.language == kRussian)];
+    FormatMessageTextMax(out, 32, Pick(line.language, words), slot);
     return;
   }
   const uint64_t hundredth = line.size / 100 > 0 ? line.size / 100 : 1;
@@ -54,10 +48,10 @@ void HowFar(const ProgressLine& line, uint64_t done, bool russian, char* out) {
 }
 
 // Megabytes a second to a tenth, "12.3" ("12,3" in Russian), into out (24 bytes).
-void Speed(uint64_t bytes, uint64_t ms, bool russian, char* out) {
+void Speed(uint64_t bytes, uint64_t ms, Language language, char* out) {
   const uint64_t tenths = bytes / ((ms > 0 ? ms : 1) * 100);
   char* end = CountToText(tenths / 10, out);
-  end[0] = russian ? ',' : '.';
+  end[0] = language == kRussian ? ',' : '.';
   end[1] = static_cast<char>('0' + tenths % 10);
   end[2] = 0;
 }
@@ -73,10 +67,11 @@ const char* NameShown(const char* name, char* out) {
 
 }  // namespace
 
-ProgressLine StartProgress(PlatformHandle output, const char* shownName, uint64_t size,
+ProgressLine StartProgress(const Console& console, const char* shownName, uint64_t size,
                            uint64_t from) {
   ProgressLine line;
-  line.terminal = PlatformIsTerminal(output) ? output : kNoHandle;
+  line.terminal = PlatformIsTerminal(console.error) ? console.error : kNoHandle;
+  line.language = console.language;
   line.shownName = shownName;
   line.size = size;
   line.from = from;
@@ -91,18 +86,17 @@ void ShowProgress(ProgressLine* line, uint64_t done) {
   const uint64_t now = PlatformClockMs();
   if (now - line->startMs < kFirstShowMs) return;
   if (line->shown && now - line->shownMs < kShowEveryMs) return;
-  const bool russian = ReportsInRussian();
   char name[kNameShown + 1];
   char howFar[32];
   char speed[24];
-  HowFar(*line, done, russian, howFar);
-  Speed(done - line->from, now - line->startMs, russian, speed);
+  HowFar(*line, done, howFar);
+  Speed(done - line->from, now - line->startMs, line->language, speed);
   FormatSlot slots[3];
   slots[0].text = NameShown(line->shownName, name);
   slots[1].text = howFar;
   slots[2].text = speed;
   char text[160];
-  FormatMessageTextMax(text, sizeof text, russian ? kLineText.russian : kLineText.english, slots);
+  FormatMessageTextMax(text, sizeof text, Pick(line->language, kLineText), slots);
   PlatformShowStatus(line->terminal, text, StrLength(text));
   line->shown = true;
   line->shownMs = now;

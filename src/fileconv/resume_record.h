@@ -6,13 +6,14 @@
 
 #include <stdint.h>
 
+#include "codepage/byte_maps.h"
 #include "platform/platform.h"
 
-/// The offset at which a conversion through the byte map in force may go on: the
-/// record's, when the file holds one of this direction and its size and time are still
-/// those recorded; otherwise 0.
-uint64_t RecordedOffset(PlatformHandle file);
+/// The offset at which a conversion in the direction may go on: the record's, when the
+/// file holds one of this direction and its size and time are still those recorded;
+/// otherwise 0.
+uint64_t RecordedOffset(Direction direction, PlatformHandle file);
 
-/// Records that converted bytes from the start of the file are converted through the byte
-/// map in force. False where no record can be kept; none is left then.
-bool RecordInterruption(PlatformHandle file, uint64_t converted);
+/// Records that converted bytes from the start of the file are converted in the
+/// direction. False where no record can be kept; none is left then.
+bool RecordInterruption(Direction direction, PlatformHandle file, uint64_t converted);

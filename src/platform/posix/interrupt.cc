@@ -1,8 +1,9 @@
-// The terminal's mode while the program waits for keys: one key at a time, without
-// echo. Whatever way the process ends, the terminal gets its own settings back; while
-// the process is stopped it has them too, and key mode comes back when it continues.
-// The same handlers hold an interrupt, a termination or a hang-up while a conversion
-// finishes the block in hand, outside the waits for a key.
+// Requests to end the process on POSIX: an interrupt, a termination or a hang-up is held
+// while a conversion finishes the span in hand, outside the waits for a key. The same
+// handlers keep the terminal's mode while the program waits for keys (one key at a time,
+// without echo): whatever way the process ends, the terminal gets its own settings back;
+// while the process is stopped it has them too, and key mode comes back when it
+// continues.
 #include <errno.h>
 #include <signal.h>
 #include <termios.h>
