@@ -153,9 +153,13 @@ void AddPackedCosts(ByteReading* reading) {
 }
 
 // Control codes that no text holds: all but tab, line feed, vertical tab, form feed,
-// carriage return, the DOS end-of-file mark and escape.
+// carriage return, the DOS end-of-file mark, escape (of printer files), and those that DOS
+// text shows as arrows and uses so: ► ◄ ↑ ↓ ▲ ▼.
 constexpr bool IsBinaryControl(uint8_t b) {
-  return (b < 0x20 && !(b >= 0x09 && b <= 0x0D) && b != 0x1A && b != 0x1B) || b == 0x7F;
+  constexpr uint32_t kTextControls = 1u << 0x09 | 1u << 0x0A | 1u << 0x0B | 1u << 0x0C |
+                                     1u << 0x0D | 1u << 0x10 | 1u << 0x11 | 1u << 0x18 |
+                                     1u << 0x19 | 1u << 0x1A | 1u << 0x1B | 1u << 0x1E | 1u << 0x1F;
+  return (b < 0x20 && !(kTextControls >> b & 1)) || b == 0x7F;
 }
 
 void ReadLetter(ByteReading* reading, uint8_t letter, const PackedPairCosts& packed) {

@@ -10,6 +10,7 @@ namespace {
 
 char ActionBuffer[kActionTextSize];
 char SystemErrorBuffer[kSystemErrorTextSize];
+char OwnErrorBuffer[2 * kSystemErrorTextSize];
 char CauseNumberBuffer[kNumberTextSize];
 char RecommendationNumberBuffer[kNumberTextSize];
 
@@ -23,6 +24,15 @@ const char* NumberText(char* buffer, uint32_t size, uint32_t value) {
   slot[0].value = value;
   FormatMessageTextMax(buffer, size, LabelText(kLabelNumber), slot);
   return buffer;
+}
+
+// Pelcor's own text for its error number own. The text of binary data names what was
+// found: the action's argument list holds it after the file's name.
+const char* OwnErrorText(uint32_t own) {
+  const char* text = OwnText(static_cast<int16_t>(own));
+  if (own != kErrorNotText - kOwnErrorFirst || ErrorContext.arguments == nullptr) return text;
+  FormatMessageTextMax(OwnErrorBuffer, sizeof OwnErrorBuffer, text, ErrorContext.arguments + 1);
+  return OwnErrorBuffer;
 }
 
 }  // namespace
@@ -45,7 +55,7 @@ const char* SystemErrorText() {
     // No system knows these numbers: the text is Pelcor's own, already in the console's
     // code page.
     const uint32_t own = number - kOwnErrorFirst;
-    if (own < kOwnErrorCount) return OwnText(static_cast<int16_t>(own));
+    if (own < kOwnErrorCount) return OwnErrorText(own);
     return NumberText(SystemErrorBuffer, sizeof SystemErrorBuffer, number);
   }
   // Whatever the system writes, the last byte ends it, and nothing of an earlier report

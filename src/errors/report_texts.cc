@@ -137,8 +137,9 @@ const char* const kRecommendationTexts[2 * kRecommendationCount] = {
 
 // Pelcor's own errors say what the text is and, where one of the two switches would
 // convert it, which; a file converted in part gets no advice, since either switch would
-// garble half of it. The lines of an interrupted or resumed conversion go to standard
-// error, with the file's name and the byte count in place of their two %s.
+// garble half of it. Binary data is named by its first byte that no text holds and that
+// byte's offset, in hexadecimal and in decimal. The lines of an interrupted or resumed conversion
+// go to standard error, with the file's name and the byte count in place of their two %s.
 const char* const kOwnTexts[2 * kOwnTextCount] = {
     // Russian
     Ru<u8"текст уже в кодовой странице 866; /866 перекодирует его в 1251">,
@@ -149,6 +150,9 @@ const char* const kOwnTexts[2 * kOwnTextCount] = {
     Ru<u8"текст в ISO-8859-5; Pelcor перекодирует только кодовые страницы 866 и 1251">,
     Ru<u8"текст в UTF-16; Pelcor перекодирует только кодовые страницы 866 и 1251">,
     Ru<u8"файл перекодирован лишь частично: его начало и конец в разных кодовых страницах">,
+    Ru<u8"не текст: двоичный символ 0x%s по смещению %s; Pelcor перекодирует только текст">,
+    Ru<u8"текст в латинской кодовой странице (западно- или центральноевропейской); "
+       u8"Pelcor перекодирует только кодовые страницы 866 и 1251">,
     Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт; "
        u8"та же команда закончит перекодировку">,
     Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт; "
@@ -165,6 +169,9 @@ const char* const kOwnTexts[2 * kOwnTextCount] = {
     "the text is in ISO-8859-5; Pelcor converts only code pages 866 and 1251",
     "the text is in UTF-16; Pelcor converts only code pages 866 and 1251",
     "the file is converted only in part: its beginning and its end are in different code pages",
+    "not text: binary symbol 0x%s found at offset %s; Pelcor converts only text",
+    "the text is in a Latin code page (Western or Central European); Pelcor converts only code "
+    "pages 866 and 1251",
     "pelcor: %s: interrupted; %s bytes from the start of the file are converted; the same "
     "command finishes the conversion",
     "pelcor: %s: interrupted; %s bytes from the start of the file are converted; the "

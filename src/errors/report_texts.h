@@ -23,6 +23,8 @@ enum OwnError : uint16_t {
   kErrorTextInIso88595,
   kErrorTextInUtf16,
   kErrorPartlyConverted,
+  kErrorNotText,  // its text names the byte and the offset that follow the file's name
+  kErrorTextInLatin,
 };
 
 /// The cause and recommendation of a refused text: "format of data element not correct",
@@ -32,7 +34,7 @@ inline constexpr uint8_t kRecommendCorrectInformation = 3;
 
 /// Pelcor's own texts: the error lines of its own errors, by error number, then the lines
 /// that say how far an interrupted conversion got and where a conversion resumes.
-inline constexpr int16_t kOwnErrorCount = 8;
+inline constexpr int16_t kOwnErrorCount = 10;
 inline constexpr int16_t kOwnTextInterrupted = kOwnErrorCount;  // and recorded on the file
 inline constexpr int16_t kOwnTextNotResumable = kOwnErrorCount + 1;
 inline constexpr int16_t kOwnTextResuming = kOwnErrorCount + 2;
@@ -89,7 +91,8 @@ const char* ActionText();
 /// The system's text for the context's error number in the console code page: trimmed,
 /// without a final full stop, first letter in lower case, at most 79 bytes. When the
 /// system has no text for the number, the number format with the number instead. One
-/// of Pelcor's own error numbers shows its own text as it stands.
+/// of Pelcor's own error numbers shows its own text, kErrorNotText's expanded with the
+/// texts that follow the file's name in the context's argument list.
 /// Points into a static buffer that the next call overwrites.
 const char* SystemErrorText();
 
