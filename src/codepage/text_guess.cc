@@ -400,40 +400,38 @@ constexpr bool IsAsciiLetter(uint8_t kind) {
   return kind >= kLatinAscii && kind <= kLatinAsciiLike;
 }
 
-// Whether the run that ends before a byte of the given kind stands inside a word of
-// ASCII letters: between two different ones, not both i, which stand for the letter і
-// around letters of code page 866 in DOS-era Ukrainian, nor both look-alikes of Cyrillic
-// letters, as in Russian words typed in part with Latin letters. Two of the same letter
-// around it are a pair of bytes repeated.
-bool RunInWord(const LatinReading& reading, uint8_t b, uint8_t kind) {
-  const uint8_t before = kLatinKinds.of[reading.before];
-  return reading.run <= 2 && !reading.signInRun && IsAsciiLetter(before) && IsAsciiLetter(kind) &&
-         reading.before != b && !(before == kind && kind != kLatinAscii);
+// Whether a run of length high bytes, the last of them last, that ends before byte b
+// stands inside a word of ASCII letters: one or two letters of a Latin code page between
+// two different ASCII letters, not both i, which stand for the letter і around letters of
+// code page 866 in DOS-era Ukrainian, nor both look-alikes of Cyrillic letters, as in
+// Russian words typed in part with Latin letters. Two of the same letter around it are a
+// pair of bytes repeated.
+bool RunInWord(const LatinReading& reading, uint64_t length, uint8_t last, uint8_t b) {
+  const uint8_t before = kLatinKinds.of[reading.before], after = kLatinKinds.of[b];
+  const bool letters =
+      kLatinKinds.of[reading.first] == kLatinLetter && kLatinKinds.of[last] == kLatinLetter;
+  return length <= 2 && letters && IsAsciiLetter(before) && IsAsciiLetter(after) &&
+         reading.before != b && !(before == after && after != kLatinAscii);
 }
 
-// Reads byte b, before which stood byte previous. A run of high bytes ends at the next
-// ASCII byte; one inside a word is counted for each code page in which it is not one
-// Cyrillic letter that looks like a Latin one.
-void ReadLatinByte(LatinReading* reading, uint8_t b, uint8_t previous) {
-  const uint8_t kind = kLatinKinds.of[b];
-  if (kind >= kLatinLetter) {
-    if (reading->run == 0) {
-      reading->before = previous;
-      reading->first = b;
-      reading->signInRun = false;
-    }
-    reading->signInRun |= kind == kLatinSign;
-    reading->run += reading->run < 255;
+// Reads the edge between byte previous and byte b, one of them from 0x80 up and the
+// other not, at offset at: the start or the end of a run of high bytes. A run inside a
+// word is counted for each code page in which it is not one Cyrillic letter that looks
+// like a Latin one.
+void ReadLatinEdge(LatinReading* reading, uint8_t previous, uint8_t b, uint64_t at) {
+  if (b >= 0x80) {
+    reading->runStart = at;
+    reading->before = previous;
+    reading->first = b;
     return;
   }
-  if (reading->run == 0) return;
-  if (RunInWord(*reading, b, kind)) {
-    const uint8_t like = reading->run == 1 ? kLatinKinds.likeLatin[reading->first] : 0;
+  const uint64_t length = at - reading->runStart;
+  if (RunInWord(*reading, length, previous, b)) {
+    const uint8_t like = length == 1 ? kLatinKinds.likeLatin[reading->first] : 0;
     reading->inWords[0] += !(like & 1);
     reading->inWords[1] += !(like & 2);
   }
-  reading->long3 += reading->run >= 3;
-  reading->run = 0;
+  reading->long3 += length >= 3;
 }
 
 // Accented letters stand inside words, and more often than words of high bytes.
@@ -556,6 +554,8 @@ void StartTextTally(TextTally* tally) {
 
 void TallyText(TextTally* tally, const uint8_t* bytes, uint32_t count) {
   const PackedPairCosts& packed = kPackedPairCost;
+  const uint64_t offset = tally->bytes;
+  uint8_t previous = tally->lastByte;
   for (uint32_t run = 0; run < count; run += kPackedRun) {
     const uint32_t end = count - run < kPackedRun ? count : run + kPackedRun;
     // Once an ASCII byte other than i has ended every reading's word, the next such byte
@@ -564,20 +564,23 @@ void TallyText(TextTally* tally, const uint8_t* bytes, uint32_t count) {
     for (uint32_t i = run; i < end; ++i) {
       const uint8_t b = bytes[i];
       tally->nul |= b == 0;
-      if (IsBinaryControl(b) && tally->controls++ == 0) {
+      const bool control = IsBinaryControl(b);
+      if (control && tally->controls == 0) {
         tally->firstControl = b;
-        tally->firstControlAt = tally->bytes + i;
+        tally->firstControlAt = offset + i;
       }
+      tally->controls += control;
       const bool plain = b < 0x80 && b != 'i' && b != 'I';
       if (!(plain && idle)) {
         for (uint8_t encoding = 0; encoding < kByteEncodings; ++encoding)
           ReadByte(&tally->readings[encoding], kByteClasses.of[encoding][b], packed);
         // A skipped byte neither begins nor ends a run of high bytes.
-        ReadLatinByte(&tally->latin, b, i > 0 ? bytes[i - 1] : tally->lastByte);
+        if ((b ^ previous) & 0x80) ReadLatinEdge(&tally->latin, previous, b, offset + i);
         idle = plain;
       }
+      previous = b;
       if (!tally->utf8.broken) ReadUtf8Byte(&tally->utf8, b);
-      if ((tally->bytes + i) % 2 == 0) {
+      if ((offset + i) % 2 == 0) {
         tally->utf16First = b;
       } else {
         ReadUtf16Unit(&tally->utf16[0], tally->utf16First | uint32_t{b} << 8);
@@ -587,7 +590,7 @@ void TallyText(TextTally* tally, const uint8_t* bytes, uint32_t count) {
     for (ByteReading& reading : tally->readings)
       AddPackedCosts(&reading);
   }
-  if (count > 0) tally->lastByte = bytes[count - 1];
+  tally->lastByte = previous;
   tally->bytes += count;
 }
 

@@ -121,10 +121,9 @@ struct Utf8Reading {
 struct LatinReading {
   uint32_t inWords[2];  // runs of one or two Latin letters inside a word, by code page
   uint32_t long3;       // runs of three bytes or more, as words of a Cyrillic code page are
-  uint8_t run;          // the bytes of the run being read, up to 255
-  uint8_t first;        // its first byte
+  uint64_t runStart;    // the offset of the last run's first byte
+  uint8_t first;        // that byte
   uint8_t before;       // the byte before it
-  bool signInRun;       // a byte of the run is a letter in no Latin code page
 };
 
 /// The counts of the text read so far, in pieces of any size.
