@@ -381,7 +381,7 @@ class LargeFile(unittest.TestCase):
             result = run([path], answers=b"i", timeout=1800)
             self.assertEqual(result.returncode, 0)
             self.assertEqual(result.stdout, BANNER)
-            self.assertIn(NOT_TEXT % (b"00", 1024), result.stderr)
+            self.assertIn(NOT_TEXT % (b"00", 512), result.stderr)
             self.assertEqual(os.path.getsize(path), size)
             converted = expected(self.MARK, "/1251")
             with open(path, "rb") as f:

@@ -31,10 +31,12 @@ class LargeFileTest(unittest.TestCase):
                     f.write(MARK)
             # Its zeros make it binary data to the guard: Ignore converts it all the same.
             console = wine_run.Console("en", ["big.bin"], cwd=folder)
-            console.expect("not text: binary symbol 0x00 found at offset 1024")
+            console.expect("? Ignore /I/ Repeat /R/ Abort /A/ ?")
             console.child.timeout = 20 * wine_run.TIMEOUT
             console.answer("i", None)
-            _, status = console.finish()
+            lines, status = console.finish()
+            self.assertIn("Error : not text: binary symbol 0x00 found at offset 512; Pelcor "
+                          "converts only text", lines)
             self.assertEqual(status, 0)
             self.assertEqual(os.path.getsize(path), size)
             converted = wine_run.converted(MARK, "/1251")
