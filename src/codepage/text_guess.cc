@@ -34,9 +34,8 @@ constexpr uint64_t kForeignCost = 48;
 // other one's, odds of 4 billion to 1. Of 11 letters of prose in the wrong code page, 94
 // passages in 100 are refused; of 20 letters, 98 to 99.9.
 constexpr uint64_t kMargin = 4 * 32;
-// Valid UTF-8 holding this many Cyrillic letters, two of them different, is taken for
-// UTF-8, and UTF-16 text holding as many for UTF-16. One letter over and over is more
-// likely two bytes repeated.
+// UTF-16 text holding this many Cyrillic letters, two of them different, is taken for
+// UTF-16. One letter over and over is more likely two bytes repeated.
 constexpr uint32_t kUnicodeLetters = 2;
 // Binary data: a NUL, or more than one control code in 64 bytes.
 constexpr uint64_t kControlShare = 64;
@@ -165,9 +164,13 @@ void AddPairCosts(ByteReading* reading, const PairCostWords& costs) {
 }
 
 // Control codes that no text holds: all but tab, line feed, vertical tab, form feed,
-// carriage return, the DOS end-of-file mark and escape.
+// carriage return, the DOS end-of-file mark, escape (of printer files), and those that DOS
+// text shows as arrows and uses so: ► ◄ ↑ ↓ ▲ ▼.
 constexpr bool IsBinaryControl(uint8_t b) {
-  return (b < 0x20 && !(b >= 0x09 && b <= 0x0D) && b != 0x1A && b != 0x1B) || b == 0x7F;
+  constexpr uint32_t kTextControls = 1u << 0x09 | 1u << 0x0A | 1u << 0x0B | 1u << 0x0C |
+                                     1u << 0x0D | 1u << 0x10 | 1u << 0x11 | 1u << 0x18 |
+                                     1u << 0x19 | 1u << 0x1A | 1u << 0x1B | 1u << 0x1E | 1u << 0x1F;
+  return (b < 0x20 && !(kTextControls >> b & 1)) || b == 0x7F;
 }
 
 void ReadLetter(ByteReading* reading, uint8_t letter, const PackedPairCosts& packed) {
@@ -218,33 +221,233 @@ bool HoldsLetters(uint32_t letters, uint64_t letterSet) {
   return letters >= kUnicodeLetters && (letterSet & (letterSet - 1)) != 0;
 }
 
-void ReadUtf8Byte(TextTally* tally, uint8_t b) {
-  if (tally->utf8Pending > 0) {
-    if ((b & 0xC0) != 0x80) {
-      tally->utf8Broken = true;
-      return;
-    }
-    tally->utf8Character = (tally->utf8Character << 6) | (b & 0x3Fu);
-    if (--tally->utf8Pending > 0) return;
-    const uint32_t c = tally->utf8Character;
-    // Overlong forms, surrogates and values past Unicode are not UTF-8.
-    if (c < tally->utf8Least || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
-      tally->utf8Broken = true;
-    }
-    CountUnicodeLetter(c, &tally->utf8Cyrillic, &tally->utf8LetterSet);
+// The characters of scripts and signs in general use: Latin with its accents, Greek,
+// Cyrillic, Armenian, Hebrew, Arabic, Devanagari, Thai, Georgian, general punctuation,
+// currency, letterlike signs, arrows and mathematical operators, enclosed letters, box
+// drawing, shapes, symbols and dingbats,
+// CJK punctuation, kana and ideographs, Hangul, full-width forms and pictographs. Code
+// page text forms valid UTF-8 by chance in rarer blocks than these, if at all.
+constexpr uint32_t kCommonBlocks[][2] = {
+    {0xA0, 0x17F},    {0x218, 0x21B},   {0x384, 0x3CE},   {0x400, 0x52F},   {0x531, 0x587},
+    {0x591, 0x5F4},   {0x600, 0x6FF},   {0x900, 0x97F},   {0xE00, 0xE7F},   {0x10A0, 0x10FF},
+    {0x2010, 0x205E}, {0x20A0, 0x20BF}, {0x2100, 0x214F}, {0x2190, 0x22FF}, {0x2460, 0x27BF},
+    {0x3000, 0x30FF}, {0x4E00, 0x9FFF}, {0xAC00, 0xD7A3}, {0xFF01, 0xFFEF}, {0x1F300, 0x1FAFF},
+};
+
+constexpr bool InCommonBlock(uint32_t c) {
+  for (const auto& [first, last] : kCommonBlocks) {
+    if (c >= first && c <= last) return true;
+  }
+  return false;
+}
+
+// What each code page has at each byte: bit 0 a letter of the three alphabets in code
+// page 866, bit 1 in 1251; bits 2 and 3 a capital, bits 4 and 5 a small letter. Other
+// alphabets' letters of code page 1251, which stand at most of the bytes that follow a
+// UTF-8 lead byte (Гј is ü), are not among them.
+struct PageLetters {
+  uint8_t of[256];
+};
+
+constexpr uint8_t kLetterBits = 3, kCapitalBits = 12, kSmallBits = 48;
+
+constexpr bool IsCapital866(uint32_t b) {
+  return (b >= 0x80 && b <= 0x9F) || (b >= 0xF0 && b <= 0xF7 && b % 2 == 0);
+}
+
+constexpr bool IsCapital1251(uint32_t b) {
+  return (b >= 0xC0 && b <= 0xDF) || b == 0xA8 || b == 0xA1 || b == 0xB2 || b == 0xA5 ||
+         b == 0xAA || b == 0xAF;
+}
+
+constexpr PageLetters MakePageLetters() {
+  PageLetters letters = {};
+  for (uint32_t b = 0x80; b < 256; ++b) {
+    const bool in866 = Class866(b) < kCyrillicLetters, in1251 = Class1251(b) < kCyrillicLetters;
+    const bool capital866 = in866 && IsCapital866(b), capital1251 = in1251 && IsCapital1251(b);
+    letters.of[b] =
+        static_cast<uint8_t>(in866 | in1251 << 1 | capital866 << 2 | capital1251 << 3 |
+                             (in866 && !capital866) << 4 | (in1251 && !capital1251) << 5);
+  }
+  return letters;
+}
+constexpr PageLetters kPageLetters = MakePageLetters();
+
+// Whether the bytes of the character just read spell letters of the code page as a word
+// does: all capitals, or small letters after the first.
+bool SpellsLetters(const Utf8Reading& reading, uint8_t page) {
+  const uint8_t all = reading.allBytes >> page, rest = reading.laterBytes >> page;
+  return (all & 1) && ((all & 4) || (rest & 16));
+}
+
+// A well-formed character: the byte-order mark at the start, or one of a script in
+// general use, counted for each code page whose letters its bytes do not spell. Code page
+// text that forms valid UTF-8 by chance seldom forms one of these but of its letters, as
+// "ход" in code page 866 forms 室; the en dash is "тАУ" there, which no word holds.
+void CountUtf8Character(Utf8Reading* reading, uint32_t c) {
+  if (!reading->begun) reading->marked = c == 0xFEFF;
+  reading->begun = true;
+  if (!InCommonBlock(c)) return;
+  if (reading->common++ == 0) reading->first = c;
+  reading->varied |= c != reading->first;
+  // An accented Latin letter right after an ASCII one stands inside a word of Latin
+  // letters, which no word of the code pages' letters continues.
+  const bool inLatinWord =
+      reading->afterLetter && c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7;
+  reading->counted[0] += inLatinWord || !SpellsLetters(*reading, 0);
+  reading->counted[1] += inLatinWord || !SpellsLetters(*reading, 1);
+}
+
+void ReadUtf8Continuation(Utf8Reading* reading, uint8_t b) {
+  if ((b & 0xC0) != 0x80) {
+    reading->broken = true;
     return;
   }
-  if (b < 0x80) return;
+  reading->character = (reading->character << 6) | (b & 0x3Fu);
+  reading->allBytes &= kPageLetters.of[b];
+  reading->laterBytes &= kPageLetters.of[b];
+  if (--reading->pending > 0) return;
+  const uint32_t c = reading->character;
+  // Overlong forms, surrogates and values past Unicode are not UTF-8.
+  if (c < reading->least || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+    reading->broken = true;
+    return;
+  }
+  CountUtf8Character(reading, c);
+  reading->afterLetter = false;
+}
+
+void ReadUtf8Byte(Utf8Reading* reading, uint8_t b) {
+  if (reading->pending > 0) return ReadUtf8Continuation(reading, b);
+  if (b < 0x80) {
+    // Any other character makes a text of one character said over and over.
+    reading->varied = true;
+    reading->begun = true;
+    reading->afterLetter = (b | 0x20) >= 'a' && (b | 0x20) <= 'z';
+    return;
+  }
   // A lead byte past 0xF4 would begin a value past Unicode.
   const uint8_t length = Utf8SequenceLength(b);
   if (length == 1 || b > 0xF4) {
-    tally->utf8Broken = true;
+    reading->broken = true;
     return;
   }
   constexpr uint32_t kLeast[] = {0x80, 0x800, 0x10000};  // by length, from 2
-  tally->utf8Pending = length - 1;
-  tally->utf8Character = b & (0x7Fu >> length);
-  tally->utf8Least = kLeast[length - 2];
+  reading->pending = length - 1;
+  reading->character = b & (0x7Fu >> length);
+  reading->least = kLeast[length - 2];
+  reading->allBytes = kPageLetters.of[b];
+  reading->laterBytes = 0xFF;
+}
+
+// Valid UTF-8 that begins with its byte-order mark, or holds a character counted for the
+// code page and is not one character over and over, which is more likely two bytes
+// repeated. A character cut off by the end of what was read may still be completed.
+bool ReadsAsUtf8(const Utf8Reading& reading, CodePageId named) {
+  return !reading.broken && (reading.marked || (reading.counted[named] > 0 && reading.varied));
+}
+
+// The kinds of byte the Latin reading tells apart: ASCII letters, among them i and the
+// letters that look like Cyrillic ones, and letters and signs from 0x80 up.
+enum LatinKind : uint8_t {
+  kLatinOther,
+  kLatinAscii,
+  kLatinAsciiI,
+  kLatinAsciiLike,
+  kLatinLetter,
+  kLatinSign,
+};
+
+// Letters from 0x80 up in Windows-1252, Windows-1250, ISO-8859-1 or ISO-8859-2, beside
+// 0xC0 to 0xFF but × and ÷.
+constexpr uint8_t kLatinHighLetters[] = {
+    0x83, 0x8A, 0x8C, 0x8D, 0x8E, 0x8F, 0x9A, 0x9C, 0x9D, 0x9E, 0x9F, 0xA1, 0xA3, 0xA5, 0xA6, 0xA9,
+    0xAA, 0xAB, 0xAC, 0xAE, 0xAF, 0xB1, 0xB3, 0xB5, 0xB6, 0xB9, 0xBA, 0xBB, 0xBC, 0xBE, 0xBF,
+};
+
+// The Latin letters that a Cyrillic one looks like, which Russian text has in place of
+// Cyrillic letters, and the Cyrillic letters that look like Latin ones, by code page,
+// which English words have in place of Latin ones: а в е к м н о р с т у х.
+constexpr char kLikeCyrillic[] = "aceopxykABCEHKMOPTXY";
+constexpr uint8_t kLikeLatin[2][18] = {
+    {0xA0, 0xA5, 0xAA, 0xAE, 0xE0, 0xE1, 0xE3, 0xE5, 0x80, 0x82, 0x85, 0x8A, 0x8C, 0x8D, 0x8E, 0x90,
+     0x91, 0x92},
+    {0xE0, 0xE5, 0xEA, 0xEE, 0xF0, 0xF1, 0xF3, 0xF5, 0xC0, 0xC2, 0xC5, 0xCA, 0xCC, 0xCD, 0xCE, 0xD0,
+     0xD1, 0xD2},
+};
+
+constexpr bool IsIn(uint32_t b, const auto& bytes) {
+  for (const auto byte : bytes) {
+    if (b == static_cast<uint8_t>(byte) && byte != 0) return true;
+  }
+  return false;
+}
+
+constexpr LatinKind LatinKindOf(uint32_t b) {
+  if (b == 'i' || b == 'I') return kLatinAsciiI;
+  if (IsIn(b, kLikeCyrillic)) return kLatinAsciiLike;
+  if ((b | 0x20) >= 'a' && (b | 0x20) <= 'z') return kLatinAscii;
+  if (b < 0x80) return kLatinOther;
+  if (b >= 0xC0) return b == 0xD7 || b == 0xF7 ? kLatinSign : kLatinLetter;
+  return IsIn(b, kLatinHighLetters) ? kLatinLetter : kLatinSign;
+}
+
+struct LatinKinds {
+  LatinKind of[256];
+  uint8_t likeLatin[256];  // bit 0: in code page 866, bit 1: in 1251
+};
+
+constexpr LatinKinds MakeLatinKinds() {
+  LatinKinds kinds = {};
+  for (uint32_t b = 0; b < 256; ++b) {
+    kinds.of[b] = LatinKindOf(b);
+    kinds.likeLatin[b] = IsIn(b, kLikeLatin[0]) | IsIn(b, kLikeLatin[1]) << 1;
+  }
+  return kinds;
+}
+constexpr LatinKinds kLatinKinds = MakeLatinKinds();
+
+constexpr bool IsAsciiLetter(uint8_t kind) {
+  return kind >= kLatinAscii && kind <= kLatinAsciiLike;
+}
+
+// Whether a run of length high bytes, the last of them last, that ends before byte b
+// stands inside a word of ASCII letters: one or two letters of a Latin code page between
+// two different ASCII letters, not both i, which stand for the letter і around letters of
+// code page 866 in DOS-era Ukrainian, nor both look-alikes of Cyrillic letters, as in
+// Russian words typed in part with Latin letters. Two of the same letter around it are a
+// pair of bytes repeated.
+bool RunInWord(const LatinReading& reading, uint64_t length, uint8_t last, uint8_t b) {
+  const uint8_t before = kLatinKinds.of[reading.before], after = kLatinKinds.of[b];
+  const bool letters =
+      kLatinKinds.of[reading.first] == kLatinLetter && kLatinKinds.of[last] == kLatinLetter;
+  return length <= 2 && letters && IsAsciiLetter(before) && IsAsciiLetter(after) &&
+         reading.before != b && !(before == after && after != kLatinAscii);
+}
+
+// Reads the edge between byte previous and byte b, one of them from 0x80 up and the
+// other not, at offset at: the start or the end of a run of high bytes. A run inside a
+// word is counted for each code page in which it is not one Cyrillic letter that looks
+// like a Latin one.
+void ReadLatinEdge(LatinReading* reading, uint8_t previous, uint8_t b, uint64_t at) {
+  if (b >= 0x80) {
+    reading->runStart = at;
+    reading->before = previous;
+    reading->first = b;
+    return;
+  }
+  const uint64_t length = at - reading->runStart;
+  if (RunInWord(*reading, length, previous, b)) {
+    const uint8_t like = length == 1 ? kLatinKinds.likeLatin[reading->first] : 0;
+    reading->inWords[0] += !(like & 1);
+    reading->inWords[1] += !(like & 2);
+  }
+  reading->long3 += length >= 3;
+}
+
+// Accented letters stand inside words, and more often than words of high bytes.
+bool ReadsAsLatin(const LatinReading& reading, CodePageId named) {
+  return reading.inWords[named] > reading.long3;
 }
 
 // The code units that text holds: printable ASCII and line ends, Latin letters and signs,
@@ -362,6 +565,8 @@ void StartTextTally(TextTally* tally) {
 
 void TallyText(TextTally* tally, const uint8_t* bytes, uint32_t count) {
   const PackedPairCosts& packed = kPackedPairCost;
+  const uint64_t offset = tally->bytes;
+  uint8_t previous = tally->lastByte;
   for (uint32_t run = 0; run < count; run += kPackedRun) {
     const uint32_t end = count - run < kPackedRun ? count : run + kPackedRun;
     // Once an ASCII byte other than i has ended every reading's word, the next such byte
@@ -370,15 +575,23 @@ void TallyText(TextTally* tally, const uint8_t* bytes, uint32_t count) {
     for (uint32_t i = run; i < end; ++i) {
       const uint8_t b = bytes[i];
       tally->nul |= b == 0;
-      tally->controls += IsBinaryControl(b);
+      const bool control = IsBinaryControl(b);
+      if (control && tally->controls == 0) {
+        tally->firstControl = b;
+        tally->firstControlAt = offset + i;
+      }
+      tally->controls += control;
       const bool plain = b < 0x80 && b != 'i' && b != 'I';
       if (!(plain && idle)) {
         for (uint8_t encoding = 0; encoding < kByteEncodings; ++encoding)
           ReadByte(&tally->readings[encoding], kByteClasses.of[encoding][b], packed);
+        // A skipped byte neither begins nor ends a run of high bytes.
+        if ((b ^ previous) & 0x80) ReadLatinEdge(&tally->latin, previous, b, offset + i);
         idle = plain;
       }
-      if (!tally->utf8Broken) ReadUtf8Byte(tally, b);
-      if ((tally->bytes + i) % 2 == 0) {
+      previous = b;
+      if (!tally->utf8.broken) ReadUtf8Byte(&tally->utf8, b);
+      if ((offset + i) % 2 == 0) {
         tally->utf16First = b;
       } else {
         ReadUtf16Unit(&tally->utf16[0], tally->utf16First | uint32_t{b} << 8);
@@ -388,6 +601,7 @@ void TallyText(TextTally* tally, const uint8_t* bytes, uint32_t count) {
     for (ByteReading& reading : tally->readings)
       AddPackedCosts(&reading);
   }
+  tally->lastByte = previous;
   tally->bytes += count;
 }
 
@@ -395,11 +609,9 @@ TextVerdict JudgeText(const TextTally* tally, CodePageId named) {
   // UTF-16 is told before its zero bytes make it look binary.
   if (ReadsAsUtf16(tally->utf16[0]) || ReadsAsUtf16(tally->utf16[1])) return kTextInUtf16;
   if (tally->nul || tally->controls * kControlShare > tally->bytes) return kTextNotText;
-  // A character cut off by the end of what was read may still be completed.
-  if (!tally->utf8Broken && HoldsLetters(tally->utf8Cyrillic, tally->utf8LetterSet))
-    return kTextInUtf8;
   const ByteReading& asNamed = tally->readings[named];
   if (ReadsAsCyrillic(asNamed)) return kTextAsNamed;
+  if (ReadsAsUtf8(tally->utf8, named)) return kTextInUtf8;
   // The likeliest of the other readings, when it is text and the named one is not.
   const TextVerdict kVerdictOf[kByteEncodings] = {kTextInOtherPage, kTextInOtherPage, kTextInKoi8,
                                                   kTextInIso88595};
@@ -414,11 +626,14 @@ TextVerdict JudgeText(const TextTally* tally, CodePageId named) {
       verdict = kVerdictOf[encoding];
     }
   }
+  // Accented letters in valid UTF-8 are UTF-8, whatever the code page spells with them.
+  if (verdict == kTextUndecided && ReadsAsLatin(tally->latin, named))
+    return !tally->utf8.broken && tally->utf8.common > 0 ? kTextInUtf8 : kTextInLatin;
   return verdict;
 }
 
 bool TextMayYetDecide(const TextTally* tally) {
-  if (!tally->utf8Broken) return true;
+  if (!tally->utf8.broken) return true;
   for (const Utf16Reading& reading : tally->utf16) {
     if (!reading.out) return true;
   }

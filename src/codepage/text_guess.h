@@ -1,7 +1,8 @@
 // Which encoding a text is in, judged from its bytes alone by letter statistics of
-// Russian, Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian text: code page 866 or 1251, or
-// one that Pelcor does not convert (KOI8-R with KOI8-U's letters, ISO-8859-5, UTF-8, UTF-16). A
-// guess says "undecided" rather than guess wrong: only plain evidence makes a verdict.
+// Russian, Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian text: code page 866 or 1251,
+// or one that Pelcor does not convert (KOI8-R with KOI8-U's letters, ISO-8859-5, UTF-8 and UTF-16
+// of any script, the Latin code pages), or binary data. A guess says "undecided" rather than
+// guess wrong: only plain evidence makes a verdict.
 #pragma once
 
 #include <stdint.h>
@@ -24,10 +25,11 @@ enum TextVerdict : uint8_t {
   kTextNotText,      // control bytes of binary data: no verdict will come
   kTextAsNamed,      // Cyrillic text in the named code page
   kTextInOtherPage,  // Cyrillic text in the other code page, and not in the named one
-  kTextInUtf8,       // UTF-8 with Cyrillic letters
+  kTextInUtf8,       // UTF-8 with characters of a script in general use, or its mark
   kTextInKoi8,       // Cyrillic text in KOI8-R or KOI8-U, and not in the named code page
   kTextInIso88595,   // Cyrillic text in ISO-8859-5, and not in the named code page
   kTextInUtf16,      // UTF-16 text with Cyrillic letters or its byte-order mark
+  kTextInLatin,      // accented letters of a Latin code page inside words of ASCII letters
 };
 
 /// The languages whose letter statistics the guess knows: Russian, Ukrainian, Belarusian,
@@ -100,22 +102,52 @@ struct Utf16Reading {
   bool marked;         // the first unit is the byte-order mark
 };
 
+/// The counts of the UTF-8 reading.
+struct Utf8Reading {
+  // Whether every sequence so far was well formed, the continuation bytes still to come,
+  // the character being assembled, the smallest value it may have, and what the two code
+  // pages have at all its bytes so far, and at those after the first (letters, capitals,
+  // small letters: a bit each for each code page).
+  bool broken;
+  uint8_t pending;
+  uint32_t character;
+  uint32_t least;
+  uint8_t allBytes;
+  uint8_t laterBytes;
+  bool begun;        // a character was read
+  bool afterLetter;  // the last character read is an ASCII letter
+  bool marked;       // the first character is the byte-order mark
+  // Characters of scripts in general use; those whose bytes do not spell letters of the
+  // code page, for each code page; the first of them, and whether any other character came.
+  uint32_t common;
+  uint32_t counted[2];
+  uint32_t first;
+  bool varied;
+};
+
+/// The counts of the Latin reading: runs of bytes from 0x80 up that stand between two
+/// ASCII letters, as the accented letters of a Latin code page do.
+struct LatinReading {
+  uint32_t inWords[2];  // runs of one or two Latin letters inside a word, by code page
+  uint32_t long3;       // runs of three bytes or more, as words of a Cyrillic code page are
+  uint64_t runStart;    // the offset of the last run's first byte
+  uint8_t first;        // that byte
+  uint8_t before;       // the byte before it
+};
+
 /// The counts of the text read so far, in pieces of any size.
 struct TextTally {
   uint64_t bytes;
-  uint64_t controls;  // bytes that text never holds: NUL and most other control codes
+  uint64_t controls;        // bytes that text never holds: NUL and most other control codes
+  uint64_t firstControlAt;  // the offset of the first of them in the bytes tallied
+  uint8_t firstControl;
+  uint8_t lastByte;  // the last byte of the piece before
   bool nul;
   ByteReading readings[kByteEncodings];  // indexed by ByteEncoding
-  // UTF-8: whether every sequence so far was well formed, the continuation bytes still
-  // to come, the character being assembled and the smallest value it may have.
-  bool utf8Broken;
-  uint8_t utf8Pending;
-  uint32_t utf8Character;
-  uint32_t utf8Least;
-  uint32_t utf8Cyrillic;   // Cyrillic letters among the UTF-8 characters
-  uint64_t utf8LetterSet;  // which letters, a bit each
-  Utf16Reading utf16[2];   // little-endian, then big-endian
-  uint8_t utf16First;      // the first byte of a unit whose second is still to come
+  Utf8Reading utf8;
+  LatinReading latin;
+  Utf16Reading utf16[2];  // little-endian, then big-endian
+  uint8_t utf16First;     // the first byte of a unit whose second is still to come
 };
 
 /// Starts a tally: call before the first piece.

@@ -18,6 +18,15 @@ const char* NumberText(Language language, char* buffer, uint32_t size, uint32_t 
   return buffer;
 }
 
+// Pelcor's own text for the report's error number, one of its own. The text of binary
+// data names what was found: the report's argument list holds it after the file's name.
+const char* OwnErrorText(Language language, const ErrorReport& report, ReportLines* lines) {
+  const char* text = OwnText(language, static_cast<int16_t>(report.errorNumber - kOwnErrorFirst));
+  if (report.errorNumber != kErrorNotText || report.arguments == nullptr) return text;
+  FormatMessageTextMax(lines->ownError, sizeof lines->ownError, text, report.arguments + 1);
+  return lines->ownError;
+}
+
 }  // namespace
 
 const char* ActionText(Language language, const ErrorReport& report, ReportLines* lines) {
@@ -38,7 +47,7 @@ const char* SystemErrorText(Language language, const ErrorReport& report, Report
   const PlatformError number = report.errorNumber;
   // No system knows Pelcor's own numbers: the text is its own.
   if (number >= kOwnErrorFirst && number - kOwnErrorFirst < kOwnErrorCount)
-    return OwnText(language, static_cast<int16_t>(number - kOwnErrorFirst));
+    return OwnErrorText(language, report, lines);
   // Whatever the system writes, the last byte ends it, and nothing of an earlier report
   // is left behind.
   for (uint32_t i = 0; i < size; ++i)

@@ -10,6 +10,7 @@
 struct ReportLines {
   char action[kActionTextSize];
   char error[kSystemErrorTextSize];
+  char ownError[2 * kSystemErrorTextSize];  // Pelcor's own text with the report's arguments
   char cause[kNumberTextSize];
   char recommendation[kNumberTextSize];
 };
@@ -21,7 +22,8 @@ const char* ActionText(Language language, const ErrorReport& report, ReportLines
 /// The system's text for the report's error number: trimmed, without a final full stop,
 /// first letter in lower case, at most 79 bytes of code page 866. When the system has no
 /// text for the number, the number format with the number instead. One of Pelcor's own
-/// error numbers shows its own text as it stands.
+/// error numbers shows its own text, kErrorNotText's filled in with the texts that follow
+/// the file's name in the report's argument list.
 const char* SystemErrorText(Language language, const ErrorReport& report, ReportLines* lines);
 
 /// The cause line and the recommendation line: the table entry, or the number format

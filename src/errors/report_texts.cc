@@ -87,8 +87,10 @@ const TextPair kRecommendationTexts[kRecommendationCount] = {
 
 // Pelcor's own errors say what the text is and, where one of the two switches would
 // convert it, which; a file converted in part gets no advice, since either switch would
-// garble half of it. The lines of an interrupted or resumed conversion go to standard
-// error, with the file's name and the byte count in place of their two %s.
+// garble half of it. Binary data is named by its first byte that no text holds and that
+// byte's offset, in hexadecimal and in decimal. The lines of an interrupted or resumed
+// conversion go to standard error, with the file's name and the byte count in place of
+// their two %s.
 const TextPair kOwnTexts[kOwnTextCount] = {
     {Ru<u8"текст уже в кодовой странице 866; /866 перекодирует его в 1251">,
      "the text is in code page 866 already; /866 converts it to 1251"},
@@ -109,6 +111,12 @@ const TextPair kOwnTexts[kOwnTextCount] = {
     {Ru<u8"не обычный файл: устройство">, "not a regular file: a device"},
     {Ru<u8"нельзя перезаписать на месте; чтобы перекодировать поток, укажите -">,
      "cannot be rewritten in place; use - to convert a stream"},
+    {Ru<u8"не текст: двоичный символ 0x%s по смещению %s; Pelcor перекодирует только текст">,
+     "not text: binary symbol 0x%s found at offset %s; Pelcor converts only text"},
+    {Ru<u8"текст в латинской кодовой странице (западно- или центральноевропейской); "
+        u8"Pelcor перекодирует только кодовые страницы 866 и 1251">,
+     "the text is in a Latin code page (Western or Central European); Pelcor converts only code "
+     "pages 866 and 1251"},
     {Ru<u8"pelcor: %s: прервано; %s; та же команда закончит перекодировку">,
      "pelcor: %s: interrupted; %s; the same command finishes the conversion"},
     {Ru<u8"pelcor: %s: прервано; %s; продолжить перекодировку нельзя">,

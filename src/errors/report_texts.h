@@ -28,6 +28,8 @@ enum OwnError : uint16_t {
   kErrorPartlyConverted,
   kErrorNameIsDevice,  // the door's kErrorDevice and kErrorStream, in Pelcor's words
   kErrorNameIsStream,
+  kErrorNotText,  // its text names the byte and the offset that the report's arguments hold
+  kErrorTextInLatin,
 };
 
 /// The cause and recommendation of a refused text: "format of data element not correct",
@@ -37,7 +39,7 @@ inline constexpr uint8_t kRecommendCorrectInformation = 3;
 
 /// Pelcor's own texts: the error lines of its own errors, by error number, then the lines
 /// that say how far an interrupted conversion got and where a conversion resumes.
-inline constexpr int16_t kOwnErrorCount = 10;
+inline constexpr int16_t kOwnErrorCount = 12;
 inline constexpr int16_t kOwnTextInterrupted = kOwnErrorCount;  // and recorded on the file
 inline constexpr int16_t kOwnTextNotResumable = kOwnErrorCount + 1;
 inline constexpr int16_t kOwnTextResuming = kOwnErrorCount + 2;

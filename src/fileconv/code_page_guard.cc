@@ -9,26 +9,46 @@ namespace {
 
 // The text is read in samples of kGuardSampleSize while it is undecided, up to the limit,
 // and judged after every piece of a sample: a text that cannot be decided is left after
-// a few pieces.
+// a few pieces. The first piece that decides, and the last one, are judged apart, so that
+// a file converted in part is told whatever its size.
 constexpr uint64_t kMostSampled = 1024 * 1024;
-constexpr uint32_t kJudgedPiece = 4096;
+constexpr uint32_t kJudgedPiece = 1024;
 
 // The code page the direction converts from: the one the command names.
 CodePageId NamedCodePage(Direction direction) {
   return direction == kFrom866 ? kCodePage866 : kCodePage1251;
 }
 
-// Tallies the count bytes of a sample piece by piece, from its start or from its end
-// backwards, until a verdict comes or no more text could bring one (then *settled is
-// set). *judged receives the bytes tallied.
-TextVerdict JudgeSample(const uint8_t* sample, uint32_t count, bool fromTheEnd, CodePageId named,
-                        TextTally* tally, uint32_t* judged, bool* settled) {
+// What the guard found: Pelcor's own error, or 0 when the text may be converted; for
+// binary data, the first byte that no text holds and its offset in the file.
+struct Refusal {
+  uint16_t error;
+  uint8_t byte;
+  uint64_t offset;
+};
+
+// The beginning of the text as judged: the verdict, the offset up to which it was judged
+// and, when the file ended in the last sample read, where the bytes not judged begin in
+// the sample and how many there are.
+struct Beginning {
+  TextVerdict verdict;
+  uint64_t end;
+  bool ended;
+  uint32_t restAt;
+  uint32_t rest;
+  Refusal binary;
+};
+
+// Tallies the count bytes of a sample piece by piece until a verdict comes or no more
+// text could bring one (then *settled is set). *judged receives the bytes tallied.
+TextVerdict JudgeSample(const uint8_t* sample, uint32_t count, CodePageId named, TextTally* tally,
+                        uint32_t* judged, bool* settled) {
   TextVerdict verdict = kTextUndecided;
   *judged = 0;
   while (*judged < count && verdict == kTextUndecided && !*settled) {
     const uint32_t left = count - *judged;
     const uint32_t piece = left < kJudgedPiece ? left : kJudgedPiece;
-    TallyText(tally, sample + (fromTheEnd ? left - piece : *judged), piece);
+    TallyText(tally, sample + *judged, piece);
     *judged += piece;
     verdict = JudgeText(tally, named);
     *settled = !TextMayYetDecide(tally);
@@ -36,44 +56,68 @@ TextVerdict JudgeSample(const uint8_t* sample, uint32_t count, bool fromTheEnd, 
   return verdict;
 }
 
-// Judges the text from offset from on, reading samples while it is undecided; *end
-// receives the offset up to which it was judged. A failed read tells nothing of the text
-// and leaves it undecided: the conversion meets the failure again and reports it there.
-TextVerdict JudgeBeginning(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample,
-                           uint64_t* end) {
+// Judges the text from offset from on, reading samples while it is undecided. A failed
+// read tells nothing of the text and leaves it undecided: the conversion meets the
+// failure again and reports it there.
+Beginning JudgeBeginning(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample) {
   TextTally tally;
   StartTextTally(&tally);
-  TextVerdict verdict = kTextUndecided;
+  Beginning beginning = {kTextUndecided, from, false, 0, 0, {}};
   bool settled = false;
-  *end = from;
-  while (verdict == kTextUndecided && !settled && *end - from < kMostSampled) {
+  while (beginning.verdict == kTextUndecided && !settled && beginning.end - from < kMostSampled) {
     uint32_t count = 0, judged = 0;
-    if (PlatformReadAt(file, *end, sample, kGuardSampleSize, &count) != 0) return kTextUndecided;
-    verdict = JudgeSample(sample, count, false, named, &tally, &judged, &settled);
-    *end += judged;
-    if (count < kGuardSampleSize) break;  // the end of the file
+    if (PlatformReadAt(file, beginning.end, sample, kGuardSampleSize, &count) != 0)
+      return {kTextUndecided, beginning.end, false, 0, 0, {}};
+    beginning.verdict = JudgeSample(sample, count, named, &tally, &judged, &settled);
+    beginning.end += judged;
+    beginning.ended = count < kGuardSampleSize;
+    beginning.restAt = judged;
+    beginning.rest = count - judged;
+    if (beginning.ended) break;
+  }
+  beginning.binary = {0, tally.firstControl, from + tally.firstControlAt};
+  return beginning;
+}
+
+// The verdict on the end of the count bytes: the last kJudgedPiece of them and, while that
+// leaves it undecided, twice as many, each tallied afresh from its start, as the end of a
+// file reads.
+TextVerdict JudgeLastPiece(const uint8_t* bytes, uint32_t count, CodePageId named) {
+  TextVerdict verdict = kTextUndecided;
+  for (uint32_t piece = kJudgedPiece; verdict == kTextUndecided; piece *= 2) {
+    const uint32_t size = piece < count ? piece : count;
+    TextTally tally;
+    StartTextTally(&tally);
+    TallyText(&tally, bytes + count - size, size);
+    verdict = JudgeText(&tally, named);
+    if (size == count || !TextMayYetDecide(&tally)) break;
   }
   return verdict;
 }
 
-// Judges the last kGuardSampleSize bytes of a file of size bytes, or as many of them as
-// lie past offset from, from the end backwards.
-TextVerdict JudgeEnd(PlatformHandle file, uint64_t from, uint64_t size, CodePageId named,
+// Judges the end of the file past what the beginning judged: the bytes still in the
+// sample when the file ended there, or else its last kGuardSampleSize bytes, or as many
+// of them as lie past the beginning.
+TextVerdict JudgeEnd(PlatformHandle file, const Beginning& beginning, CodePageId named,
                      uint8_t* sample) {
-  const uint64_t start = size - from > kGuardSampleSize ? size - kGuardSampleSize : from;
-  uint32_t count = 0, judged = 0;
+  if (beginning.ended) return JudgeLastPiece(sample + beginning.restAt, beginning.rest, named);
+  uint64_t size = 0, modified = 0;
+  if (PlatformFileStamp(file, &size, &modified) != 0 || size <= beginning.end)
+    return kTextUndecided;
+  const uint64_t start =
+      size - beginning.end > kGuardSampleSize ? size - kGuardSampleSize : beginning.end;
+  uint32_t count = 0;
   if (PlatformReadAt(file, start, sample, static_cast<uint32_t>(size - start), &count) != 0)
     return kTextUndecided;
-  TextTally tally;
-  StartTextTally(&tally);
-  bool settled = false;
-  return JudgeSample(sample, count, true, named, &tally, &judged, &settled);
+  return JudgeLastPiece(sample, count, named);
 }
 
 // Pelcor's own error for a verdict that refuses the text, or 0.
 uint16_t RefusalOf(TextVerdict verdict, CodePageId named) {
   const bool named1251 = named == kCodePage1251;
   switch (verdict) {
+    case kTextNotText:
+      return kErrorNotText;
     case kTextInOtherPage:
       return named1251 ? kErrorTextIn866 : kErrorTextIn1251;
     case kTextInUtf8:
@@ -84,25 +128,49 @@ uint16_t RefusalOf(TextVerdict verdict, CodePageId named) {
       return kErrorTextInIso88595;
     case kTextInUtf16:
       return kErrorTextInUtf16;
+    case kTextInLatin:
+      return kErrorTextInLatin;
     default:
       return 0;
   }
 }
 
-// Judges the text of the file from offset from on: its beginning, and when the file goes
-// on past what that took, its end. A file converted up to some point reads as the other
-// code page before it and as the named one after it (or the other way round, converted
-// from the end of a first run to the start of a second): it is refused as such.
-uint16_t JudgeFile(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample) {
-  uint64_t judged = 0, size = 0, modified = 0;
-  const TextVerdict beginning = JudgeBeginning(file, from, named, sample, &judged);
-  if ((beginning == kTextAsNamed || beginning == kTextInOtherPage) &&
-      PlatformFileStamp(file, &size, &modified) == 0 && size > judged) {
-    const TextVerdict end = JudgeEnd(file, judged, size, named, sample);
-    if (end != beginning && (end == kTextAsNamed || end == kTextInOtherPage))
-      return kErrorPartlyConverted;
+bool InEitherPage(TextVerdict verdict) {
+  return verdict == kTextAsNamed || verdict == kTextInOtherPage;
+}
+
+// Judges the text of the file from offset from on: its first piece that decides, and when
+// the file goes on past that, its last piece. A file converted up to some point reads as
+// the other code page before it and as the named one after it (or the other way round,
+// converted from the end of a first run to the start of a second): it is refused as such.
+Refusal JudgeFile(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample) {
+  const Beginning beginning = JudgeBeginning(file, from, named, sample);
+  if (InEitherPage(beginning.verdict)) {
+    const TextVerdict end = JudgeEnd(file, beginning, named, sample);
+    if (InEitherPage(end) && end != beginning.verdict) return {kErrorPartlyConverted, 0, 0};
   }
-  return RefusalOf(beginning, named);
+  Refusal refusal = beginning.binary;
+  refusal.error = RefusalOf(beginning.verdict, named);
+  return refusal;
+}
+
+// The argument list of a refusal's report, and the texts it points to: the file's name,
+// then for binary data the byte in hexadecimal and its offset in decimal.
+struct RefusalList {
+  FormatSlot slots[3];
+  char byte[3];
+  char offset[21];
+};
+
+void FillRefusalList(const Refusal& refusal, const FormatSlot* arguments, RefusalList* list) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  list->byte[0] = kDigits[refusal.byte >> 4];
+  list->byte[1] = kDigits[refusal.byte & 15];
+  list->byte[2] = 0;
+  CountToText(refusal.offset, list->offset);
+  list->slots[0] = arguments != nullptr ? arguments[0] : FormatSlot{};
+  list->slots[1].text = list->byte;
+  list->slots[2].text = list->offset;
 }
 
 // Reports the refusal that judge gives, if any, and obeys the answer: Repeat judges
@@ -111,21 +179,23 @@ template <typename Judge>
 bool Agrees(const Console& console, Direction direction, Judge judge, const FormatSlot* arguments) {
   const CodePageId named = NamedCodePage(direction);
   for (;;) {
-    const uint16_t refusal = judge(named);
-    if (refusal == 0) return true;
-    const AnswerCode answer = ShowErrorReport(
-        console,
-        {kActionReadFile, arguments, refusal, kCauseDataFormat, kRecommendCorrectInformation});
+    const Refusal refusal = judge(named);
+    if (refusal.error == 0) return true;
+    RefusalList list;
+    FillRefusalList(refusal, arguments, &list);
+    const AnswerCode answer =
+        ShowErrorReport(console, {kActionReadFile, list.slots, refusal.error, kCauseDataFormat,
+                                  kRecommendCorrectInformation});
     if (answer != kAnswerRepeat) return answer == kAnswerIgnore;
   }
 }
 
-// The refusal of the count bytes in hand, or 0.
-uint16_t JudgeBytes(const uint8_t* bytes, uint32_t count, CodePageId named) {
+// The refusal of the count bytes in hand, the beginning of a stream.
+Refusal JudgeBytes(const uint8_t* bytes, uint32_t count, CodePageId named) {
   TextTally tally;
   StartTextTally(&tally);
   TallyText(&tally, bytes, count);
-  return RefusalOf(JudgeText(&tally, named), named);
+  return {RefusalOf(JudgeText(&tally, named), named), tally.firstControl, tally.firstControlAt};
 }
 
 }  // namespace

@@ -15,12 +15,15 @@ inline constexpr uint32_t kGuardSampleSize = 64 * 1024;
 /// Judges whether the text of the open file from offset from on is in the code page the
 /// direction converts from. It reads the beginning into sample (kGuardSampleSize
 /// bytes at a time, more while the text is undecided, 1 MiB at most) and, when the file
-/// goes on past that, its last kGuardSampleSize bytes. Text that reads as Cyrillic in
-/// another encoding and not in that code page, text in UTF-8 or UTF-16 with Cyrillic
-/// letters, and a file whose beginning and end are in the two code pages (converted in
-/// part) are reported on the console (action "read from file" with the name in arguments)
-/// and the answer obeyed: Repeat judges the file again, Ignore lets the conversion go on, Abort
-/// does not. Returns whether the conversion may go on. Nothing is written; a read that fails leaves
+/// goes on past that, its last kGuardSampleSize bytes; the first piece that decides and
+/// the last piece are judged apart, a KiB or more each. Text that reads as Cyrillic in
+/// another encoding and not in that code page, UTF-8 of any script, UTF-16 with Cyrillic
+/// letters or its mark, a Latin code page, binary data (named by its first byte that no
+/// text holds and its offset), and a file whose first and last pieces are in the two code
+/// pages (converted in part) are reported on the console (action "read from file" with the
+/// name in arguments) and the answer obeyed: Repeat judges the file again, Ignore lets the
+/// conversion go on, Abort does not.
+/// Returns whether the conversion may go on. Nothing is written; a read that fails leaves
 /// the text undecided, for the conversion to meet.
 bool CodePageAgrees(const Console& console, Direction direction, PlatformHandle file, uint64_t from,
                     const FormatSlot* arguments, uint8_t* sample);

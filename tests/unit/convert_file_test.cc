@@ -23,7 +23,8 @@ const char kShownName[] = " \x80.txt";
 
 // Every letter of code page 1251 in turn, which reads as text in no encoding; or Russian
 // prose in the code pages pages names for equal parts of the file in turn: "8" is all in
-// code page 866, which the default direction refuses, "81" half in each; "a" is ASCII.
+// code page 866, which the default direction refuses, "81" half in each; "a" is ASCII, "b"
+// binary data: control codes 0 to 7 in turn after 100 bytes of prose.
 std::vector<uint8_t> Original(size_t size, const std::string& pages) {
   static constexpr Cp866Literal kProse866 =
       u8"Съешь же ещё этих мягких французских булок, да выпей чаю. ";
@@ -35,6 +36,8 @@ std::vector<uint8_t> Original(size_t size, const std::string& pages) {
       data.push_back(0xC0 + i % 64);
     } else if (pages[i * pages.size() / size] == 'a') {
       data.push_back(static_cast<uint8_t>('a' + i % 26));  // nothing to convert
+    } else if (pages[i * pages.size() / size] == 'b') {
+      data.push_back(i < 100 ? MapCp866ToCp1251(letter) : static_cast<uint8_t>(i % 8));
     } else {
       data.push_back(pages[i * pages.size() / size] == '8' ? letter : MapCp866ToCp1251(letter));
     }
@@ -132,7 +135,21 @@ struct Row {
   size_t interruptAfter = 0;  // the file calls after which a request to end the run comes
   const char* said = "";      // then, the line on standard error
   NamePlace place = kNamedFirst;
+  const char* error = "";  // the error line of the last report, where the row says
 };
+
+// The error line of the last report.
+std::string ReportedError() {
+  std::string error;
+  const std::vector<std::string>& pieces = FakePlatform.console;
+  for (size_t i = 0; i + 1 < pieces.size(); ++i) {
+    if (pieces[i] == "Error : ") error = pieces[i + 1];
+  }
+  return error;
+}
+
+const char kPartly[] =
+    "the file is converted only in part: its beginning and its end are in different code pages";
 
 // Each row: whether the file comes out whole, the faults, the keys that answer the
 // reports, the calls made, the byte ranges converted, and the actions reported. The rows
@@ -267,6 +284,19 @@ const std::vector<Row> kRows = {
      "W256-511 R512-767 W512-513 C", {{0, kLong}}, {}, kLong, kNameWhole, "1"},
     {"converted in part, Abort", false, {}, u"a", "O C", {}, {"read from file"},
      kLong, kNameWhole, "81"},
+    // Judged apart, the first KiB and the last tell a file converted in part however
+    // little of it was: a head of 1,000 bytes of 36,000, or all but its last 1,000; and
+    // the last piece is the end of the file, not the start of the last sample.
+    {"a converted head of 1,000 bytes", false, {}, u"a", "O C", {}, {"read from file"},
+     36000, kNameWhole, "81111111111111111111111111111111111", 0, "", kNamedFirst, kPartly},
+    {"converted but its last 1,000 bytes", false, {}, u"a", "O C", {}, {"read from file"},
+     36000, kNameWhole, "888888888888888888888888888888888881", 0, "", kNamedFirst, kPartly},
+    {"a converted tail of a tenth", false, {}, u"a", "O C", {}, {"read from file"},
+     kLong, kNameWhole, "1111111118"},
+    // Binary data is named by its first control code and that code's offset.
+    {"binary, Ignore", true, {}, u"i", "O R0-255 W0 C", {{0, 2500}}, {"read from file"},
+     2500, kNameWhole, "b", 0, "", kNamedFirst,
+     "not text: binary symbol 0x04 found at offset 100; Pelcor converts only text"},
     {"converted in part the other way, Ignore", true, {}, u"i", "O R0-255 W0-255 "
      "R256-511 W256-511 R512-767 W512-513 C", {{0, kLong}}, {"read from file"}, kLong,
      kNameWhole, "18"},
@@ -329,6 +359,9 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
     for (const std::string& action : row.reports)
       reports.push_back(action + kShownName);
     EXPECT_EQ(ReportedActions(), reports) << row.what;
+    if (*row.error != 0) {
+      EXPECT_EQ(ReportedError(), row.error) << row.what;
+    }
   }
 }
 

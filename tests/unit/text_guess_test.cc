@@ -101,6 +101,18 @@ std::string WithLetters(const std::string& utf8, int letters) {
   return utf8.substr(0, at + 1);
 }
 
+// Code page 1251 text in code page 866.
+std::string CP1251To866(const std::string& text) {
+  std::string utf8;
+  for (char c : text) {
+    const uint8_t b = static_cast<uint8_t>(c);
+    utf8 += b < 0xC0 ? std::string(1, c)
+                     : std::string{static_cast<char>(0xD0 + (b >= 0xF0)),
+                                   static_cast<char>(b >= 0xF0 ? b - 0x70 : b - 0x30)};
+  }
+  return Recode(utf8, "CP866");
+}
+
 TextVerdict Judge(const std::string& bytes, CodePageId named, uint32_t piece) {
   TextTally tally;
   StartTextTally(&tally);
@@ -114,11 +126,13 @@ TextVerdict Judge(const std::string& bytes, CodePageId named, uint32_t piece) {
 
 constexpr TextVerdict kUnd = kTextUndecided, kBin = kTextNotText, kAsNamed = kTextAsNamed,
                       kOther = kTextInOtherPage, kUtf8 = kTextInUtf8, kKoi8 = kTextInKoi8,
-                      kIso = kTextInIso88595, kUtf16 = kTextInUtf16;
-// Any verdict but a refusal.
+                      kIso = kTextInIso88595, kUtf16 = kTextInUtf16, kLatin = kTextInLatin;
+// Any verdict but a refusal; any verdict at all.
 constexpr TextVerdict kAccepted = static_cast<TextVerdict>(0xFF);
+constexpr TextVerdict kAny = static_cast<TextVerdict>(0xFE);
 
 bool Matches(TextVerdict verdict, TextVerdict expected) {
+  if (expected == kAny) return true;
   if (expected != kAccepted) return verdict == expected;
   return verdict == kTextUndecided || verdict == kTextNotText || verdict == kTextAsNamed;
 }
@@ -185,6 +199,18 @@ TEST(TextGuess, JudgesACorpusMadeAtTestTime) {
                     Recode(half.substr(0, 10000), "CP866") + Recode(half.substr(10000), "CP1251"),
                     kUnd, kUnd});
     rows.push_back({"gzip of prose", Gzip(Recode(prose, "CP1251")), kBin, kBin});
+    // One to three words in small letters, which code page text may form valid UTF-8 with.
+    std::istringstream words(Recode(prose.substr(0, 8192), "CP1251"));
+    std::string word, group;
+    for (int i = 0; words >> word; ++i) {
+      for (char& c : word)
+        c = static_cast<char>(static_cast<uint8_t>(c) >= 0xC0 ? c | 0x20 : c);
+      group += (group.empty() ? "" : " ") + word;
+      if (i % 3 != 2) continue;
+      rows.push_back({group + " in 1251", group, kAny, kAccepted});
+      rows.push_back({group + " in 866", CP1251To866(group), kAccepted, kAny});
+      group.clear();
+    }
   }
   for (const auto& [language, domain] : {std::pair{"uk", "coreutils"},
                                          {"be", "coreutils"},
@@ -206,6 +232,36 @@ TEST(TextGuess, JudgesACorpusMadeAtTestTime) {
   }
   // Only with the DOS Latin i that ends each word taken for a letter has it enough of them.
   rows.push_back({"Latin i", Recode(DosStandIns("Усі ці дні мені"), "CP866"), kAsNamed, kOther});
+  // UTF-8 of any script, or with its mark, and code page text that is valid UTF-8 by chance:
+  // "ход" in 866 is 室, "Ні" in 1251 U+0373.
+  for (const char* text : {"Grüße aus München\n", "© 2002-2014 Jane Doe\n", "日本語のテキスト\n",
+                           "\xEF\xBB\xBFplain ASCII\n", "Ελληνικά και 1989–2006\n"})
+    rows.push_back({text, text, kUtf8, kUtf8});
+  rows.push_back({"ход in 866", Recode(std::string("ход"), "CP866"), kAccepted, kAccepted});
+  rows.push_back({"Ні in 1251", Recode(std::string("Ні"), "CP1251"), kAccepted, kAccepted});
+  // Latin code pages, and Russian with Latin words or letters in it.
+  rows.push_back({"German in Latin-1", Recode(std::string("Grüße aus München"), "ISO-8859-1"),
+                  kLatin, kLatin});
+  rows.push_back({"Polish in 1250", Recode(std::string("Zażółć gęślą jaźń, pójdźmy"), "CP1250"),
+                  kLatin, kLatin});
+  for (const char* text : {"ключ /866 для DOS", "comрleted oрeration", "чeлoвeкa"}) {
+    rows.push_back(
+        {std::string(text) + " in 866", Recode(std::string(text), "CP866"), kAccepted, kAny});
+    rows.push_back(
+        {std::string(text) + " in 1251", Recode(std::string(text), "CP1251"), kAny, kAccepted});
+  }
+  // KOI8-R rich in ч and ъ, which other letters would not make words of.
+  rows.push_back({"ч and ъ in KOI8-R",
+                  Recode(std::string("чуть-чуть: чей-то объезд, чай и подъезд"), "KOI8-R"), kKoi8,
+                  kKoi8});
+  // DOS text with the arrows ► ◄ ▲ ▼, a form feed, a printer's escape codes and the end mark.
+  const std::string dos =
+      "\x1B@\x1B"
+      "E" +
+      Recode(std::string("Нажмите "), "CP866") + "\x10 \x11" +
+      Recode(std::string(" или стрелки "), "CP866") + "\x1E \x1F\r\n\f" +
+      Recode(std::string("Страница вторая\r\n"), "CP866") + "\x1A";
+  rows.push_back({"DOS text with arrows", dos, kAsNamed, kOther});
   std::mt19937 random(866);
   std::string noise(65536, 0);
   for (char& byte : noise)
