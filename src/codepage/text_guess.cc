@@ -241,10 +241,13 @@ constexpr bool InCommonBlock(uint32_t c) {
   return false;
 }
 
-// What each code page has at each byte: bit 0 a letter of the three alphabets in code
-// page 866, bit 1 in 1251; bits 2 and 3 a capital, bits 4 and 5 a small letter. Other
-// alphabets' letters of code page 1251, which stand at most of the bytes that follow a
-// UTF-8 lead byte (Гј is ü), are not among them.
+// What each code page has at each byte: bit 0 a letter of the Russian, Ukrainian and
+// Belarusian alphabets in code page 866, bit 1 in 1251; bits 2 and 3 a capital, bits 4 and
+// 5 a small letter. The letters of code page 1251 from ђ on, which stand at most of the
+// bytes that follow a UTF-8 lead byte (Гј is ü, Гњ Ü, ДЌ č), are not among them: accented
+// letters would spell them at every word's start. Serbian and Macedonian words seldom
+// form valid UTF-8 with them, as a lead byte is a capital or one of а..ф, and a
+// text that reads as Cyrillic in the code page named is never taken for UTF-8.
 struct PageLetters {
   uint8_t of[256];
 };
@@ -263,7 +266,7 @@ constexpr bool IsCapital1251(uint32_t b) {
 constexpr PageLetters MakePageLetters() {
   PageLetters letters = {};
   for (uint32_t b = 0x80; b < 256; ++b) {
-    const bool in866 = Class866(b) < kCyrillicLetters, in1251 = Class1251(b) < kCyrillicLetters;
+    const bool in866 = Class866(b) < kDje, in1251 = Class1251(b) < kDje;
     const bool capital866 = in866 && IsCapital866(b), capital1251 = in1251 && IsCapital1251(b);
     letters.of[b] =
         static_cast<uint8_t>(in866 | in1251 << 1 | capital866 << 2 | capital1251 << 3 |

@@ -113,6 +113,22 @@ std::string CP1251To866(const std::string& text) {
   return Recode(utf8, "CP866");
 }
 
+// The words of code page 1251 text three at a time, in small letters where small says.
+std::vector<std::string> WordGroups(const std::string& text, bool small) {
+  std::vector<std::string> groups;
+  std::istringstream words(text);
+  std::string word, group;
+  for (int i = 0; words >> word; ++i) {
+    for (char& c : word)
+      c = static_cast<char>(small && static_cast<uint8_t>(c) >= 0xC0 ? c | 0x20 : c);
+    group += (group.empty() ? "" : " ") + word;
+    if (i % 3 != 2) continue;
+    groups.push_back(group);
+    group.clear();
+  }
+  return groups;
+}
+
 TextVerdict Judge(const std::string& bytes, CodePageId named, uint32_t piece) {
   TextTally tally;
   StartTextTally(&tally);
@@ -200,16 +216,9 @@ TEST(TextGuess, JudgesACorpusMadeAtTestTime) {
                     kUnd, kUnd});
     rows.push_back({"gzip of prose", Gzip(Recode(prose, "CP1251")), kBin, kBin});
     // One to three words in small letters, which code page text may form valid UTF-8 with.
-    std::istringstream words(Recode(prose.substr(0, 8192), "CP1251"));
-    std::string word, group;
-    for (int i = 0; words >> word; ++i) {
-      for (char& c : word)
-        c = static_cast<char>(static_cast<uint8_t>(c) >= 0xC0 ? c | 0x20 : c);
-      group += (group.empty() ? "" : " ") + word;
-      if (i % 3 != 2) continue;
+    for (const std::string& group : WordGroups(Recode(prose.substr(0, 8192), "CP1251"), true)) {
       rows.push_back({group + " in 1251", group, kAny, kAccepted});
       rows.push_back({group + " in 866", CP1251To866(group), kAccepted, kAny});
-      group.clear();
     }
   }
   for (const auto& [language, domain] : {std::pair{"uk", "coreutils"},
@@ -226,6 +235,13 @@ TEST(TextGuess, JudgesACorpusMadeAtTestTime) {
     rows.push_back({name + "in 866", Recode(DosStandIns(text), "CP866"), kAsNamed, kOther});
     rows.push_back({name + "in 1251", Recode(text, "CP1251"), kOther, kAsNamed});
     rows.push_back({name + "in KOI8-U", Recode(text, "KOI8-U"), kKoi8, kKoi8});
+    // And so in every alphabet of code page 1251, whose letters from ђ on stand where UTF-8
+    // has its continuation bytes.
+    const std::string words = Recode(text.substr(0, 8192), "CP1251");
+    for (const bool small : {false, true}) {
+      for (const std::string& group : WordGroups(words, small))
+        rows.push_back({name + group + " in 1251", group, kAny, kAccepted});
+    }
     const std::string line = text.substr(0, text.find('\n', 4096));
     rows.push_back({name + "line in 866", Recode(DosStandIns(line), "CP866"), kAsNamed, kOther});
     rows.push_back({name + "line in 1251", Recode(line, "CP1251"), kOther, kAsNamed});
@@ -237,6 +253,12 @@ TEST(TextGuess, JudgesACorpusMadeAtTestTime) {
   for (const char* text : {"Grüße aus München\n", "© 2002-2014 Jane Doe\n", "日本語のテキスト\n",
                            "\xEF\xBB\xBFplain ASCII\n", "Ελληνικά και 1989–2006\n"})
     rows.push_back({text, text, kUtf8, kUtf8});
+  // Accented letters whose second byte is a letter of Serbian or Macedonian in 1251 (Ü is
+  // "Гњ" there, č "ДЌ", ž "Еѕ"), none of them inside a word of Latin letters.
+  rows.push_back({"Über čaj že", "Über čaj že\n", kUtf8, kUtf8});
+  // Serbian and Macedonian in UTF-8.
+  for (const char* text : {"Ђорђе Јовановић и Љубица\n", "ѕвезда, ѓаконот и ќерка\n"})
+    rows.push_back({text, text, kUtf8, kUtf8});
   rows.push_back({"ход in 866", Recode(std::string("ход"), "CP866"), kAccepted, kAccepted});
   rows.push_back({"Ні in 1251", Recode(std::string("Ні"), "CP1251"), kAccepted, kAccepted});
   // Latin code pages, and Russian with Latin words or letters in it.
@@ -244,6 +266,17 @@ TEST(TextGuess, JudgesACorpusMadeAtTestTime) {
                   kLatin, kLatin});
   rows.push_back({"Polish in 1250", Recode(std::string("Zażółć gęślą jaźń, pójdźmy"), "CP1250"),
                   kLatin, kLatin});
+  // Their š ž Š Ž ť ź stand where code page 1251 has Serbian and Macedonian letters.
+  rows.push_back({"Croatian in 1250",
+                  Recode(std::string("Đorđe je kupio čašu šećera i žute šljive; Šime, Žarko i "
+                                     "Ćiro idu kući."),
+                         "CP1250"),
+                  kLatin, kLatin});
+  rows.push_back(
+      {"Czech in 1250",
+       Recode(std::string("Příliš žluťoučký kůň úpěl ďábelské ódy; šťastný Žižka šel přes řeku."),
+              "CP1250"),
+       kLatin, kLatin});
   for (const char* text : {"ключ /866 для DOS", "comрleted oрeration", "чeлoвeкa"}) {
     rows.push_back(
         {std::string(text) + " in 866", Recode(std::string(text), "CP866"), kAccepted, kAny});
