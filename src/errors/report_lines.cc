@@ -19,11 +19,13 @@ const char* NumberText(Language language, char* buffer, uint32_t size, uint32_t 
 }
 
 // Pelcor's own text for the report's error number, one of its own. The text of binary
-// data names what was found: the report's argument list holds it after the file's name.
+// data names what was found: the report's argument list holds it after the file's name,
+// and without a list its places are empty.
 const char* OwnErrorText(Language language, const ErrorReport& report, ReportLines* lines) {
   const char* text = OwnText(language, static_cast<int16_t>(report.errorNumber - kOwnErrorFirst));
-  if (report.errorNumber != kErrorNotText || report.arguments == nullptr) return text;
-  FormatMessageTextMax(lines->ownError, sizeof lines->ownError, text, report.arguments + 1);
+  if (report.errorNumber != kErrorNotText) return text;
+  const FormatSlot* found = report.arguments != nullptr ? report.arguments + 1 : kNoArguments;
+  FormatMessageTextMax(lines->ownError, sizeof lines->ownError, text, found);
   return lines->ownError;
 }
 

@@ -420,42 +420,46 @@ TEST_F(ConvertFileTest, StreamsGoSpanBySpanAndRepeatAfterTheBytesWritten) {
     std::vector<FakeFault> faults;  // blocks count the stream's bytes
     std::u16string keys;
     size_t size;
-    bool prose;
-    size_t converted;  // the bytes that come out, all converted
+    const char* pages;       // the text, as Original takes it
+    size_t converted;        // the bytes that come out, all converted
+    const char* error = "";  // the error line of the last report, where the row says
   };
   const size_t kLong = B(600) + 7;
   const StreamRow rows[] = {
-      {"three spans", true, {}, u"", kLong, false, kLong},
-      {"read, Repeat", true, {{kFakeRead, B(256), 1, 5, 0}}, u"r", kLong, false, kLong},
+      {"three spans", true, {}, u"", kLong, "", kLong},
+      {"read, Repeat", true, {{kFakeRead, B(256), 1, 5, 0}}, u"r", kLong, "", kLong},
       // The bytes a failed read took are gone from the stream: they go out all the same.
       {"read fails after some, Repeat",
        true,
        {{kFakeRead, B(256), 1, 5, 100}},
        u"r",
        kLong,
-       false,
+       "",
        kLong},
       {"read fails after some, Ignore",
        false,
        {{kFakeRead, B(256), 1, 5, 100}},
        u"i",
        kLong,
-       false,
+       "",
        B(256) + 100},
-      {"write cut short, Repeat",
-       true,
-       {{kFakeWrite, B(300), 1, 28, 100}},
-       u"r",
-       kLong,
+      {"write cut short, Repeat", true, {{kFakeWrite, B(300), 1, 28, 100}}, u"r", kLong, "", kLong},
+      {"write, Abort", false, {{kFakeWrite, B(300), 1, 28, 100}}, u"a", kLong, "", B(300) + 100},
+      {"refused, Abort", false, {}, u"a", 2500, "8", 0},
+      {"refused, Ignore", true, {}, u"i", 2500, "8", 2500},
+      // Binary data is named by its first control code and that code's offset in the stream.
+      {"binary, Abort",
        false,
-       kLong},
-      {"write, Abort", false, {{kFakeWrite, B(300), 1, 28, 100}}, u"a", kLong, false, B(300) + 100},
-      {"refused, Abort", false, {}, u"a", 2500, true, 0},
-      {"refused, Ignore", true, {}, u"i", 2500, true, 2500},
+       {},
+       u"a",
+       2500,
+       "b",
+       0,
+       "not text: binary symbol 0x04 found at offset 100; Pelcor converts only text"},
   };
   for (const StreamRow& row : rows) {
     FakePlatformReset();
-    FakePlatform.streamIn = Original(row.size, row.prose ? "8" : "");
+    FakePlatform.streamIn = Original(row.size, row.pages);
     FakePlatform.faults = row.faults;
     FakePlanKeys(row.keys);
     EXPECT_EQ(ConvertStream(&converter_, kFakeInput, kFakeOutput, "-"), row.whole) << row.what;
@@ -464,6 +468,9 @@ TEST_F(ConvertFileTest, StreamsGoSpanBySpanAndRepeatAfterTheBytesWritten) {
     for (uint8_t& byte : expected)
       byte = MapCp1251ToCp866(byte);
     EXPECT_EQ(FakePlatform.streamOut, expected) << row.what;
+    if (*row.error != 0) {
+      EXPECT_EQ(ReportedError(), row.error) << row.what;
+    }
   }
 }
 

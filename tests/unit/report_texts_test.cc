@@ -137,6 +137,35 @@ TEST_F(ReportLineTest, SystemTextIsTrimmedStoppedAndLowered) {
   }
 }
 
+TEST_F(ReportLineTest, NotTextNamesTheByteAndOffsetThatFollowTheName) {
+  FormatSlot arguments[3];
+  arguments[0].text = "program.exe";
+  arguments[1].text = "7F";
+  arguments[2].text = "18446744073709551615";  // the longest offset
+  ReportLines lines;
+  const ErrorReport report = {kActionReadFile, arguments, kErrorNotText, kCauseDataFormat,
+                              kRecommendCorrectInformation};
+  EXPECT_STREQ(SystemErrorText(kEnglish, report, &lines),
+               "not text: binary symbol 0x7F found at offset 18446744073709551615; Pelcor "
+               "converts only text");
+  // не текст: двоичный символ 0x7F по смещению ...; Pelcor перекодирует только текст
+  EXPECT_STREQ(SystemErrorText(kRussian, report, &lines),
+               "\xAD\xA5 \xE2\xA5\xAA\xE1\xE2: \xA4\xA2\xAE\xA8\xE7\xAD\xEB\xA9 "
+               "\xE1\xA8\xAC\xA2\xAE\xAB 0x7F \xAF\xAE \xE1\xAC\xA5\xE9\xA5\xAD\xA8\xEE "
+               "18446744073709551615; Pelcor \xAF\xA5\xE0\xA5\xAA\xAE\xA4\xA8\xE0\xE3\xA5\xE2 "
+               "\xE2\xAE\xAB\xEC\xAA\xAE \xE2\xA5\xAA\xE1\xE2");
+  EXPECT_STREQ(ActionText(kEnglish, report, &lines), "read from file program.exe");
+  // Without an argument list its places are empty, as the action's are.
+  const ErrorReport bare = {kActionReadFile, nullptr, kErrorNotText, 0, 0};
+  EXPECT_STREQ(SystemErrorText(kEnglish, bare, &lines),
+               "not text: binary symbol 0x found at offset ; Pelcor converts only text");
+  // Another of Pelcor's own texts takes no arguments, whatever the list holds.
+  const ErrorReport latin = {kActionReadFile, arguments, kErrorTextInLatin, 0, 0};
+  EXPECT_STREQ(SystemErrorText(kEnglish, latin, &lines),
+               "the text is in a Latin code page (Western or Central European); Pelcor converts "
+               "only code pages 866 and 1251");
+}
+
 TEST_F(ReportLineTest, CountsOfBytesConvertedReadRight) {
   struct Row {
     uint64_t count;
