@@ -558,6 +558,56 @@ bool ReadsAsUtf16(const Utf16Reading& reading) {
          !TooFewTextUnits(reading);
 }
 
+// Counts a byte that text never holds, noting the first of them and where it stands.
+void CountControl(TextTally* tally, uint8_t b, uint64_t at) {
+  const bool control = IsBinaryControl(b);
+  if (control && tally->controls == 0) {
+    tally->firstControl = b;
+    tally->firstControlAt = at;
+  }
+  tally->controls += control;
+  tally->nul |= b == 0;
+}
+
+// Reads the byte at offset at into both byte orders of UTF-16: the first byte of a unit
+// waits for the second.
+void ReadUtf16Byte(TextTally* tally, uint8_t b, uint64_t at) {
+  if (at % 2 == 0) {
+    tally->utf16First = b;
+    return;
+  }
+  ReadUtf16Unit(&tally->utf16[0], tally->utf16First | uint32_t{b} << 8);
+  ReadUtf16Unit(&tally->utf16[1], uint32_t{tally->utf16First} << 8 | b);
+}
+
+// Tallies count bytes, kPackedRun at most, that stand at offset at, and adds their pair
+// costs into the readings.
+void TallyRun(TextTally* tally, const uint8_t* bytes, uint32_t count, uint64_t at) {
+  const PackedPairCosts& packed = kPackedPairCost;
+  uint8_t previous = tally->lastByte;
+  // Once an ASCII byte other than i has ended every reading's word, the next such byte
+  // changes none of them.
+  bool idle = false;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint8_t b = bytes[i];
+    CountControl(tally, b, at + i);
+    const bool plain = b < 0x80 && b != 'i' && b != 'I';
+    if (!(plain && idle)) {
+      for (uint8_t encoding = 0; encoding < kByteEncodings; ++encoding)
+        ReadByte(&tally->readings[encoding], kByteClasses.of[encoding][b], packed);
+      // A skipped byte neither begins nor ends a run of high bytes.
+      if ((b ^ previous) & 0x80) ReadLatinEdge(&tally->latin, previous, b, at + i);
+      idle = plain;
+    }
+    previous = b;
+    if (!tally->utf8.broken) ReadUtf8Byte(&tally->utf8, b);
+    ReadUtf16Byte(tally, b, at + i);
+  }
+  tally->lastByte = previous;
+  for (ByteReading& reading : tally->readings)
+    AddPackedCosts(&reading);
+}
+
 }  // namespace
 
 void StartTextTally(TextTally* tally) {
@@ -567,44 +617,10 @@ void StartTextTally(TextTally* tally) {
 }
 
 void TallyText(TextTally* tally, const uint8_t* bytes, uint32_t count) {
-  const PackedPairCosts& packed = kPackedPairCost;
-  const uint64_t offset = tally->bytes;
-  uint8_t previous = tally->lastByte;
   for (uint32_t run = 0; run < count; run += kPackedRun) {
-    const uint32_t end = count - run < kPackedRun ? count : run + kPackedRun;
-    // Once an ASCII byte other than i has ended every reading's word, the next such byte
-    // changes none of them.
-    bool idle = false;
-    for (uint32_t i = run; i < end; ++i) {
-      const uint8_t b = bytes[i];
-      tally->nul |= b == 0;
-      const bool control = IsBinaryControl(b);
-      if (control && tally->controls == 0) {
-        tally->firstControl = b;
-        tally->firstControlAt = offset + i;
-      }
-      tally->controls += control;
-      const bool plain = b < 0x80 && b != 'i' && b != 'I';
-      if (!(plain && idle)) {
-        for (uint8_t encoding = 0; encoding < kByteEncodings; ++encoding)
-          ReadByte(&tally->readings[encoding], kByteClasses.of[encoding][b], packed);
-        // A skipped byte neither begins nor ends a run of high bytes.
-        if ((b ^ previous) & 0x80) ReadLatinEdge(&tally->latin, previous, b, offset + i);
-        idle = plain;
-      }
-      previous = b;
-      if (!tally->utf8.broken) ReadUtf8Byte(&tally->utf8, b);
-      if ((offset + i) % 2 == 0) {
-        tally->utf16First = b;
-      } else {
-        ReadUtf16Unit(&tally->utf16[0], tally->utf16First | uint32_t{b} << 8);
-        ReadUtf16Unit(&tally->utf16[1], uint32_t{tally->utf16First} << 8 | b);
-      }
-    }
-    for (ByteReading& reading : tally->readings)
-      AddPackedCosts(&reading);
+    const uint32_t size = count - run < kPackedRun ? count - run : kPackedRun;
+    TallyRun(tally, bytes + run, size, tally->bytes + run);
   }
-  tally->lastByte = previous;
   tally->bytes += count;
 }
 
