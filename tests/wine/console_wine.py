@@ -36,6 +36,12 @@ class CodePageTest(unittest.TestCase):
                         self.assertEqual(lines, expected + ["failed"])
 
 
+BANNER = "Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil"
+PROMPT = "? Ignore /I/ Repeat /R/ Abort /A/ ?"
+NOT_TEXT = ("Error : not text: binary symbol 0x00 found at offset 512; Pelcor converts only "
+            "text")
+
+
 class ProgressLineTest(unittest.TestCase):
 
     def test_a_long_run_shows_its_progress_on_the_console_only(self):
@@ -46,20 +52,28 @@ class ProgressLineTest(unittest.TestCase):
             with open(os.path.join(folder, "big.bin"), "wb") as f:
                 f.truncate(3 << 29)
                 f.write(bytes(range(0x80, 0x100)) * 4)
-            started = time.monotonic()
+            # Its zeros make it binary data to the guard: Ignore converts it all the same.
             console = wine_run.Console("en", ["big.bin"], cwd=folder)
+            console.expect(PROMPT)
+            started = time.monotonic()
+            console.answer("i", None)
             lines, status = console.finish()
             if time.monotonic() - started < 2:
                 self.skipTest("the file converts too fast here to show its progress")
-            self.assertEqual((lines, status), (["Text filter: Windows/DOS encoder ver. 1.1 by "
-                                                "Quorvendil"], 0))
+            # The report stays on the screen; the line, cleared, does not.
+            self.assertEqual((lines[:6], status), ([BANNER, "", "Action : read from file big.bin",
+                                                    NOT_TEXT, "Cause : format of data element "
+                                                    "not correct", "Recommendations : take "
+                                                    "correct information"], 0))
+            self.assertEqual([line for line in lines if "MB/s" in line], [])
             shown = re.findall(r"pelcor: big\.bin: (\d+)%, \d+\.\d MB/s", console.output)
             self.assertTrue(shown, console.output)
             self.assertEqual(sorted(shown, key=int), shown)
             # Into a file it writes nothing of it.
             status, output, errors = wine_run.run_redirected(
-                "en", [wine_run.PELCOR_EXE, "big.bin", "/866"], folder)
+                "en", [wine_run.PELCOR_EXE, "big.bin", "/866"], folder, answers=b"i")
             self.assertEqual(status, 0)  # converted back, with no line
+            self.assertIn(NOT_TEXT.encode(), output + errors)
             self.assertNotIn(b"MB/s", output + errors)
 
 

@@ -232,14 +232,16 @@ def run_program_in_console(kind, program, cwd=None):
     return Console(kind, [], cwd, program).finish()
 
 
-def run_redirected(kind, program, cwd=None, timeout=TIMEOUT):
-    """Runs a program (a Windows command line as a list) with its input on /dev/null and
-    its output and error output in files; returns (exit code, output, error output)."""
+def run_redirected(kind, program, cwd=None, timeout=TIMEOUT, answers=None):
+    """Runs a program (a Windows command line as a list) with its input on /dev/null, or
+    the bytes of answers through a pipe, and its output and error output in files; returns
+    (exit code, output, error output)."""
+    given = dict(stdin=subprocess.DEVNULL) if answers is None else dict(input=answers)
     # Files, not pipes: a pipe may be held open by processes the program starts.
     with tempfile.TemporaryFile() as output, tempfile.TemporaryFile() as errors:
         status = subprocess.run([WINE] + list(program), env=environment(kind), cwd=cwd,
-                                stdin=subprocess.DEVNULL, stdout=output, stderr=errors,
-                                timeout=timeout).returncode
+                                stdout=output, stderr=errors, timeout=timeout,
+                                **given).returncode
         output.seek(0)
         errors.seek(0)
         return status, output.read(), errors.read()
