@@ -252,7 +252,8 @@ struct PageLetters {
   uint8_t of[256];
 };
 
-constexpr uint8_t kLetterBits = 3, kCapitalBits = 12, kSmallBits = 48;
+// The bits of code page 866 in each byte of PageLetters; those of 1251 stand one higher.
+constexpr uint8_t kLetterBit = 1, kCapitalBit = 4, kSmallBit = 16;
 
 constexpr bool IsCapital866(uint32_t b) {
   return (b >= 0x80 && b <= 0x9F) || (b >= 0xF0 && b <= 0xF7 && b % 2 == 0);
@@ -280,7 +281,7 @@ constexpr PageLetters kPageLetters = MakePageLetters();
 // does: all capitals, or small letters after the first.
 bool SpellsLetters(const Utf8Reading& reading, uint8_t page) {
   const uint8_t all = reading.allBytes >> page, rest = reading.laterBytes >> page;
-  return (all & 1) && ((all & 4) || (rest & 16));
+  return (all & kLetterBit) && ((all & kCapitalBit) || (rest & kSmallBit));
 }
 
 // A well-formed character: the byte-order mark at the start, or one of a script in
