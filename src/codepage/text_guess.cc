@@ -182,31 +182,34 @@ void ReadLetter(ByteReading* reading, uint8_t letter, const PackedPairCosts& pac
   reading->previous = letter;
 }
 
-// Code page 866's Latin i and I are held until the next byte shows whether they stand
-// next to a Cyrillic letter, where they are the letter і.
+// Code page 866's Latin i and I are held until the next byte, of class byteClass, shows
+// whether they stand next to a Cyrillic letter, where they are the letter і: before a
+// letter, or as the last of a word.
+void ReadHeldI(ByteReading* reading, uint8_t byteClass, const PackedPairCosts& packed) {
+  if (reading->heldI && (byteClass < kCyrillicLetters || reading->previous != kBlankClass))
+    ReadLetter(reading, kI, packed);
+  reading->heldI = byteClass == kLatinIClass;
+}
+
+// Reads a byte of class byteClass. A letter adds the pair it ends; any other byte ends the
+// word, adding the pair of its last letter and a blank, and is a blank to the next. The
+// two take the same steps, without a branch between them: which one a byte is, text
+// seldom lets a branch foretell.
 void ReadByte(ByteReading* reading, uint8_t byteClass, const PackedPairCosts& packed) {
-  if (byteClass < kCyrillicLetters) {
-    if (reading->heldI) {
-      reading->heldI = false;
-      ReadLetter(reading, kI, packed);
-    }
-    ReadLetter(reading, byteClass, packed);
-    return;
+  if (reading->heldI || byteClass == kLatinIClass) {
+    ReadHeldI(reading, byteClass, packed);
+    if (byteClass == kLatinIClass) return;
   }
-  if (reading->heldI) {
-    reading->heldI = false;
-    if (reading->previous != kBlankClass) ReadLetter(reading, kI, packed);  // the word's last
-  }
-  if (byteClass == kLatinIClass) {
-    reading->heldI = true;
-    return;
-  }
-  if (reading->previous != kBlankClass) {
-    AddPairCosts(reading, packed.of[reading->previous][kBlankClass]);
-  }
+  const bool letter = byteClass < kCyrillicLetters;
+  const uint8_t read = letter ? byteClass : kBlankClass;
+  const uint8_t previous = reading->previous;
+  AddPairCosts(reading, packed.of[previous][read]);
+  reading->words += letter && previous == kBlankClass;
+  reading->letters += letter;
+  ++reading->letterCounts[read];
   reading->signs += byteClass == kSignClass;
   reading->foreign += byteClass == kForeignClass;
-  reading->previous = kBlankClass;
+  reading->previous = read;
 }
 
 // Counts a Unicode character that is a Cyrillic letter.

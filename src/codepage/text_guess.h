@@ -70,6 +70,9 @@ constexpr PackedPairCosts PackPairCosts(
   PackedPairCosts packed = {};
   for (uint8_t first = 0; first < kLetterClasses; ++first) {
     for (uint8_t second = 0; second < kLetterClasses; ++second) {
+      // A blank after a blank is no pair: it costs nothing, so that a reading may add the
+      // pair of every byte it reads.
+      if (first == kBlankClass && second == kBlankClass) continue;
       for (uint8_t language = 0; language < kLanguages; ++language)
         packed.of[first][second].word[language / kLanguagesPerWord] |=
             uint64_t{costs[language][first][second]}
@@ -89,7 +92,7 @@ struct ByteReading {
   PairCostWords packedCost;   // costs not yet added in, one field of 21 bits a language
   uint8_t previous;           // the class of the last letter or blank read, for the next pair
   bool heldI;                 // a Latin i or I, a letter if a letter stands before or after it
-  uint32_t letterCounts[kCyrillicLetters];
+  uint32_t letterCounts[kLetterClasses];  // the blank class's last, counted and never read
 };
 
 /// The counts of one byte order of UTF-16.
