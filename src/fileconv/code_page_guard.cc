@@ -13,11 +13,6 @@ namespace {
 constexpr uint64_t kMostSampled = 1024 * 1024;
 constexpr uint32_t kJudgedPiece = 4096;
 
-// The code page the direction converts from: the one the command names.
-CodePageId NamedCodePage(Direction direction) {
-  return direction == kFrom866 ? kCodePage866 : kCodePage1251;
-}
-
 // Tallies the count bytes of a sample piece by piece, from its start or from its end
 // backwards, until a verdict comes or no more text could bring one (then *settled is
 // set). *judged receives the bytes tallied.
@@ -36,11 +31,24 @@ TextVerdict JudgeSample(const uint8_t* sample, uint32_t count, bool fromTheEnd, 
   return verdict;
 }
 
+// Notes what the tally of the beginning says of each code page: its verdict, the
+// language of its letters and how many letters it has.
+void NoteReadings(const TextTally& tally, TextFinding* finding) {
+  const CodePageId pages[] = {kCodePage866, kCodePage1251};
+  for (const CodePageId page : pages) {
+    finding->asPage[page] = JudgeText(&tally, page);
+    finding->language[page] = LikeliestLanguage(&tally, static_cast<ByteEncoding>(page));
+    const uint32_t letters = tally.readings[page].letters;
+    if (letters > finding->letters) finding->letters = letters;
+  }
+}
+
 // Judges the text from offset from on, reading samples while it is undecided; *end
-// receives the offset up to which it was judged. A failed read tells nothing of the text
-// and leaves it undecided: the conversion meets the failure again and reports it there.
+// receives the offset up to which it was judged, and finding what the beginning says of
+// each code page. A failed read tells nothing of the text and leaves it undecided: the
+// conversion meets the failure again and reports it there.
 TextVerdict JudgeBeginning(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample,
-                           uint64_t* end) {
+                           uint64_t* end, TextFinding* finding) {
   TextTally tally;
   StartTextTally(&tally);
   TextVerdict verdict = kTextUndecided;
@@ -53,6 +61,7 @@ TextVerdict JudgeBeginning(PlatformHandle file, uint64_t from, CodePageId named,
     *end += judged;
     if (count < kGuardSampleSize) break;  // the end of the file
   }
+  NoteReadings(tally, finding);
   return verdict;
 }
 
@@ -89,29 +98,42 @@ uint16_t RefusalOf(TextVerdict verdict, CodePageId named) {
   }
 }
 
+bool InEitherPage(TextVerdict verdict) {
+  return verdict == kTextAsNamed || verdict == kTextInOtherPage;
+}
+
+// The code page a verdict of either page names.
+CodePageId PageOf(TextVerdict verdict, CodePageId named) {
+  return verdict == kTextAsNamed ? named : OtherCodePage(named);
+}
+
 // Judges the text of the file from offset from on: its beginning, and when the file goes
 // on past what that took, its end. A file converted up to some point reads as the other
 // code page before it and as the named one after it (or the other way round, converted
 // from the end of a first run to the start of a second): it is refused as such.
-uint16_t JudgeFile(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample) {
+TextFinding JudgeFile(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample) {
   uint64_t judged = 0, size = 0, modified = 0;
-  const TextVerdict beginning = JudgeBeginning(file, from, named, sample, &judged);
-  if ((beginning == kTextAsNamed || beginning == kTextInOtherPage) &&
-      PlatformFileStamp(file, &size, &modified) == 0 && size > judged) {
+  TextFinding finding = {};
+  finding.verdict = JudgeBeginning(file, from, named, sample, &judged, &finding);
+  if (InEitherPage(finding.verdict) && PlatformFileStamp(file, &size, &modified) == 0 &&
+      size > judged) {
     const TextVerdict end = JudgeEnd(file, judged, size, named, sample);
-    if (end != beginning && (end == kTextAsNamed || end == kTextInOtherPage))
-      return kErrorPartlyConverted;
+    finding.partly = InEitherPage(end) && end != finding.verdict;
+    finding.beginningPage = PageOf(finding.verdict, named);
+    finding.endPage = PageOf(end, named);
   }
-  return RefusalOf(beginning, named);
+  finding.refusal =
+      finding.partly ? uint16_t{kErrorPartlyConverted} : RefusalOf(finding.verdict, named);
+  return finding;
 }
 
 // Reports the refusal that judge gives, if any, and obeys the answer: Repeat judges
 // again.
 template <typename Judge>
 bool Agrees(const Console& console, Direction direction, Judge judge, const FormatSlot* arguments) {
-  const CodePageId named = NamedCodePage(direction);
+  const CodePageId named = SourcePage(direction);
   for (;;) {
-    const uint16_t refusal = judge(named);
+    const uint16_t refusal = judge(named).refusal;
     if (refusal == 0) return true;
     const AnswerCode answer = ShowErrorReport(
         console,
@@ -120,15 +142,22 @@ bool Agrees(const Console& console, Direction direction, Judge judge, const Form
   }
 }
 
-// The refusal of the count bytes in hand, or 0.
-uint16_t JudgeBytes(const uint8_t* bytes, uint32_t count, CodePageId named) {
+}  // namespace
+
+TextFinding FindInFile(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample) {
+  return JudgeFile(file, from, named, sample);
+}
+
+TextFinding FindInBytes(const uint8_t* bytes, uint32_t count, CodePageId named) {
   TextTally tally;
   StartTextTally(&tally);
   TallyText(&tally, bytes, count);
-  return RefusalOf(JudgeText(&tally, named), named);
+  TextFinding finding = {};
+  finding.verdict = JudgeText(&tally, named);
+  NoteReadings(tally, &finding);
+  finding.refusal = RefusalOf(finding.verdict, named);
+  return finding;
 }
-
-}  // namespace
 
 bool CodePageAgrees(const Console& console, Direction direction, PlatformHandle file, uint64_t from,
                     const FormatSlot* arguments, uint8_t* sample) {
@@ -138,6 +167,6 @@ bool CodePageAgrees(const Console& console, Direction direction, PlatformHandle 
 
 bool BytesAgree(const Console& console, Direction direction, const uint8_t* bytes, uint32_t count,
                 const FormatSlot* arguments) {
-  const auto judge = [&](CodePageId named) { return JudgeBytes(bytes, count, named); };
+  const auto judge = [&](CodePageId named) { return FindInBytes(bytes, count, named); };
   return Agrees(console, direction, judge, arguments);
 }

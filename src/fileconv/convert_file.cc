@@ -3,7 +3,9 @@
 #include <stdlib.h>
 
 #include "errors/error_context.h"
+#include "fileconv/check_line.h"
 #include "fileconv/code_page_guard.h"
+#include "fileconv/file_check.h"
 #include "fileconv/resume_record.h"
 
 static_assert(kSpanSize >= kGuardSampleSize, "the guard samples into the span buffer");
@@ -188,7 +190,7 @@ void StartFile(Converter* c, const char* shown) {
 PlatformHandle OpenFile(Converter* c, PlatformName name, NameState state) {
   PlatformHandle file = kNoHandle;
   Guarded(c, kActionOpenFile, [&] {
-    return state == kNameWhole ? PlatformOpenForUpdate(name, &file) : kErrorNameTooLong;
+    return state == kNameWhole ? PlatformOpenForUpdate(name, &file) : NameError(state);
   });
   return file;
 }
@@ -261,16 +263,33 @@ uint32_t MoveSpan(Converter* c, PlatformHandle stream, uint16_t action, uint32_t
 }
 
 // Converts the count bytes in hand and those that follow, span by span, until the input
-// ends, an Abort or a request to end the process.
-void ConvertStreamSpans(Converter* c, PlatformHandle input, PlatformHandle output, uint32_t count) {
+// ends, an Abort or a request to end the process; or, unless convert, passes them on as
+// they are.
+void ConvertStreamSpans(Converter* c, PlatformHandle input, PlatformHandle output, uint32_t count,
+                        bool convert) {
   while (!c->aborted) {
-    ConvertBlocksOf(c, count);
+    if (convert) ConvertBlocksOf(c, count);
     const uint32_t done = MoveSpan(c, output, kActionWriteFile, count);
     if (c->aborted) return;
     Converted(c, c->convertedFromStart, done);
     if (count < kSpanSize || PlatformInterrupted()) return;
     count = MoveSpan(c, input, kActionReadFile, kSpanSize);
   }
+}
+
+// With --to: what the file or stream, judged by check, comes to. One to convert, or
+// for the guard to refuse, is converted from the other code page; one left as it is is
+// said so.
+Outcome AimAtPage(Converter* c, const FileCheck& check) {
+  c->direction = DirectionFrom(OtherCodePage(c->target));
+  // A read that fails is met again, and reported, by the conversion.
+  if (check.failure != 0 || check.outcome == kOutcomeRefuses) return kOutcomeConverts;
+  if (check.outcome != kOutcomeConverts) SayLeft(c->console.language, c->shown, check, c->target);
+  return check.outcome;
+}
+
+Plan ToPagePlan(const Converter* c) {
+  return {false, kAimToPage, c->direction, c->target, nullptr};
 }
 
 }  // namespace
@@ -294,6 +313,13 @@ bool ConvertFileInPlace(Converter* c, PlatformName name, NameState state, NamePl
   const PlatformHandle file = OpenFile(c, name, state);
   // After an Abort no handle was obtained and there is nothing to close.
   if (c->aborted) return false;
+  const Outcome aimed = c->toPage && file != kNoHandle
+                            ? AimAtPage(c, CheckOpenFile(file, ToPagePlan(c), c->span))
+                            : kOutcomeConverts;
+  if (aimed != kOutcomeConverts) {
+    PlatformClose(file);  // nothing was written
+    return aimed == kOutcomeNothing;
+  }
   const bool recorded = ConvertOpenFile(c, file);
   CloseFile(c, file);
   if (PlatformInterrupted()) EndInterrupted(c, recorded, place);
@@ -307,13 +333,16 @@ bool ConvertStream(Converter* c, PlatformHandle input, PlatformHandle output,
   const uint32_t count = MoveSpan(c, input, kActionReadFile, kSpanSize);
   // Nothing is written before the guard has judged what the first span holds.
   if (c->aborted) return false;
-  if (!BytesAgree(c->console, c->direction, c->span, count, c->name)) return false;
+  const Outcome aimed =
+      c->toPage ? AimAtPage(c, CheckBytes(c->span, count, ToPagePlan(c))) : kOutcomeConverts;
+  if (aimed == kOutcomeConverts && !BytesAgree(c->console, c->direction, c->span, count, c->name))
+    return false;
   PlatformBeginInterruptible();
-  ConvertStreamSpans(c, input, output, count);
+  ConvertStreamSpans(c, input, output, count, aimed == kOutcomeConverts);
   if (PlatformInterrupted()) {
     SayWithCount(c, kOwnTextNotResumable, c->convertedFromStart);
     PlatformEndInterrupted();
   }
   PlatformEndInterruptible();
-  return c->allDone && !c->aborted;
+  return c->allDone && !c->aborted && aimed != kOutcomeCannotTell;
 }

@@ -5,6 +5,7 @@
 #include <stdint.h>
 
 #include "codepage/byte_maps.h"
+#include "codepage/text_guess.h"
 #include "errors/console_output.h"
 #include "errors/report_texts.h"
 #include "platform/platform.h"
@@ -17,8 +18,15 @@ inline constexpr uint32_t kBlockSize = 1024;
 /// blocks, and block by block wherever a span does not go through whole.
 inline constexpr uint32_t kSpanBlocks = 256;
 
-/// Whether a file name is all there is of it, or only its beginning.
-enum NameState { kNameWhole = 0, kNameCut };
+/// Whether a file name is all there is of it, only its beginning, or a name with
+/// wildcards that matches no file.
+enum NameState { kNameWhole = 0, kNameCut, kNameUnmatched };
+
+/// The error that opening a name that is not kNameWhole meets: the system's "file name
+/// too long" or "no such file". Nothing is opened.
+inline PlatformError NameError(NameState state) {
+  return state == kNameCut ? kErrorNameTooLong : kErrorNoMatch;
+}
 
 /// Whether the run named other files before this one. Run again whole, the command would
 /// convert those a second time, and the guard cannot tell every converted text (a short
@@ -33,6 +41,11 @@ inline constexpr uint32_t kSpanSize = kSpanBlocks * kBlockSize;
 struct Converter {
   Direction direction;
   Console console;
+  // --to: each file is converted to the target code page where it is in the other one,
+  // and left as it is where it is in the target already, has nothing to convert or
+  // cannot be told; the direction is chosen file by file.
+  bool toPage;
+  CodePageId target;
   // The one buffer of the conversion, kSpanSize bytes taken once for the run, reused for
   // every span and every block, and first for the guard's samples: the memory used is
   // the same whatever the size of the file.
@@ -72,7 +85,8 @@ void EndConverter(Converter* converter);
 /// standard error; the run is recorded on the file (resume_record.h) and a run of the same
 /// direction goes on from there. Blocks whose bytes do not change are not written.
 /// Returns true when the file was converted whole: false after an Abort, a failure
-/// answered Ignore or a failed close.
+/// answered Ignore or a failed close. With toPage, a file that is left is said so on
+/// standard error, and counts as whole where it is in the target code page.
 bool ConvertFileInPlace(Converter* converter, PlatformName name, NameState state = kNameWhole,
                         NamePlace place = kNamedFirst);
 
@@ -80,6 +94,7 @@ bool ConvertFileInPlace(Converter* converter, PlatformName name, NameState state
 /// span, as a filter does. The guard judges what the first span holds before anything is
 /// written; failures are reported under shownName (code page 866) and answered as for a
 /// file, Repeat of a write going on after the bytes that went out. Returns true when
-/// everything read was converted and written.
+/// everything read was converted and written. With toPage, a stream that is left is
+/// said so and goes through as it is.
 bool ConvertStream(Converter* converter, PlatformHandle input, PlatformHandle output,
                    const char* shownName);

@@ -22,6 +22,9 @@ typedef uint32_t PlatformError;
 /// The system's error for a name too long for it.
 extern const PlatformError kErrorNameTooLong;
 
+/// The system's error for a name that names no file.
+extern const PlatformError kErrorNoMatch;
+
 // ---- Process ----
 
 /// How the system hands over the command: as arguments one by one (POSIX: several names
@@ -77,6 +80,24 @@ struct PlatformName {
 PlatformName PlatformCommandName(const PlatformCommand& command, uint32_t word, uint32_t begin,
                                  uint32_t end);
 
+/// The names a name given stands for. Where the system leaves wildcards to the program
+/// (Windows), a name with * or ? in its last part stands for each file (not folder) that
+/// it matches, in the order the system lists them; any other name, and every name where
+/// the shell has expanded them already (POSIX), stands for itself.
+struct PlatformMatches {
+  PlatformHandle search;  // the system's listing in hand, or kNoHandle
+  PlatformName pattern;
+  uint32_t folder;    // the units of the pattern's folder, up to its last separator
+  PlatformName name;  // the name in hand, valid until the next call
+};
+
+/// Starts on the names pattern stands for; matches->name receives the first. False when
+/// it stands for files and none matches.
+bool PlatformFirstMatch(PlatformName pattern, PlatformMatches* matches);
+
+/// Moves matches->name on to the next name; false when there is none.
+bool PlatformNextMatch(PlatformMatches* matches);
+
 /// The name as a report shows it: code page 866 text into out (size bytes, at least 1),
 /// terminated and cut to fit. A character that code page 866 lacks, or a control
 /// character, shows as a question mark.
@@ -110,6 +131,12 @@ PlatformHandle PlatformReportOutput(PlatformHandle keys);
 /// report it, and the work goes on.
 void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count);
 
+/// Writes a file name as the system spells it, not through code page 866: its bytes on
+/// POSIX, its text on Windows (in the console's code page where the output is
+/// redirected). A control character shows as a question mark, so that the name stays
+/// on its line.
+void PlatformWriteName(PlatformHandle output, PlatformName name);
+
 /// Writes one line of code page 866 text (without its line end) to standard error, on a
 /// line of its own.
 void PlatformWriteErrorLine(const char* text);
@@ -133,6 +160,11 @@ void PlatformDiscardKeys(PlatformHandle input);
 /// Opens an existing file for reading and writing, shared with readers only: no second
 /// writer can open it while it is open. *file receives the handle, kNoHandle on failure.
 PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file);
+
+/// Opens an existing file for reading only, taking no lock and sharing it with readers
+/// and writers alike: a read-only file, a file on a read-only medium and a file another
+/// program holds open all open. *file receives the handle, kNoHandle on failure.
+PlatformError PlatformOpenForReading(PlatformName name, PlatformHandle* file);
 
 /// Reads up to size bytes at offset into buffer; *read receives the bytes read, fewer
 /// than size only at the end of the file (0 at or past it). On failure *read is 0.

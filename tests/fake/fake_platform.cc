@@ -7,6 +7,7 @@
 FakePlatformRecord FakePlatform;
 
 const PlatformError kErrorNameTooLong = 206;
+const PlatformError kErrorNoMatch = kFakeNoSuchFile;
 
 namespace {
 
@@ -155,6 +156,10 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
   if (output == kFakeOutput) FakePlatform.output.emplace_back(text, count);
 }
 
+void PlatformWriteName(PlatformHandle output, PlatformName name) {
+  PlatformWriteConsole(output, static_cast<const char*>(name.text), name.length);
+}
+
 void PlatformWriteErrorLine(const char* text) {
   FakePlatform.errorLines.push_back(text);
 }
@@ -176,6 +181,19 @@ void PlatformDiscardKeys(PlatformHandle input) {
 }
 
 // ---- Files ----
+
+bool PlatformFirstMatch(PlatformName pattern, PlatformMatches* matches) {
+  *matches = {kNoHandle, pattern, 0, pattern};
+  return true;
+}
+
+bool PlatformNextMatch(PlatformMatches*) {
+  return false;
+}
+
+PlatformError PlatformOpenForReading(PlatformName opened, PlatformHandle* file) {
+  return PlatformOpenForUpdate(opened, file);
+}
 
 PlatformError PlatformOpenForUpdate(PlatformName opened, PlatformHandle* file) {
   const std::string name(static_cast<const char*>(opened.text), opened.length);

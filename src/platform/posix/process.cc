@@ -52,6 +52,7 @@ bool NamesTerritoryOfSeven(const char* locale) {
 }  // namespace
 
 const PlatformError kErrorNameTooLong = ENAMETOOLONG;
+const PlatformError kErrorNoMatch = ENOENT;
 
 PlatformError PlatformLastError() {
   return static_cast<PlatformError>(errno);

@@ -55,8 +55,11 @@ HANDLE OpenNote(PlatformHandle file, DWORD access, DWORD disposition) {
 
 }  // namespace
 
-PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file) {
-  // The name is part of the command line: a terminated copy goes to the system.
+namespace {
+
+// Opens the file of the name (part of the command line: a terminated copy goes to the
+// system) with the access and sharing given.
+PlatformError OpenFile(PlatformName name, DWORD access, DWORD sharing, PlatformHandle* file) {
   const WCHAR* text = static_cast<const WCHAR*>(name.text);
   *file = kNoHandle;
   WCHAR* wide = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, (name.length + 1) * sizeof(WCHAR)));
@@ -64,12 +67,90 @@ PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file) {
   for (uint32_t i = 0; i < name.length; ++i)
     wide[i] = text[i];
   wide[name.length] = 0;
-  const HANDLE opened = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE opened =
+      CreateFileW(wide, access, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   const PlatformError error = opened == INVALID_HANDLE_VALUE ? Failure() : 0;
   LocalFree(wide);
   *file = DoorHandle(opened);
   return error;
+}
+
+}  // namespace
+
+PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file) {
+  return OpenFile(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, file);
+}
+
+PlatformError PlatformOpenForReading(PlatformName name, PlatformHandle* file) {
+  return OpenFile(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, file);
+}
+
+namespace {
+
+// The name in hand of a listing: the pattern's folder and the name of the file found. A
+// pattern comes from the command line, whose longest name is well below this.
+constexpr uint32_t kMatchedUnits = 8192;
+WCHAR Matched[kMatchedUnits + MAX_PATH];
+
+// The units of the pattern's folder: up to its last separator of a folder or a drive.
+uint32_t FolderOf(PlatformName pattern) {
+  const WCHAR* text = static_cast<const WCHAR*>(pattern.text);
+  uint32_t folder = pattern.length;
+  while (folder > 0 && text[folder - 1] != L'\\' && text[folder - 1] != L'/' &&
+         text[folder - 1] != L':')
+    --folder;
+  return folder;
+}
+
+bool HasWildcards(PlatformName pattern, uint32_t folder) {
+  const WCHAR* text = static_cast<const WCHAR*>(pattern.text);
+  for (uint32_t i = folder; i < pattern.length; ++i) {
+    if (text[i] == L'*' || text[i] == L'?') return true;
+  }
+  return false;
+}
+
+// Puts the first file of the listing from found on in hand, passing over folders: false
+// when none is left, the listing then closed.
+bool TakeFile(PlatformMatches* matches, WIN32_FIND_DATAW* found) {
+  const HANDLE search = SystemHandle(matches->search);
+  while ((found->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (!FindNextFileW(search, found)) {
+      FindClose(search);
+      matches->search = kNoHandle;
+      return false;
+    }
+  }
+  uint32_t length = 0;
+  for (; found->cFileName[length] != 0; ++length)
+    Matched[matches->folder + length] = found->cFileName[length];
+  matches->name = {Matched, matches->folder + length};
+  return true;
+}
+
+}  // namespace
+
+bool PlatformFirstMatch(PlatformName pattern, PlatformMatches* matches) {
+  *matches = {kNoHandle, pattern, FolderOf(pattern), pattern};
+  if (!HasWildcards(pattern, matches->folder) || pattern.length >= kMatchedUnits) return true;
+  const WCHAR* text = static_cast<const WCHAR*>(pattern.text);
+  for (uint32_t i = 0; i < pattern.length; ++i)
+    Matched[i] = text[i];
+  Matched[pattern.length] = 0;
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(Matched, &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  matches->search = DoorHandle(search);
+  return TakeFile(matches, &found);
+}
+
+bool PlatformNextMatch(PlatformMatches* matches) {
+  if (matches->search == kNoHandle) return false;
+  WIN32_FIND_DATAW found;
+  if (FindNextFileW(SystemHandle(matches->search), &found)) return TakeFile(matches, &found);
+  FindClose(SystemHandle(matches->search));
+  matches->search = kNoHandle;
+  return false;
 }
 
 void PlatformShowName(PlatformName name, char* out, uint32_t size) {
