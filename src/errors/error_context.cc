@@ -3,6 +3,7 @@
 #include "errors/prompt.h"
 #include "errors/report_lines.h"
 #include "errors/report_texts.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -28,7 +29,13 @@ AnswerCode ShowErrorReport(const Console& console, const ErrorReport& report) {
   return AskOperator(console.input);
 }
 
+uint32_t InOwnWords(uint32_t error) {
+  if (error == kErrorDevice) return kErrorNameIsDevice;
+  if (error == kErrorStream) return kErrorNameIsStream;
+  return error;
+}
+
 AnswerCode ReportSystemError(const Console& console, uint16_t action, const FormatSlot* arguments,
                              uint32_t error) {
-  return ShowErrorReport(console, SystemErrorReport(action, arguments, error));
+  return ShowErrorReport(console, SystemErrorReport(action, arguments, InOwnWords(error)));
 }

@@ -1,6 +1,7 @@
 #include "fileconv/check_line.h"
 
 #include "codepage/cp866_literal.h"
+#include "errors/error_context.h"
 #include "errors/report_lines.h"
 #include "text/formatter.h"
 #include "text/strings.h"
@@ -89,7 +90,8 @@ void Append(char* out, uint32_t size, const char* format, const char* first = nu
 // The failure of a file that could not be read, in the language.
 void DescribeFailure(Language language, const FileCheck& check, char* out, uint32_t size) {
   ReportLines lines;
-  const ErrorReport report = SystemErrorReport(check.failedAction, nullptr, check.failure);
+  const ErrorReport report =
+      SystemErrorReport(check.failedAction, nullptr, InOwnWords(check.failure));
   const TextPair& text = check.failedAction == kActionOpenFile ? kCannotOpen : kCannotRead;
   Append(out, size, Pick(language, text), SystemErrorText(language, report, &lines));
 }

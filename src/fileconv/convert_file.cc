@@ -20,6 +20,7 @@ AnswerCode Guarded(Converter* c, uint16_t action, Call call) {
   for (;;) {
     const PlatformError error = call();
     if (error == 0) return kAnswerNone;
+    ClearProgress(&c->progress);
     const AnswerCode answer = ReportSystemError(c->console, action, c->name, error);
     if (answer == kAnswerRepeat) continue;
     c->allDone = false;
@@ -159,21 +160,40 @@ SpanEnd ConvertSpan(Converter* c, PlatformHandle file, uint64_t* offset) {
 // Converts the file span by span from offset on, until a short read or an Abort. A
 // request to end the process waits for the span in hand, and is obeyed after it.
 void ConvertSpans(Converter* c, PlatformHandle file, uint64_t offset) {
-  while (ConvertSpan(c, file, &offset) == kSpanGoesOn && !PlatformInterrupted()) {
-  }
+  while (ConvertSpan(c, file, &offset) == kSpanGoesOn && !PlatformInterrupted())
+    ShowProgress(&c->progress, offset);
+  ClearProgress(&c->progress);
+}
+
+// The size of the open file, 0 where the system cannot tell.
+uint64_t SizeOf(PlatformHandle file) {
+  uint64_t size = 0;
+  uint64_t modified;
+  return PlatformFileStamp(file, &size, &modified) == 0 ? size : 0;
 }
 
 // Says one of Pelcor's own lines on standard error, in the console's language, with the
-// name shown and a count of bytes.
-void SayWithCount(const Converter* c, int16_t text, uint64_t value) {
-  char digits[21];
-  CountToText(value, digits);
+// name shown and the count in place of its two %s.
+void SayWithCount(const Converter* c, int16_t text, const char* count) {
   FormatSlot slots[2];
   slots[0].text = c->name[0].text;
-  slots[1].text = digits;
+  slots[1].text = count;
   char line[kActionTextSize + 192];
   FormatMessageTextMax(line, sizeof line, OwnText(c->console.language, text), slots);
   PlatformWriteErrorLine(line);
+}
+
+// The same with a number of bytes, as digits alone or, in words that agree with it, as
+// the bytes converted from the start of the file.
+void SayWithNumber(const Converter* c, int16_t text, uint64_t value, bool inWords) {
+  char digits[21];
+  CountToText(value, digits);
+  if (!inWords) return SayWithCount(c, text, digits);
+  FormatSlot slot[1];
+  slot[0].text = digits;
+  char words[96];
+  FormatMessageTextMax(words, sizeof words, ConvertedCountText(c->console.language, value), slot);
+  SayWithCount(c, text, words);
 }
 
 // Makes the counts of a file, or a stream, whose reports show shown.
@@ -182,6 +202,7 @@ void StartFile(Converter* c, const char* shown) {
   c->aborted = false;
   c->convertedFromStart = 0;
   c->name[0].text = shown;
+  c->progress = ProgressLine{};
 }
 
 // Opens the named file for the conversion, with the open's reports: kNoHandle after an
@@ -213,7 +234,7 @@ bool KeepRecord(Converter* c, PlatformHandle file) {
 // interrupted run was recorded.
 bool ConvertOpenFile(Converter* c, PlatformHandle file) {
   const uint64_t from = file != kNoHandle ? RecordedOffset(c->direction, file) : 0;
-  if (from != 0) SayWithCount(c, kOwnTextResuming, from);
+  if (from != 0) SayWithNumber(c, kOwnTextResuming, from, false);
   c->convertedFromStart = from;
   if (file != kNoHandle &&
       !CodePageAgrees(c->console, c->direction, file, from, c->name, c->span)) {
@@ -221,6 +242,7 @@ bool ConvertOpenFile(Converter* c, PlatformHandle file) {
     return false;
   }
   PlatformBeginInterruptible();
+  c->progress = StartProgress(c->console, c->name[0].text, SizeOf(file), from);
   ConvertSpans(c, file, from);
   return KeepRecord(c, file);
 }
@@ -240,7 +262,7 @@ void CloseFile(Converter* c, PlatformHandle file) {
 [[noreturn]] void EndInterrupted(const Converter* c, bool recorded, NamePlace place) {
   const int16_t resumable =
       place == kNamedFirst ? kOwnTextInterrupted : kOwnTextInterruptedAfterOthers;
-  SayWithCount(c, recorded ? resumable : kOwnTextNotResumable, c->convertedFromStart);
+  SayWithNumber(c, recorded ? resumable : kOwnTextNotResumable, c->convertedFromStart, true);
   PlatformEndInterrupted();
 }
 
@@ -273,6 +295,7 @@ void ConvertStreamSpans(Converter* c, PlatformHandle input, PlatformHandle outpu
     if (c->aborted) return;
     Converted(c, c->convertedFromStart, done);
     if (count < kSpanSize || PlatformInterrupted()) return;
+    ShowProgress(&c->progress, c->convertedFromStart);
     count = MoveSpan(c, input, kActionReadFile, kSpanSize);
   }
 }
@@ -338,9 +361,11 @@ bool ConvertStream(Converter* c, PlatformHandle input, PlatformHandle output,
   if (aimed == kOutcomeConverts && !BytesAgree(c->console, c->direction, c->span, count, c->name))
     return false;
   PlatformBeginInterruptible();
+  c->progress = StartProgress(c->console, shownName, 0, 0);
   ConvertStreamSpans(c, input, output, count, aimed == kOutcomeConverts);
+  ClearProgress(&c->progress);
   if (PlatformInterrupted()) {
-    SayWithCount(c, kOwnTextNotResumable, c->convertedFromStart);
+    SayWithNumber(c, kOwnTextNotResumable, c->convertedFromStart, true);
     PlatformEndInterrupted();
   }
   PlatformEndInterruptible();

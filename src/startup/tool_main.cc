@@ -22,12 +22,13 @@ const TextPair kBanner = {
     Ru<u8"Утилита перекодировки текста Windows/DOS ver. 1.1 Автор Quorvendil">,
     "Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil"};
 const TextPair kUsageLabel = {Ru<u8"Использование :">, "Usage :"};
-// The usage line of each command form: the Windows line, then the arguments.
+// The usage line of each command form: the Windows line, then the arguments, where the
+// command is pelcor and takes several names.
 const TextPair kUsageLines[2] = {
     {Ru<u8"\tPelcor <файл> [/866 | /1251] [/check] [/to866 | /to1251]">,
      "\tPelcor <file> [/866 | /1251] [/check] [/to866 | /to1251]"},
-    {Ru<u8"\tPelcor <файл> [/866 | /1251] [--check] [--to=866 | --to=1251]">,
-     "\tPelcor <file> [/866 | /1251] [--check] [--to=866 | --to=1251]"},
+    {Ru<u8"\tpelcor <файл>... [/866 | /1251] [--check] [--to=866 | --to=1251]">,
+     "\tpelcor <file>... [/866 | /1251] [--check] [--to=866 | --to=1251]"},
 };
 
 void WriteUsage(const Console& console, CommandForm form) {

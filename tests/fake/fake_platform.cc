@@ -160,19 +160,31 @@ void PlatformWriteName(PlatformHandle output, PlatformName name) {
   PlatformWriteConsole(output, static_cast<const char*>(name.text), name.length);
 }
 
+bool PlatformIsTerminal(PlatformHandle output) {
+  return FakePlatform.terminal && output == kFakeError;
+}
+
+void PlatformShowStatus(PlatformHandle terminal, const char* text, uint32_t count) {
+  if (terminal == kFakeError) FakePlatform.console.push_back("\r" + std::string(text, count));
+}
+
+uint64_t PlatformClockMs() {
+  return FakePlatform.clockMs += FakePlatform.clockStepMs;
+}
+
 void PlatformWriteErrorLine(const char* text) {
   FakePlatform.errorLines.push_back(text);
 }
 
-uint32_t PlatformNextKey(PlatformHandle input) {
-  if (input != kFakeInput) return kNoMoreKeys;
+PlatformKey PlatformNextKey(PlatformHandle input) {
+  if (input != kFakeInput) return {kNoMoreKeys, 0};
   if (!FakePlatform.typedAhead.empty()) {
     const char16_t key = FakePlatform.typedAhead[0];
     FakePlatform.typedAhead.erase(0, 1);
-    return key;
+    return {key, 0};
   }
-  if (FakePlatform.nextKey == FakePlatform.keys.size()) return kNoMoreKeys;
-  return FakePlatform.keys[FakePlatform.nextKey++];
+  if (FakePlatform.nextKey == FakePlatform.keys.size()) return {kNoMoreKeys, 0};
+  return {FakePlatform.keys[FakePlatform.nextKey++], 0};
 }
 
 void PlatformDiscardKeys(PlatformHandle input) {

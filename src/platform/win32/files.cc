@@ -67,10 +67,17 @@ PlatformError OpenFile(PlatformName name, DWORD access, DWORD sharing, PlatformH
   for (uint32_t i = 0; i < name.length; ++i)
     wide[i] = text[i];
   wide[name.length] = 0;
-  const HANDLE opened =
+  HANDLE opened =
       CreateFileW(wide, access, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  const PlatformError error = opened == INVALID_HANDLE_VALUE ? Failure() : 0;
+  PlatformError error = opened == INVALID_HANDLE_VALUE ? Failure() : 0;
   LocalFree(wide);
+  // A device (NUL, CON, a port) or a pipe opens like a file but is none: it is closed
+  // again untouched.
+  if (error == 0 && GetFileType(opened) != FILE_TYPE_DISK) {
+    CloseHandle(opened);
+    opened = INVALID_HANDLE_VALUE;
+    error = kErrorDevice;
+  }
   *file = DoorHandle(opened);
   return error;
 }
