@@ -92,7 +92,7 @@ class ArgumentsAsTheyAre(unittest.TestCase):
                  (["a\tb.txt"], b"a\tb.txt", "/1251"), (["Müller.txt"], "Müller.txt".encode(), "/1251"),
                  ([b"M\xfcller.txt", "/866"], b"M\xfcller.txt", "/866"),
                  (["--", "--version"], b"--version", "/1251"),
-                 (["/866", "--", "-h"], b"-h", "/866")]
+                 (["/866", "--", "-h"], b"-h", "/866"), (["--", "--check"], b"--check", "/1251")]
         for args, named, switch in cases:
             with self.subTest(args=args), TempDir() as d:
                 for name in decoys:
@@ -219,7 +219,9 @@ class Help(unittest.TestCase):
                 (["/?"], HELP, 0), (["-h"], HELP, 0), (["--help"], HELP, 0),
                 (["a.txt", "--help", "/866"], HELP, 0), (["--version"], BANNER, 0),
                 (["--version", "a.txt"], BANNER, 0), ([], USAGE, 2), (["/866"], USAGE, 2),
-                (["--"], USAGE, 2), (["a.txt", "/866", "/1251"], USAGE, 2)]:
+                (["--"], USAGE, 2), (["a.txt", "/866", "/1251"], USAGE, 2),
+                (["a.txt", "--to=866", "/866"], USAGE, 2),
+                (["a.txt", "--to=866", "--to=866"], USAGE, 2), (["--check"], b"", 2)]:
             with self.subTest(args=args), TempDir() as d:
                 for name in decoys:
                     write_file(os.path.join(d, name), DATA)
