@@ -104,8 +104,8 @@ void DescribePage(Language language, const FileCheck& check, char* out, uint32_t
   if (check.byPelcor) Append(out, size, Pick(language, kByPelcor));
 }
 
-// What the text and the record say of the file, in the language, into out (size bytes,
-// empty).
+// What the text and the record say of the file, in the language, after the text in out
+// (size bytes).
 void Describe(Language language, const FileCheck& check, char* out, uint32_t size) {
   char number[21];
   if (check.failure != 0) return DescribeFailure(language, check, out, size);
@@ -131,20 +131,21 @@ void Put(PlatformHandle output, const char* text) {
 
 void WriteCheckLine(const Console& console, PlatformHandle output, PlatformName name,
                     const FileCheck& check, const Plan& plan) {
-  char text[256] = {};
-  Put(output, check.failure != 0 ? kKindWords[kKindUnknown] : kKindWords[check.kind]);
-  Put(output, "\t");
-  PlatformWriteName(output, name);
-  Put(output, "\t");
-  Describe(console.language, check, text, sizeof text);
+  // Three writes a line: the name goes as it is, the texts around it in the user's charset.
+  char text[320] = {};
+  Append(text, sizeof text, check.failure != 0 ? kKindWords[kKindUnknown] : kKindWords[check.kind]);
+  Append(text, sizeof text, "\t");
   Put(output, text);
+  PlatformWriteName(output, name);
+  text[0] = '\t';
+  text[1] = 0;
+  Describe(console.language, check, text, sizeof text);
   if (check.failure == 0 && check.outcome != kOutcomeNone) {
-    text[0] = 0;
+    Append(text, sizeof text, "\t");
     Append(text, sizeof text, Pick(console.language, kOutcomeTexts[check.outcome]), plan.word);
-    Put(output, "\t");
-    Put(output, text);
   }
-  Put(output, "\r\n");
+  Append(text, sizeof text, "\r\n");
+  Put(output, text);
 }
 
 void SayLeft(Language language, const char* shown, const FileCheck& check, CodePageId target) {
