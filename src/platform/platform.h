@@ -94,7 +94,7 @@ struct PlatformMatches {
   PlatformHandle search;  // the system's listing in hand, or kNoHandle
   PlatformName pattern;
   uint32_t folder;    // the units of the pattern's folder, up to its last separator
-  PlatformName name;  // the name in hand, valid until the next call
+  PlatformName name;  // the name in hand, which lives as long as the process
 };
 
 /// Starts on the names pattern stands for; matches->name receives the first. False when

@@ -94,10 +94,10 @@ PlatformError PlatformOpenForReading(PlatformName name, PlatformHandle* file) {
 
 namespace {
 
-// The name in hand of a listing: the pattern's folder and the name of the file found. A
-// pattern comes from the command line, whose longest name is well below this.
-constexpr uint32_t kMatchedUnits = 8192;
-WCHAR Matched[kMatchedUnits + MAX_PATH];
+// The pattern, terminated for the system. A pattern comes from the command line, whose
+// longest name is well below this.
+constexpr uint32_t kPatternUnits = 8192;
+WCHAR Pattern[kPatternUnits];
 
 // The units of the pattern's folder: up to its last separator of a folder or a drive.
 uint32_t FolderOf(PlatformName pattern) {
@@ -117,21 +117,30 @@ bool HasWildcards(PlatformName pattern, uint32_t folder) {
   return false;
 }
 
+// Closes the listing: no file is left.
+bool EndListing(PlatformMatches* matches) {
+  FindClose(SystemHandle(matches->search));
+  matches->search = kNoHandle;
+  return false;
+}
+
 // Puts the first file of the listing from found on in hand, passing over folders: false
-// when none is left, the listing then closed.
+// when none is left, the listing then closed. Each name is the pattern's folder and the
+// file's name, kept for the rest of the process as every name the door hands out.
 bool TakeFile(PlatformMatches* matches, WIN32_FIND_DATAW* found) {
-  const HANDLE search = SystemHandle(matches->search);
   while ((found->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    if (!FindNextFileW(search, found)) {
-      FindClose(search);
-      matches->search = kNoHandle;
-      return false;
-    }
+    if (!FindNextFileW(SystemHandle(matches->search), found)) return EndListing(matches);
   }
-  uint32_t length = 0;
-  for (; found->cFileName[length] != 0; ++length)
-    Matched[matches->folder + length] = found->cFileName[length];
-  matches->name = {Matched, matches->folder + length};
+  const uint32_t length = static_cast<uint32_t>(lstrlenW(found->cFileName));
+  WCHAR* name =
+      static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, (matches->folder + length + 1) * sizeof(WCHAR)));
+  if (name == nullptr) return EndListing(matches);
+  const WCHAR* pattern = static_cast<const WCHAR*>(matches->pattern.text);
+  for (uint32_t i = 0; i < matches->folder; ++i)
+    name[i] = pattern[i];
+  for (uint32_t i = 0; i <= length; ++i)
+    name[matches->folder + i] = found->cFileName[i];
+  matches->name = {name, matches->folder + length};
   return true;
 }
 
@@ -139,13 +148,13 @@ bool TakeFile(PlatformMatches* matches, WIN32_FIND_DATAW* found) {
 
 bool PlatformFirstMatch(PlatformName pattern, PlatformMatches* matches) {
   *matches = {kNoHandle, pattern, FolderOf(pattern), pattern};
-  if (!HasWildcards(pattern, matches->folder) || pattern.length >= kMatchedUnits) return true;
+  if (!HasWildcards(pattern, matches->folder) || pattern.length >= kPatternUnits) return true;
   const WCHAR* text = static_cast<const WCHAR*>(pattern.text);
   for (uint32_t i = 0; i < pattern.length; ++i)
-    Matched[i] = text[i];
-  Matched[pattern.length] = 0;
+    Pattern[i] = text[i];
+  Pattern[pattern.length] = 0;
   WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW(Matched, &found);
+  const HANDLE search = FindFirstFileW(Pattern, &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   matches->search = DoorHandle(search);
   return TakeFile(matches, &found);
@@ -154,10 +163,8 @@ bool PlatformFirstMatch(PlatformName pattern, PlatformMatches* matches) {
 bool PlatformNextMatch(PlatformMatches* matches) {
   if (matches->search == kNoHandle) return false;
   WIN32_FIND_DATAW found;
-  if (FindNextFileW(SystemHandle(matches->search), &found)) return TakeFile(matches, &found);
-  FindClose(SystemHandle(matches->search));
-  matches->search = kNoHandle;
-  return false;
+  if (!FindNextFileW(SystemHandle(matches->search), &found)) return EndListing(matches);
+  return TakeFile(matches, &found);
 }
 
 void PlatformShowName(PlatformName name, char* out, uint32_t size) {
