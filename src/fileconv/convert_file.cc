@@ -320,6 +320,8 @@ Plan ToPagePlan(const Converter* c) {
 bool StartConverter(Converter* converter, Direction direction, const Console& console) {
   converter->direction = direction;
   converter->console = console;
+  converter->toPage = false;
+  converter->target = kCodePage1251;
   // Touched only as far as the file reaches: the memory used grows up to one span.
   converter->span = static_cast<uint8_t*>(malloc(kSpanSize));
   return converter->span != nullptr;
