@@ -83,11 +83,19 @@ Outcome ToPageOutcome(const TextFinding& finding) {
   return finding.refusal != 0 ? kOutcomeRefuses : kOutcomeCannotTell;
 }
 
-// What the conversion named does with the file.
+// Where the conversion named goes on, after an interrupted one of its direction.
+uint64_t ResumedAt(const FileCheck& check, const Plan& plan) {
+  const bool resumes =
+      check.recorded && plan.aim != kAimNone && check.recordedBy == PlannedDirection(plan);
+  return resumes ? check.recordedAt : 0;
+}
+
+// What the conversion named does with the file. --to goes on with a conversion to its
+// code page that a record says was interrupted, whatever the letters of the rest.
 Outcome OutcomeOf(const FileCheck& check, const TextFinding& finding, const Plan& plan) {
   if (plan.aim == kAimNone) return kOutcomeNone;
   if (check.kind == kKindAscii || check.kind == kKindEmpty) return kOutcomeNothing;
-  if (plan.aim == kAimToPage) return ToPageOutcome(finding);
+  if (plan.aim == kAimToPage && ResumedAt(check, plan) == 0) return ToPageOutcome(finding);
   return finding.refusal != 0 ? kOutcomeRefuses : kOutcomeConverts;
 }
 
@@ -102,13 +110,6 @@ void NoteRecord(PlatformHandle file, FileCheck* check) {
     check->recordedAt = at;
     check->kind = kKindPart;
   }
-}
-
-// Where the conversion named goes on, after an interrupted one of its direction.
-uint64_t ResumedAt(const FileCheck& check, const Plan& plan) {
-  const bool resumes =
-      check.recorded && plan.aim != kAimNone && check.recordedBy == PlannedDirection(plan);
-  return resumes ? check.recordedAt : 0;
 }
 
 FileCheck Unjudged() {

@@ -12,7 +12,9 @@
 #include "codepage/byte_maps.h"
 #include "codepage/cp866_literal.h"
 #include "errors_test_support.h"
+#include "fileconv/check_line.h"
 #include "fileconv/code_page_guard.h"
+#include "fileconv/file_check.h"
 #include "recode.h"
 
 namespace {
@@ -484,6 +486,50 @@ TEST_F(ConvertFileTest, AnInterruptedFilterEndsAfterTheSpanInHand) {
       "pelcor: -: interrupted; 262144 bytes from the start of the file are converted; the "
       "conversion cannot be resumed"};
   EXPECT_EQ(FakePlatform.errorLines, said);
+}
+
+TEST_F(ConvertFileTest, CheckAndToFollowTheRecordOfAnInterruptedRun) {
+  // --check tells where the run stopped and what each conversion would do; --to the code
+  // page that run converted to goes on from there, whatever the letters of the rest.
+  FakePlatform.files[kName] = Original(kLong, "");
+  FakePlatform.interruptAfter = 4;
+  FakePlatform.endReturns = true;
+  EXPECT_THROW(ConvertFileInPlace(&converter_, FakeName(kName)), FakeEnded);
+  FakePlatform.interruptAfter = 0;
+  FakePlatform.interrupted = false;
+  const std::string line = std::string("part\t") + kName + "\tinterrupted at byte 262144 by /1251";
+  const Plan plans[] = {{true, kAimNone, kFrom1251, kCodePage1251, nullptr},
+                        {true, kAimSwitch, kFrom1251, kCodePage1251, "/1251"},
+                        {true, kAimToPage, kFrom1251, kCodePage866, "--to=866"},
+                        {true, kAimToPage, kFrom1251, kCodePage1251, "--to=1251"}};
+  const char* const outcomes[] = {"", "\t/1251 converts it", "\t--to=866 converts it",
+                                  "\t--to=1251 leaves it: cannot tell which code page"};
+  for (size_t i = 0; i < std::size(plans); ++i) {
+    FakePlatform.output.clear();
+    const FileCheck check = CheckFile(FakeName(kName), kNameWhole, plans[i], converter_.span);
+    WriteCheckLine(console_, kFakeOutput, FakeName(kName), check, plans[i]);
+    std::string written;
+    for (const std::string& piece : FakePlatform.output)
+      written += piece;
+    EXPECT_EQ(written, line + outcomes[i] + "\r\n");
+  }
+  FakePlatform.errorLines.clear();
+  converter_.toPage = true;
+  converter_.target = kCodePage866;
+  EXPECT_TRUE(ConvertFileInPlace(&converter_, FakeName(kName)));
+  EXPECT_EQ(FakePlatform.errorLines,
+            std::vector<std::string>{std::string("pelcor: ") + (kShownName + 1) +
+                                     ": resuming the conversion at "
+                                     "byte 262144"});
+  // A file that cannot be read is said so, with no question.
+  FakePlatform.errorTexts[5] = "Access is denied.";
+  FakePlatform.faults = {{kFakeRead, 0, kFakeForever, 5, 0}};
+  const Plan none = {true, kAimNone, kFrom1251, kCodePage1251, nullptr};
+  const FileCheck failed = CheckFile(FakeName(kName), kNameWhole, none, converter_.span);
+  FakePlatform.output.clear();
+  WriteCheckLine(console_, kFakeOutput, FakeName(kName), failed, none);
+  EXPECT_EQ(FakePlatform.output.back(), "\tcannot read: access is denied\r\n");
+  EXPECT_EQ(FakeConsoleText(), "");
 }
 
 TEST_F(ConvertFileTest, ReportsTheSystemsErrorForTheFile) {
