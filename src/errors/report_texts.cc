@@ -137,10 +137,11 @@ const char* const kRecommendationTexts[2 * kRecommendationCount] = {
 
 // Pelcor's own errors say what the text is and, where one of the two switches would
 // convert it, which; a file converted in part gets no advice, since either switch would
-// garble half of it. The lines of an interrupted or resumed conversion go to standard
-// error, with the file's name and the byte count in place of their two %s.
+// garble half of it. The lines that say where a file stands go to standard error, with
+// the file's name, the word for how its conversion stopped and the byte count in place
+// of their three %s.
 const char* const kOwnTexts[2 * kOwnTextCount] = {
-    // Russian
+    // Russian, errors
     Ru<u8"текст уже в кодовой странице 866; /866 перекодирует его в 1251">,
     Ru<u8"текст уже в кодовой странице 1251; /1251 перекодирует его в 866">,
     Ru<u8"текст в UTF-8, а не в кодовой странице 1251">,
@@ -149,14 +150,25 @@ const char* const kOwnTexts[2 * kOwnTextCount] = {
     Ru<u8"текст в ISO-8859-5; Pelcor перекодирует только кодовые страницы 866 и 1251">,
     Ru<u8"текст в UTF-16; Pelcor перекодирует только кодовые страницы 866 и 1251">,
     Ru<u8"файл перекодирован лишь частично: его начало и конец в разных кодовых страницах">,
-    Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт; "
+    Ru<u8"файл изменился, пока его перекодировали">,
+    // Russian, lines
+    Ru<u8"pelcor: %s: %s; от начала файла перекодировано %s байт; "
        u8"та же команда закончит перекодировку">,
-    Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт; "
+    Ru<u8"pelcor: %s: %s; от начала файла перекодировано %s байт; "
        u8"продолжить перекодировку нельзя">,
     Ru<u8"pelcor: %s: перекодировка продолжается с байта %s">,
-    Ru<u8"pelcor: %s: прервано; от начала файла перекодировано %s байт; "
+    Ru<u8"pelcor: %s: %s; от начала файла перекодировано %s байт; "
        u8"та же команда без файлов, названных перед ним, закончит перекодировку">,
-    // English
+    Ru<u8"pelcor: %s: %s; от начала файла перекодировано %s байт, файлы, названные перед ним, "
+       u8"готовы, а после него не тронуты; та же команда закончит работу">,
+    Ru<u8"прервано">,
+    Ru<u8"остановлено">,
+    Ru<u8"pelcor: %s: уже перекодирован, он теперь в кодовой странице %s; "
+       u8"/%s перекодирует его обратно">,
+    Ru<u8"pelcor: %s: тот же файл, что и %s; пропущен">,
+    Ru<u8"pelcor: -: стандартный ввод закрыт">,
+    Ru<u8"pelcor: -: стандартный вывод закрыт">,
+    // English, errors
     "the text is in code page 866 already; /866 converts it to 1251",
     "the text is in code page 1251 already; /1251 converts it to 866",
     "the text is in UTF-8, not in code page 1251",
@@ -165,13 +177,23 @@ const char* const kOwnTexts[2 * kOwnTextCount] = {
     "the text is in ISO-8859-5; Pelcor converts only code pages 866 and 1251",
     "the text is in UTF-16; Pelcor converts only code pages 866 and 1251",
     "the file is converted only in part: its beginning and its end are in different code pages",
-    "pelcor: %s: interrupted; %s bytes from the start of the file are converted; the same "
-    "command finishes the conversion",
-    "pelcor: %s: interrupted; %s bytes from the start of the file are converted; the "
-    "conversion cannot be resumed",
+    "the file changed while it was converted",
+    // English, lines
+    "pelcor: %s: %s; %s bytes from the start of the file are converted; the same command "
+    "finishes the conversion",
+    "pelcor: %s: %s; %s bytes from the start of the file are converted; the conversion "
+    "cannot be resumed",
     "pelcor: %s: resuming the conversion at byte %s",
-    "pelcor: %s: interrupted; %s bytes from the start of the file are converted; the same "
-    "command without the files named before it finishes the conversion",
+    "pelcor: %s: %s; %s bytes from the start of the file are converted; the same command "
+    "without the files named before it finishes the conversion",
+    "pelcor: %s: %s; %s bytes from the start of the file are converted, the files named "
+    "before it are done and those after it untouched; the same command finishes the run",
+    "interrupted",
+    "stopped",
+    "pelcor: %s: converted already, it is in code page %s now; /%s converts it back",
+    "pelcor: %s: the same file as %s; skipped",
+    "pelcor: -: standard input is closed",
+    "pelcor: -: standard output is closed",
 };
 
 ReportTableOffsets ReportOffsets;

@@ -3,6 +3,7 @@
 
 #include <stdint.h>
 
+#include "fileconv/standing.h"
 #include "platform/platform.h"
 
 /// The size of a block: the unit of every report, answer and conversion call.
@@ -15,11 +16,6 @@ inline constexpr uint32_t kSpanBlocks = 256;
 /// Whether a file name is all there is of it, or only its beginning.
 enum NameState { kNameWhole = 0, kNameCut };
 
-/// Whether the run named other files before this one. Run again whole, the command would
-/// convert those a second time, and the guard cannot tell every converted text (a short
-/// one above all): the line of an interrupted run then says to leave them out.
-enum NamePlace { kNamedFirst = 0, kNamedAfterOthers };
-
 /// Converts the named file in place, without a temporary file;
 /// its length never changes. Every failed open, read or write is reported, block by
 /// block, and the operator's answer obeyed: Repeat tries the call again, Ignore goes on
@@ -27,18 +23,25 @@ enum NamePlace { kNamedFirst = 0, kNamedAfterOthers };
 /// The reports show the name as the door renders it. A name that is kNameCut opens
 /// nothing: its open fails with the system's "file name too long". Before the first
 /// write the text is judged (CodePageAgrees): a refusal is reported the same way, and its
-/// Abort is an Abort like any other. A request to end the process during the conversion
-/// ends it here, once the span in hand is written and the file closed, with a line on
-/// standard error; the run is recorded on the file (resume_record.h) and a run of the same
-/// direction goes on from there. Blocks whose bytes do not change are not written.
-/// Returns true when the file was converted whole: false after an Abort, a failure
-/// answered Ignore or a failed close.
-bool ConvertFileInPlace(PlatformName name, NameState state = kNameWhole,
-                        NamePlace place = kNamedFirst);
+/// Abort is an Abort like any other. Blocks whose bytes do not change are not written.
+///
+/// Where the file stands is recorded on it (file_record.h): once converted whole, the code
+/// page it is in now; stopped part-way by an Abort or a request to end the process, how
+/// far it got, with a line on standard error. A file whose trusted record says it is in
+/// the code page this switch converts to already is left as it is, with a line; one
+/// stopped part-way by this switch goes on from there. A file that run handled already
+/// under another name is left as it is, with a line. A file cut short by another program
+/// meanwhile stops with a report. A request to end the process held before the file is
+/// touched, or between its spans, ends the process, the file closed and recorded, with a
+/// line; held as its last span is done, it waits for the next boundary.
+/// Returns true when the file was converted whole, or left as it is: false after an
+/// Abort, a failure answered Ignore or a failed close.
+bool ConvertFileInPlace(PlatformName name, NameState state, RunSoFar* run);
 
 /// Converts what comes from the input stream and writes it to the output stream, span by
 /// span, as a filter does. The guard judges what the first span holds before anything is
 /// written; failures are reported under shownName (code page 866) and answered as for a
-/// file, Repeat of a write going on after the bytes that went out. Returns true when
-/// everything read was converted and written.
+/// file, Repeat of a write going on after the bytes that went out. A stream closed when
+/// the program started (kNoHandle) is said to be and nothing is converted. Returns true
+/// when everything read was converted and written.
 bool ConvertStream(PlatformHandle input, PlatformHandle output, const char* shownName);

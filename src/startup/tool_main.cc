@@ -27,6 +27,9 @@ const char* const kStartupTexts[6] = {
 
 namespace {
 
+// The files a run of several names has handled, so that it converts each file once.
+SeenFiles SeenInRun;
+
 const char* StartupText(StartupTextIndex which) {
   return kStartupTexts[MessageLanguage.startupText + which];
 }
@@ -117,7 +120,10 @@ int RunArguments(const char* const* arguments, uint32_t count) {
   ByteConverter = from866 ? MapCp866ToCp1251 : MapCp1251ToCp866;
   bool allWhole = true;
   wordsEnded = false;
-  NamePlace place = kNamedFirst;
+  RunSoFar run = {&SeenInRun, false, false};
+  // A request to end the process is held from here to the end of the run, and obeyed at
+  // the next boundary: between spans, or before a file is touched.
+  PlatformBeginInterruptible();
   for (uint32_t i = 0; i < count; ++i) {
     const ArgumentKind kind = KindOf(arguments[i], wordsEnded);
     wordsEnded |= kind == kArgumentWordsEnd;
@@ -125,9 +131,9 @@ int RunArguments(const char* const* arguments, uint32_t count) {
     allWhole &= StrCompare(arguments[i], "-") == 0
                     ? ConvertStream(PlatformStandardHandle(kStandardInput),
                                     PlatformStandardHandle(kStandardOutput), "-")
-                    : ConvertFileInPlace(PlatformArgumentName(i), kNameWhole, place);
-    place = kNamedAfterOthers;
+                    : ConvertFileInPlace(PlatformArgumentName(i), kNameWhole, &run);
   }
+  PlatformEndInterruptible();
   return allWhole ? 0 : 1;
 }
 
@@ -153,15 +159,19 @@ int RunCommandTail(const char* commandLine) {
     return 2;
   }
 
+  RunSoFar run = {};
   if (!whole) {
     // Part of the name is missing: the open is refused and reported, and no file that
     // the cut name might reach is touched.
-    ConvertFileInPlace(PlatformCommandLineName(start, start + StrLength(tail)), kNameCut);
+    ConvertFileInPlace(PlatformCommandLineName(start, start + StrLength(tail)), kNameCut, &run);
     return 1;
   }
   const TailRange name = TakeFileName(tail);
   const PlatformName named = PlatformCommandLineName(start + name.begin, start + name.end);
-  return ConvertFileInPlace(named) ? 0 : 1;
+  PlatformBeginInterruptible();
+  const bool converted = ConvertFileInPlace(named, kNameWhole, &run);
+  PlatformEndInterruptible();
+  return converted ? 0 : 1;
 }
 
 }  // namespace

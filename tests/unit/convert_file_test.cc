@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -107,6 +109,14 @@ constexpr size_t B(size_t n) {
 }
 constexpr size_t kLong = 2 * kSpanBlocks * kBlockSize + 1808;
 
+// The line of a file that stopped part-way: how, the bytes converted, and what follows.
+constexpr char kFinishes[] = "the same command finishes the conversion";
+constexpr char kCannot[] = "the conversion cannot be resumed";
+std::string Stopped(const char* how, size_t bytes, const char* after = kFinishes) {
+  return std::string(how) + "; " + std::to_string(bytes) +
+         " bytes from the start of the file are converted; " + after;
+}
+
 struct Row {
   const char* what;
   bool whole;  // what the converter tells of the file
@@ -119,8 +129,8 @@ struct Row {
   NameState state = kNameWhole;
   const char* pages = "";     // the text, as Original takes it
   size_t interruptAfter = 0;  // the file calls after which a request to end the run comes
-  const char* said = "";      // then, the line on standard error
-  NamePlace place = kNamedFirst;
+  std::string said = "";      // then, the line on standard error
+  RunSoFar run = {};          // what the run knows of the names before
 };
 
 // Each row: whether the file comes out whole, the faults, the keys that answer the
@@ -155,7 +165,7 @@ const std::vector<Row> kRows = {
     {"read, Ignore", false, {{kFakeRead, 1024, 3, 5, 0}}, u"i", "O R0-63! R0-255! RW0 R1! C",
      {{0, 1024}}, {"read from file"}},
     {"read, Abort", false, {{kFakeRead, 1024, 3, 5, 0}}, u"a", "O R0-63! R0-255! RW0 R1! C",
-     {{0, 1024}}, {"read from file"}},
+     {{0, 1024}}, {"read from file"}, 2500, kNameWhole, "", 0, Stopped("stopped", 1024)},
     {"read that stays", false, {{kFakeRead, 2048, kFakeForever, 5, 0}}, u"rri",
      "O R0-63! R0-255! RW0 RW1 R2! R2! R2! C", {{0, 2048}},
      {"read from file", "read from file", "read from file"}},
@@ -170,11 +180,13 @@ const std::vector<Row> kRows = {
     {"write, Ignore", false, {{kFakeWrite, 1024, 2, 28, 0}}, u"i",
      "O R0-63 R0-255 W0-2! W0 W1! W2 C", {{0, 1024}, {2048, 2500}}, {"write to file"}},
     {"write, Abort", false, {{kFakeWrite, 1024, 2, 28, 0}}, u"a", "O R0-63 R0-255 W0-2! W0 W1! C",
-     {{0, 1024}}, {"write to file"}},
+     {{0, 1024}}, {"write to file"}, 2500, kNameWhole, "", 0, Stopped("stopped", 1024)},
     {"write cut short, Repeat", true, {{kFakeWrite, 1024, 2, 28, 300}}, u"r",
      "O R0-63 R0-255 W0-2! W0 W1! W1 W2 C", {{0, 2500}}, {"write to file"}},
+    // What the failed write moved is converted and not counted: no record can tell.
     {"write cut short, Abort", false, {{kFakeWrite, 1024, 2, 28, 300}}, u"a",
-     "O R0-63 R0-255 W0-2! W0 W1! C", {{0, 1324}}, {"write to file"}},
+     "O R0-63 R0-255 W0-2! W0 W1! C", {{0, 1324}}, {"write to file"}, 2500, kNameWhole, "", 0,
+     Stopped("stopped", 1024, kCannot)},
     {"write failing thrice", true, {{kFakeWrite, 0, 4, 28, 0}}, u"rrr",
      "O R0-63 R0-255 W0-2! W0! W0! W0! W0..2 C", {{0, 2500}},
      {"write to file", "write to file", "write to file"}},
@@ -193,7 +205,8 @@ const std::vector<Row> kRows = {
      {{0, B(257)}}, {"read from file"}, kLong},
     {"read at a span's end, Abort", false, {{kFakeRead, B(511), kFakeForever, 5, 0}}, u"a",
      "O R0-63 R0-255 W0-255 "
-     "R256-511! RW256..510 R511! C", {{0, B(511)}}, {"read from file"}, kLong},
+     "R256-511! RW256..510 R511! C", {{0, B(511)}}, {"read from file"}, kLong, kNameWhole, "", 0,
+     Stopped("stopped", B(511))},
     {"short read at a span's end", true, {{kFakeRead, B(511), 1, 0, 100}}, u"",
      "O R0-63 R0-255 W0-255 "
      "R256-511 W256-511 C", {{0, B(511) + 100}}, {}, kLong},
@@ -210,7 +223,8 @@ const std::vector<Row> kRows = {
      {{0, B(258) + 300}, {B(259), kLong}}, {"write to file"}, kLong},
     {"write at a span's end, Abort", false, {{kFakeWrite, B(511), kFakeForever, 28, 0}}, u"a",
      "O R0-63 R0-255 "
-     "W0-255 R256-511 W256-511! W256..510 W511! C", {{0, B(511)}}, {"write to file"}, kLong},
+     "W0-255 R256-511 W256-511! W256..510 W511! C", {{0, B(511)}}, {"write to file"}, kLong,
+     kNameWhole, "", 0, Stopped("stopped", B(511))},
     {"short write in a span's middle", true, {{kFakeWrite, B(257), kFakeForever, 0, 300}}, u"",
      "O R0-63 R0-255 "
      "W0-255 R256-511 W256-511 W256..511 R512-767 W512-513 C", {{0, B(257) + 300}, {B(258), kLong}},
@@ -243,7 +257,7 @@ const std::vector<Row> kRows = {
     {"interrupted, named after others", false, {}, u"", "O R0-63 R0-255 W0-255 C", {{0, B(256)}},
      {}, kLong, kNameWhole, "", 4, "interrupted; 262144 bytes from the start of the file are "
      "converted; the same command without the files named before it finishes the conversion",
-     kNamedAfterOthers},
+     {nullptr, true, true}},
     {"interrupted after a write answered Ignore", false, {{kFakeWrite, B(257), kFakeForever, 28,
      0}}, u"i", "O R0-63 R0-255 W0-255 R256-511 W256-511! W256 W257! W258..511 C",
      {{0, B(257)}, {B(258), B(512)}}, {"write to file"}, kLong, kNameWhole, "", 262,
@@ -296,13 +310,14 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
     FakePlatform.endReturns = true;
     bool whole = false;
     try {
-      whole = ConvertFileInPlace(FakeName(kName), row.state, row.place);
+      RunSoFar run = row.run;
+      whole = ConvertFileInPlace(FakeName(kName), row.state, &run);
     } catch (FakeEnded) {
       SetErrorAction(ErrorContext.action, nullptr);  // the process would have ended here
     }
     EXPECT_EQ(whole, row.whole) << row.what;
     std::vector<std::string> said;
-    if (*row.said != 0)
+    if (!row.said.empty())
       said.push_back(std::string("pelcor: ") + (kShownName + 1) + ": " + row.said);
     EXPECT_EQ(FakePlatform.errorLines, said) << row.what;
 
@@ -322,52 +337,72 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
   }
 }
 
-TEST_F(ConvertFileTest, TheSameCommandFinishesAnInterruptedRun) {
-  // A run interrupted once its first span is written, then the file converted again: with
-  // the same switch on the file as the run left it, from where the run stopped; with the
-  // other switch, on a file changed since or where no record is kept, from its start.
+TEST_F(ConvertFileTest, TheSameCommandFinishesARunAndConvertsOnce) {
+  // A run interrupted once its first span is written, or converted whole, then the same
+  // file converted again. With the same switch on the file as the run left it, the second
+  // goes on where the first stopped, or leaves the file as it is; with the other switch,
+  // on a file changed since, where no record is kept, or on other bytes under the same
+  // stamp (a backup copied back within the same tick), it converts from the start.
   struct Case {
     const char* what;
-    bool otherSwitch, changed, noNotes;
-    const char* said;
+    bool interrupted, otherSwitch, changed, stale, noNotes;
+    std::string said;
     const char* trace;
+    const char* note;  // how the record left begins
   };
   const char* kWhole = "O R0-63 R0-255 W0-255 R256-511 W256-511 R512-767 W512-513 C";
+  const char* kWholeAfterCheck =
+      "O R0-255 R0-63 R0-255 W0-255 R256-511 W256-511 R512-767 W512-513 C";
   const Case cases[] = {
-      {"resumed", false, false, false, "resuming the conversion at byte 262144",
-       "O R256-319 R256-511 W256-511 R512-767 W512-513 C"},
-      {"other switch", true, false, false, "", kWhole},
-      {"changed since", false, true, false, "", kWhole},
-      {"no record kept", false, false, true, "", kWhole},
+      {"resumed", true, false, false, false, false, "resuming the conversion at byte 262144",
+       "O R0-255 R256-319 R256-511 W256-511 R512-767 W512-513 C", "v1 whole 866 "},
+      {"other switch", true, true, false, false, false, "", kWhole, "v1 whole 1251 "},
+      {"changed since", true, false, true, false, false, "", kWhole, "v1 whole 866 "},
+      {"no record kept", true, false, false, false, true, "", kWhole, ""},
+      {"stale", true, false, false, true, false, "", kWholeAfterCheck, "v1 whole 866 "},
+      {"whole", false, false, false, false, false,
+       "converted already, it is in code page 866 now; /866 converts it back",
+       "O R0-255 R256-511 R512-513 C", "v1 whole 866 "},
+      {"whole, stale", false, false, false, true, false, "",
+       "O R0-255 R256-511 R512-513 R0-63 R0-255 W0-255 R256-511 W256-511 R512-767 W512-513 C",
+       "v1 whole 866 "},
+      {"whole, other switch", false, true, false, false, false, "", kWhole, "v1 whole 1251 "},
   };
   for (const Case& c : cases) {
     FakePlatformReset();
     FakePlatform.files[kName] = Original(kLong, "");
     FakePlatform.noNotes = c.noNotes;
-    FakePlatform.interruptAfter = 4;
+    FakePlatform.interruptAfter = c.interrupted ? 4 : 0;
     FakePlatform.endReturns = true;
     ByteConverter = MapCp1251ToCp866;
-    EXPECT_THROW(ConvertFileInPlace(FakeName(kName)), FakeEnded) << c.what;
-    SetErrorAction(ErrorContext.action, nullptr);  // the process would have ended here
+    RunSoFar run = {};
+    try {
+      EXPECT_EQ(ConvertFileInPlace(FakeName(kName), kNameWhole, &run), !c.interrupted) << c.what;
+    } catch (FakeEnded) {
+      SetErrorAction(ErrorContext.action, nullptr);  // the process would have ended here
+    }
     EXPECT_EQ(FakePlatform.notes.size(), c.noNotes ? 0u : 1u) << c.what;
+    const std::vector<uint8_t> left = FakePlatform.files[kName];
 
     FakePlatform.writes += c.changed;
+    if (c.stale) FakePlatform.files[kName][100] ^= 1;
     if (c.otherSwitch) ByteConverter = MapCp866ToCp1251;
     FakePlatform.calls.clear();
     FakePlatform.errorLines.clear();
     FakePlatform.interruptAfter = 0;
     FakePlatform.interrupted = false;
-    EXPECT_TRUE(ConvertFileInPlace(FakeName(kName))) << c.what;
+    EXPECT_TRUE(ConvertFileInPlace(FakeName(kName), kNameWhole, &run)) << c.what;
     std::vector<std::string> said;
-    if (*c.said != 0) said.push_back(std::string("pelcor: ") + (kShownName + 1) + ": " + c.said);
+    if (!c.said.empty()) said.push_back(std::string("pelcor: ") + (kShownName + 1) + ": " + c.said);
     EXPECT_EQ(FakePlatform.errorLines, said) << c.what;
     EXPECT_EQ(Trace(), c.trace) << c.what;
-    EXPECT_TRUE(FakePlatform.notes.empty()) << c.what;
-    if (c.said == std::string()) continue;
+    EXPECT_EQ(FakePlatform.notes[kName].substr(0, strlen(c.note)), c.note) << c.what;
     std::vector<uint8_t> expected = Original(kLong, "");
     for (uint8_t& byte : expected)
       byte = MapCp1251ToCp866(byte);
-    EXPECT_EQ(FakePlatform.files[kName], expected) << c.what;
+    if (!c.said.empty()) {
+      EXPECT_EQ(FakePlatform.files[kName], c.interrupted ? expected : left) << c.what;
+    }
   }
 }
 
@@ -429,10 +464,11 @@ TEST_F(ConvertFileTest, ReportsTheSystemsErrorForTheFile) {
   // A missing file, and a cut name with the error of a name too long.
   FakePlatform.errorTexts[kFakeNoSuchFile] = "No such file.\r\n";
   FakePlanKeys(u"a");
-  ConvertFileInPlace(FakeName("gone.txt"));
+  RunSoFar run = {};
+  ConvertFileInPlace(FakeName("gone.txt"), kNameWhole, &run);
   EXPECT_NE(FakeConsoleText().find("Error : no such file\r\n"), std::string::npos);
   FakePlanKeys(u"a");
-  ConvertFileInPlace(FakeName(kName), kNameCut);
+  ConvertFileInPlace(FakeName(kName), kNameCut, &run);
   EXPECT_EQ(ErrorContext.errorNumber, kErrorNameTooLong);
 }
 

@@ -181,6 +181,13 @@ bool PlatformClose(PlatformHandle file) {
   return close(static_cast<int>(file)) == 0 || FailWithErrno();
 }
 
+bool PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
+  struct stat status;
+  if (!IsDescriptor(file) || fstat(static_cast<int>(file), &status) != 0) return false;
+  *id = {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+  return true;
+}
+
 bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
   struct stat status;
   if (!IsDescriptor(file) || fstat(static_cast<int>(file), &status) != 0) return false;

@@ -61,7 +61,8 @@ void EndConsoleLines() {
 
 PlatformHandle PlatformStandardHandle(StandardStream which) {
   const DWORD kinds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
-  return DoorHandle(GetStdHandle(kinds[which]));
+  const HANDLE handle = GetStdHandle(kinds[which]);
+  return handle != nullptr ? DoorHandle(handle) : kNoHandle;  // none was given
 }
 
 PlatformHandle PlatformTerminalInput() {
@@ -140,11 +141,15 @@ uint32_t NextReleaseWaiting(HANDLE input, DWORD pending) {
 uint32_t PlatformNextKey(PlatformHandle input) {
   const HANDLE console = SystemHandle(input);
   for (;;) {
-    BeginKeyWait();
-    const bool waited = WaitForSingleObject(console, INFINITE) != WAIT_FAILED;
-    EndKeyWait();
+    // In short steps, so that a request to end the process held meanwhile leaves the
+    // question unanswered.
+    DWORD waited = WAIT_TIMEOUT;
+    while (waited == WAIT_TIMEOUT && !PlatformInterrupted())
+      waited = WaitForSingleObject(console, 50);
     DWORD pending = 0;
-    if (!waited || !GetNumberOfConsoleInputEvents(console, &pending)) return kNoMoreKeys;
+    if (PlatformInterrupted() || waited == WAIT_FAILED ||
+        !GetNumberOfConsoleInputEvents(console, &pending))
+      return kNoMoreKeys;
     const uint32_t key = NextReleaseWaiting(console, pending);
     if (key != kNoMoreKeys) return key;
   }

@@ -176,6 +176,14 @@ void PlatformRemoveNote(PlatformHandle file) {
   CloseHandle(stream);
 }
 
+bool PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!GetFileInformationByHandle(SystemHandle(file), &information)) return false;
+  *id = {information.dwVolumeSerialNumber,
+         uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
+  return true;
+}
+
 bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
   LARGE_INTEGER length;
   FILETIME written;

@@ -22,8 +22,3 @@ inline PlatformHandle DoorHandle(HANDLE handle) {
 /// Ends the line of every console stream whose last text left it open (a question), so
 /// that what the shell writes next starts on a line of its own.
 void EndConsoleLines();
-
-/// Mark the wait for a key, where every request to end the process ends it at once; one
-/// held before it ends the process as the wait begins.
-void BeginKeyWait();
-void EndKeyWait();

@@ -1,0 +1,102 @@
+#include "fileconv/standing.h"
+
+#include "errors/report_texts.h"
+#include "text/formatter.h"
+
+namespace {
+
+// Says one of Pelcor's own lines on standard error, in the report's language, its %s
+// filled from texts in turn.
+void Say(int16_t text, const char* first, const char* second = "", const char* third = "") {
+  FormatSlot slots[3];
+  slots[0].text = first;
+  slots[1].text = second;
+  slots[2].text = third;
+  char line[2 * kActionTextSize + 192];
+  FormatMessageTextMax(line, sizeof line, OwnText(text), slots);
+  PlatformWriteErrorLine(line);
+}
+
+const char* NameOf(CodePageId page) {
+  return page == kCodePage866 ? "866" : "1251";
+}
+
+CodePageId OtherThan(CodePageId page) {
+  return page == kCodePage866 ? kCodePage1251 : kCodePage866;
+}
+
+// The line for a recorded file: what finishes it.
+int16_t FinishingLine(int16_t word, RunSoFar run) {
+  if (run.othersUnrecorded) return kOwnTextStoppedAfterUnrecorded;
+  if (word == kOwnTextInterrupted && run.afterOthers) return kOwnTextInterruptedAmongOthers;
+  return kOwnTextStoppedRecorded;
+}
+
+// The record of how the conversion left the file: whole, in the code page it converts to;
+// or part-way, by its switch, no further than the file now goes.
+bool RecordAsLeft(PlatformHandle file, CodePageId named, FileEnd end, uint8_t* buffer,
+                  uint32_t size) {
+  FileRecord record = {end.whole ? kRecordWhole : kRecordPart, end.whole ? OtherThan(named) : named,
+                       end.converted, end.hash};
+  uint64_t length = 0, modified = 0;
+  if (!PlatformFileStamp(file, &length, &modified)) return false;
+  if (length < record.converted) {
+    record.converted = length;
+    if (!HashFileStart(file, length, buffer, size, &record.hash)) return false;
+  }
+  return WriteRecord(file, record);
+}
+
+}  // namespace
+
+bool HandledAlready(PlatformHandle file, PlatformName name, const char* shown, RunSoFar* run) {
+  PlatformFileId id;
+  if (run->seen == nullptr || !PlatformFileIdentity(file, &id)) return false;
+  const PlatformName* before = SeenBefore(run->seen, id);
+  if (before == nullptr) {
+    NoteSeen(run->seen, id, name);
+    return false;
+  }
+  char shownBefore[kActionTextSize];
+  PlatformShowName(*before, shownBefore, sizeof shownBefore);
+  Say(kOwnTextSameFile, shown, shownBefore);
+  return true;
+}
+
+FileRecord RecordToFollow(PlatformHandle file, CodePageId named, uint8_t* buffer, uint32_t size) {
+  const FileRecord record = ReadRecord(file);
+  const bool decides = (record.kind == kRecordWhole && record.page != named) ||
+                       (record.kind == kRecordPart && record.page == named);
+  if (!decides || !RecordHolds(file, record, buffer, size)) return {};
+  return record;
+}
+
+void SayConvertedAlready(const char* shown, CodePageId page) {
+  Say(kOwnTextConvertedAlready, shown, NameOf(page), NameOf(page));
+}
+
+bool LeaveRecord(PlatformHandle file, CodePageId named, FileEnd end, uint8_t* buffer,
+                 uint32_t size) {
+  // Unchanged, the file is as it was, and so is any record it keeps.
+  if (!end.changed) return true;
+  // Otherwise a record of an earlier run no longer holds: it goes where none replaces it.
+  const bool recorded = !end.gap && RecordAsLeft(file, named, end, buffer, size);
+  if (!recorded) PlatformRemoveNote(file);
+  return recorded;
+}
+
+void SayResuming(const char* shown, uint64_t from) {
+  char digits[21];
+  CountToText(from, digits);
+  Say(kOwnTextResuming, shown, digits);
+}
+
+void SayStopped(const char* shown, int16_t word, uint64_t converted, bool recorded, RunSoFar run) {
+  char digits[21];
+  CountToText(converted, digits);
+  Say(recorded ? FinishingLine(word, run) : kOwnTextNotResumable, shown, OwnText(word), digits);
+}
+
+void SayStreamClosed(bool input) {
+  Say(input ? kOwnTextInputClosed : kOwnTextOutputClosed, "");
+}
