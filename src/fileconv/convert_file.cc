@@ -279,14 +279,14 @@ void CloseConverted(PlatformHandle file, const FormatSlot* arguments) {
 // request would have; a file converted whole leaves it to the next boundary.
 bool EndFile(PlatformHandle file, const char* shown, const FormatSlot* arguments, RunSoFar* run) {
   const bool whole = ReachedEnd && AllDone && !Aborted();
-  const FileEnd end = {ConvertedFromStart, ConvertedHash, whole, AnyWritten, Gap};
-  const bool recorded =
-      file == kNoHandle || LeaveRecord(file, NamedCodePage(), end, SpanBuffer, kSpanSize);
+  FileEnd end = {ConvertedFromStart, ConvertedHash, whole, AnyWritten, Gap};
+  if (file != kNoHandle) end = AsTheFileNowGoes(file, end, SpanBuffer, kSpanSize);
+  const bool recorded = file == kNoHandle || LeaveRecord(file, NamedCodePage(), end);
   CloseConverted(file, arguments);
   const bool interrupted = PlatformInterrupted() && !whole;
   if (interrupted || (Aborted() && AnyWritten)) {
-    SayStopped(shown, interrupted ? kOwnTextInterrupted : kOwnTextStopped, ConvertedFromStart,
-               recorded, *run);
+    SayStopped(shown, interrupted ? kOwnTextInterrupted : kOwnTextStopped, end.converted, recorded,
+               *run);
   }
   if (interrupted) PlatformEndInterrupted();
   run->othersUnrecorded |= !recorded;

@@ -33,17 +33,10 @@ int16_t FinishingLine(int16_t word, RunSoFar run) {
 }
 
 // The record of how the conversion left the file: whole, in the code page it converts to;
-// or part-way, by its switch, no further than the file now goes.
-bool RecordAsLeft(PlatformHandle file, CodePageId named, FileEnd end, uint8_t* buffer,
-                  uint32_t size) {
-  FileRecord record = {end.whole ? kRecordWhole : kRecordPart, end.whole ? OtherThan(named) : named,
-                       end.converted, end.hash};
-  uint64_t length = 0, modified = 0;
-  if (!PlatformFileStamp(file, &length, &modified)) return false;
-  if (length < record.converted) {
-    record.converted = length;
-    if (!HashFileStart(file, length, buffer, size, &record.hash)) return false;
-  }
+// or part-way, by its switch.
+bool RecordAsLeft(PlatformHandle file, CodePageId named, FileEnd end) {
+  const FileRecord record = {end.whole ? kRecordWhole : kRecordPart,
+                             end.whole ? OtherThan(named) : named, end.converted, end.hash};
   return WriteRecord(file, record);
 }
 
@@ -75,12 +68,20 @@ void SayConvertedAlready(const char* shown, CodePageId page) {
   Say(kOwnTextConvertedAlready, shown, NameOf(page), NameOf(page));
 }
 
-bool LeaveRecord(PlatformHandle file, CodePageId named, FileEnd end, uint8_t* buffer,
-                 uint32_t size) {
+FileEnd AsTheFileNowGoes(PlatformHandle file, FileEnd end, uint8_t* buffer, uint32_t size) {
+  uint64_t length = 0, modified = 0;
+  if (!PlatformFileStamp(file, &length, &modified) || length >= end.converted) return end;
+  end.converted = length;
+  // Bytes that cannot be read again cannot be vouched for.
+  end.gap |= !HashFileStart(file, length, buffer, size, &end.hash);
+  return end;
+}
+
+bool LeaveRecord(PlatformHandle file, CodePageId named, FileEnd end) {
   // Unchanged, the file is as it was, and so is any record it keeps.
   if (!end.changed) return true;
   // Otherwise a record of an earlier run no longer holds: it goes where none replaces it.
-  const bool recorded = !end.gap && RecordAsLeft(file, named, end, buffer, size);
+  const bool recorded = !end.gap && RecordAsLeft(file, named, end);
   if (!recorded) PlatformRemoveNote(file);
   return recorded;
 }

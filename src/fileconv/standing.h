@@ -42,12 +42,14 @@ FileRecord RecordToFollow(PlatformHandle file, CodePageId named, uint8_t* buffer
 /// converts it back.
 void SayConvertedAlready(const char* shown, CodePageId page);
 
+/// How the file stands now, where another program cut it short of the bytes converted:
+/// converted as far as it goes, their hash read again through buffer (size bytes).
+FileEnd AsTheFileNowGoes(PlatformHandle file, FileEnd end, uint8_t* buffer, uint32_t size);
+
 /// Leaves on the file the record of how a conversion from code page named left it; where
-/// no byte changed, the file keeps what it has. Returns whether the same command would find the
-/// file as it stands: recorded, or unchanged. A file cut short meanwhile is recorded as far as it
-/// goes, its hash read again through buffer.
-bool LeaveRecord(PlatformHandle file, CodePageId named, FileEnd end, uint8_t* buffer,
-                 uint32_t size);
+/// no byte changed, the file keeps what it has. Returns whether the same command would
+/// find the file as it stands: recorded, or unchanged.
+bool LeaveRecord(PlatformHandle file, CodePageId named, FileEnd end);
 
 /// Says that the conversion of the file goes on at byte from, where a run stopped.
 void SayResuming(const char* shown, uint64_t from);

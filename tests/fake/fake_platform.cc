@@ -18,7 +18,7 @@ FakeFault* FaultMet(FakeCall call, uint64_t offset, uint32_t size) {
   FakeFault* met = nullptr;
   for (FakeFault& fault : FakePlatform.faults) {
     if (fault.call != call || fault.times == 0) continue;
-    const bool transfer = call == kFakeRead || call == kFakeWrite || call == kFakeCut;
+    const bool transfer = call != kFakeOpen && call != kFakeClose;
     if (transfer && (fault.block < offset || fault.block - offset >= size)) continue;
     if (met == nullptr || fault.block < met->block) met = &fault;
   }
@@ -43,8 +43,8 @@ FakeFile* OpenFile(PlatformHandle handle) {
 
 // Cuts the file to the length a cut planned in the transfer's range gives, once the
 // transfer is done, as another program may cut it meanwhile.
-void CutIfPlanned(const std::string& name, uint64_t offset, uint32_t size) {
-  const FakeFault* cut = FaultMet(kFakeCut, offset, size);
+void CutIfPlanned(FakeCall after, const std::string& name, uint64_t offset, uint32_t size) {
+  const FakeFault* cut = FaultMet(after, offset, size);
   if (cut == nullptr || FakePlatform.files[name].size() <= cut->block) return;
   FakePlatform.files[name].resize(cut->block);
   ++FakePlatform.writes;
@@ -216,7 +216,7 @@ bool PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t
     memcpy(buffer, data.data() + offset, count);
   }
   if (reach.error == 0) *read = count;
-  CutIfPlanned(open->name, offset, size);
+  CutIfPlanned(kFakeCutAfterRead, open->name, offset, size);
   return Logged(kFakeRead, offset, size, *read, reach.error);
 }
 
@@ -233,7 +233,7 @@ bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, u
   }
   *written = reach.bytes;
   FakePlatform.writes += reach.bytes > 0;
-  CutIfPlanned(open->name, offset, size);
+  CutIfPlanned(kFakeCutAfterWrite, open->name, offset, size);
   return Logged(kFakeWrite, offset, size, reach.bytes, reach.error);
 }
 

@@ -12,7 +12,14 @@
 #include "platform/platform.h"
 
 /// The calls of the file services, as the fault table and the call log name them.
-enum FakeCall : uint8_t { kFakeOpen, kFakeRead, kFakeWrite, kFakeClose, kFakeCut };
+enum FakeCall : uint8_t {
+  kFakeOpen,
+  kFakeRead,
+  kFakeWrite,
+  kFakeClose,
+  kFakeCutAfterRead,
+  kFakeCutAfterWrite
+};
 
 /// A fault's times for one that never runs out.
 inline constexpr uint32_t kFakeForever = 0xFFFFFFFFu;
@@ -22,10 +29,10 @@ inline constexpr uint32_t kFakeForever = 0xFFFFFFFFu;
 /// block, then fails with error; a failed read reports none of them, a failed write
 /// reports them all. With error 0 the transfer stops there without an error instead: a
 /// short read or write. An open or close meets a fault of its kind whatever block says;
-/// a failed close closes the file all the same. A cut is met by a read or write of a file
-/// as a fault is, and once that transfer is done another program cuts the file to block
-/// bytes. Each meeting counts times down; a fault whose times are 0 is answered and stays
-/// out of the way.
+/// a failed close closes the file all the same. A cut is met by a read or a write of a
+/// file, as its name says, as a fault is; once that transfer is done another program cuts
+/// the file to block bytes. Each meeting counts times down; a fault whose times are 0 is answered
+/// and stays out of the way.
 struct FakeFault {
   FakeCall call;
   uint64_t block;  // a byte offset, a multiple of the converter's block size

@@ -14,6 +14,7 @@
 #include "codepage/cp866_literal.h"
 #include "errors/error_context.h"
 #include "errors_test_support.h"
+#include "fileconv/same_file.h"
 
 namespace {
 
@@ -131,6 +132,7 @@ struct Row {
   size_t interruptAfter = 0;  // the file calls after which a request to end the run comes
   std::string said = "";      // then, the line on standard error
   RunSoFar run = {};          // what the run knows of the names before
+  size_t left = 0;            // where another program cut the file: its length after
 };
 
 // Each row: whether the file comes out whole, the faults, the keys that answer the
@@ -288,6 +290,30 @@ const std::vector<Row> kRows = {
      {kFakeWrite, B(200), 1, 28, 0}}, u"", "O R0-63 R64-127 R128-191 R449-513 R0-255 W128-255! "
      "W128..255 R256-511 W256-511 R512-767 W512-513 C", {{0, kLong}}, {}, kLong, kNameWhole,
      "a111"},
+    // A span whose first blocks have nothing to convert writes the rest from its first
+    // block that changed; an interrupted run counts the blocks it did not write.
+    {"a span's first blocks unchanged", true, {}, u"",
+     "O R0-63 R64-127 R128-191 R192-255 R256-319 R320-383 R384-447 R448-511 R0-255 R256-511 "
+     "W384-511 R512-767 C", {{0, B(512)}}, {}, B(512),
+     kNameWhole, "aaa1"},
+    {"interrupted after unchanged blocks", false, {}, u"",
+     "O R0-63 R64-127 R128-191 R192-255 R256-319 R449-513 R0-255 C", {{0, B(256)}}, {}, kLong,
+     kNameWhole, "a1", 8, Stopped("interrupted", B(256))},
+    // A request to end the process held at a question leaves it unanswered: Abort, and
+    // the line of an interrupted run.
+    {"interrupted at a question", false, {{kFakeWrite, B(300), kFakeForever, 28, 0}}, u"i",
+     "O R0-63 R0-255 W0-255 R256-511 W256-511! W256..299 W300! C", {{0, B(300)}},
+     {"write to file"}, kLong, kNameWhole, "", 6, Stopped("interrupted", B(300))},
+    // Another program cuts the file: after a span is read, it is not written; while it is
+    // written, the conversion stops after it. Either way the record goes no further than
+    // the file.
+    {"cut after a span is read", false, {{kFakeCutAfterRead, B(300), 1, 0, 0}}, u"",
+     "O R0-63 R0-255 W0-255 R256-511 C", {{0, B(256)}},
+     {"write to file"}, kLong, kNameWhole, "", 0, Stopped("stopped", B(256)), {}, B(300)},
+    {"cut while a span is written", false, {{kFakeCutAfterWrite, B(300), 1, 0, 0}},
+     u"", "O R0-63 R0-255 W0-255 R256-511 W256-511 R0-255 R256-299 C",
+     {{0, B(300)}}, {"write to file"}, kLong, kNameWhole, "", 0, Stopped("stopped", B(300)), {},
+     B(300)},
     {"ASCII blocks read one by one", true, {{kFakeRead, B(200), 1, 5, 0}}, u"",
      "O R0-63 R64-127 R128-191 R449-513 R0-255! R0..127 RW128..255 R256-511 W256-511 R512-767 "
      "W512-513 C", {{0, kLong}}, {}, kLong, kNameWhole, "a111"},
@@ -327,6 +353,7 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
       for (size_t i = from; i < to; ++i)
         expected[i] = MapCp1251ToCp866(expected[i]);
     }
+    if (row.left != 0) expected.resize(row.left);
     EXPECT_EQ(FakePlatform.files[kName], expected) << row.what;
     std::vector<std::string> reports;
     for (const std::string& action : row.reports)
@@ -406,6 +433,52 @@ TEST_F(ConvertFileTest, TheSameCommandFinishesARunAndConvertsOnce) {
   }
 }
 
+TEST_F(ConvertFileTest, ARunConvertsEachFileOnceAndSaysWhereItStands) {
+  // A second name of a file the run converted is left, with a line. A request to end the
+  // process held as the first file is closed leaves the second untouched, and the line
+  // says what finishes the run, by whether the first keeps its record.
+  static SeenFiles seen;
+  struct Case {
+    const char* what;
+    const char* second;
+    bool noNotes;
+    size_t interruptAfter;
+    std::string said;
+  };
+  const Case cases[] = {
+      {"a link", "s.txt", false, 0, "s.txt: the same file as \x80.txt; skipped"},
+      {"interrupted between files", "g.txt", false, 5,
+       "g.txt: interrupted; 0 bytes from the start of the file are converted, the files named "
+       "before it are done and those after it untouched; the same command finishes the run"},
+      {"interrupted, the first unrecorded", "g.txt", true, 5,
+       "g.txt: " + Stopped("interrupted", 0,
+                           "the same command without the files named before it finishes the "
+                           "conversion")},
+  };
+  for (const Case& c : cases) {
+    FakePlatformReset();
+    FakePlatform.files[kName] = FakePlatform.files["g.txt"] = Original(2500, "");
+    FakePlatform.links["s.txt"] = kName;
+    FakePlatform.noNotes = c.noNotes;
+    FakePlatform.interruptAfter = c.interruptAfter;
+    FakePlatform.endReturns = true;
+    memset(&seen, 0, sizeof seen);
+    RunSoFar run = {&seen, false, false};
+    EXPECT_TRUE(ConvertFileInPlace(FakeName(kName), kNameWhole, &run)) << c.what;
+    try {
+      EXPECT_TRUE(ConvertFileInPlace(FakeName(c.second), kNameWhole, &run)) << c.what;
+    } catch (FakeEnded) {
+      SetErrorAction(ErrorContext.action, nullptr);  // the process would have ended here
+    }
+    EXPECT_EQ(FakePlatform.errorLines, std::vector<std::string>{"pelcor: " + c.said}) << c.what;
+    std::vector<uint8_t> once = Original(2500, "");
+    for (uint8_t& byte : once)
+      byte = MapCp1251ToCp866(byte);
+    EXPECT_EQ(FakePlatform.files[kName], once) << c.what;
+    EXPECT_EQ(FakePlatform.files["g.txt"], Original(2500, "")) << c.what;
+  }
+}
+
 TEST_F(ConvertFileTest, StreamsGoSpanBySpanAndRepeatAfterTheBytesWritten) {
   struct StreamRow {
     const char* what;
@@ -415,6 +488,8 @@ TEST_F(ConvertFileTest, StreamsGoSpanBySpanAndRepeatAfterTheBytesWritten) {
     size_t size;
     bool prose;
     size_t converted;  // the bytes that come out, all converted
+    PlatformHandle input = kFakeInput, output = kFakeOutput;
+    const char* said = "";  // the line on standard error
   };
   const size_t kLong = B(600) + 7;
   const StreamRow rows[] = {
@@ -445,13 +520,37 @@ TEST_F(ConvertFileTest, StreamsGoSpanBySpanAndRepeatAfterTheBytesWritten) {
       {"write, Abort", false, {{kFakeWrite, B(300), 1, 28, 100}}, u"a", kLong, false, B(300) + 100},
       {"refused, Abort", false, {}, u"a", 2500, true, 0},
       {"refused, Ignore", true, {}, u"i", 2500, true, 2500},
+      // Closed when the program started: nothing is taken from the other stream.
+      {"input closed",
+       false,
+       {},
+       u"",
+       2500,
+       false,
+       0,
+       kNoHandle,
+       kFakeOutput,
+       "pelcor: -: standard input is closed"},
+      {"output closed",
+       false,
+       {},
+       u"",
+       2500,
+       false,
+       0,
+       kFakeInput,
+       kNoHandle,
+       "pelcor: -: standard output is closed"},
   };
   for (const StreamRow& row : rows) {
     FakePlatformReset();
     FakePlatform.streamIn = Original(row.size, row.prose ? "8" : "");
     FakePlatform.faults = row.faults;
     FakePlanKeys(row.keys);
-    EXPECT_EQ(ConvertStream(kFakeInput, kFakeOutput, "-"), row.whole) << row.what;
+    EXPECT_EQ(ConvertStream(row.input, row.output, "-"), row.whole) << row.what;
+    std::vector<std::string> said;
+    if (*row.said != 0) said.push_back(row.said);
+    EXPECT_EQ(FakePlatform.errorLines, said) << row.what;
     std::vector<uint8_t> expected(FakePlatform.streamIn.begin(),
                                   FakePlatform.streamIn.begin() + row.converted);
     for (uint8_t& byte : expected)
