@@ -2,7 +2,31 @@
 
 #include <string.h>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace {
+
+constexpr uint32_t kWords = kHashBlockSize / 4;
+
+// One key for each 32-bit word of a block, from a fixed seed. A block's words are taken
+// in pairs, each word plus its key, and the products of the pairs summed: one
+// multiplication for eight bytes, in any order, so that wide registers take many at once
+// and every kernel gives the same sum.
+struct BlockKeys {
+  alignas(64) uint32_t words[kWords];
+};
+constexpr BlockKeys kKeys = [] {
+  BlockKeys keys{};
+  uint64_t state = kHashStart;
+  for (uint32_t i = 0; i < kWords; ++i) {
+    state += 0x9E3779B97F4A7C15u;
+    const uint64_t z = (state ^ state >> 30) * 0xBF58476D1CE4E5B9u;
+    keys.words[i] = static_cast<uint32_t>((z ^ z >> 27) * 0x94D049BB133111EBu >> 32);
+  }
+  return keys;
+}();
 
 constexpr uint64_t kPrime1 = 0x9E3779B185EBCA87u;
 constexpr uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Fu;
@@ -10,18 +34,6 @@ constexpr uint64_t kPrime3 = 0x165667B19E3779F9u;
 
 uint64_t RotateLeft(uint64_t value, int bits) {
   return value << bits | value >> (64 - bits);
-}
-
-uint64_t WordAt(const uint8_t* bytes) {
-  uint64_t word;
-  memcpy(&word, bytes, sizeof word);  // both targets are little-endian
-  return word;
-}
-
-// Takes one word into a lane: every bit of the word reaches every bit of the lane within
-// a few steps.
-uint64_t Mix(uint64_t lane, uint64_t word) {
-  return RotateLeft(lane + word * kPrime2, 31) * kPrime1;
 }
 
 // Spreads every bit of the value over all of it.
@@ -33,27 +45,96 @@ uint64_t Avalanche(uint64_t value) {
   return value ^ value >> 32;
 }
 
+// The sum of a whole block's products, a pair at a time.
+uint64_t SumByPairs(const uint8_t* block) {
+  uint64_t sum = 0;
+  for (uint32_t i = 0; i < kWords; i += 2) {
+    uint32_t pair[2];
+    memcpy(pair, block + 4 * i, sizeof pair);  // both targets are little-endian
+    const uint32_t first = pair[0] + kKeys.words[i], second = pair[1] + kKeys.words[i + 1];
+    sum += uint64_t{first} * second;
+  }
+  return sum;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+
+// The same sum, two pairs at a time: each 64-bit lane holds a pair, its first word low.
+__attribute__((target("sse2"))) uint64_t SumByPairs16(const uint8_t* block) {
+  __m128i sum = _mm_setzero_si128();
+  for (uint32_t i = 0; i < kWords; i += 4) {
+    const __m128i words = _mm_add_epi32(_mm_loadu_si128((const __m128i*)(block + 4 * i)),
+                                        _mm_load_si128((const __m128i*)(kKeys.words + i)));
+    sum = _mm_add_epi64(sum, _mm_mul_epu32(words, _mm_srli_epi64(words, 32)));
+  }
+  uint64_t lanes[2];
+  _mm_storeu_si128((__m128i*)lanes, sum);
+  return lanes[0] + lanes[1];
+}
+
+#endif
+
+#if defined(__x86_64__)
+
+__attribute__((target("avx2"))) uint64_t SumByPairs32(const uint8_t* block) {
+  __m256i sum = _mm256_setzero_si256();
+  for (uint32_t i = 0; i < kWords; i += 8) {
+    const __m256i words = _mm256_add_epi32(_mm256_loadu_si256((const __m256i*)(block + 4 * i)),
+                                           _mm256_load_si256((const __m256i*)(kKeys.words + i)));
+    sum = _mm256_add_epi64(sum, _mm256_mul_epu32(words, _mm256_srli_epi64(words, 32)));
+  }
+  uint64_t lanes[4];
+  _mm256_storeu_si256((__m256i*)lanes, sum);
+  return lanes[0] + lanes[1] + lanes[2] + lanes[3];
+}
+
+__attribute__((target("avx512f"))) uint64_t SumByPairs64(const uint8_t* block) {
+  __m512i sum = _mm512_setzero_si512();
+  for (uint32_t i = 0; i < kWords; i += 16) {
+    const __m512i words =
+        _mm512_add_epi32(_mm512_loadu_si512(block + 4 * i), _mm512_load_si512(kKeys.words + i));
+    // The masked forms, all lanes kept: the plain ones start from an undefined value
+    // that the compiler warns of.
+    const __m512i seconds = _mm512_maskz_srli_epi64(0xFF, words, 32);
+    sum = _mm512_add_epi64(sum, _mm512_maskz_mul_epu32(0xFF, words, seconds));
+  }
+  uint64_t lanes[8];
+  _mm512_storeu_si512(lanes, sum);
+  return lanes[0] + lanes[1] + lanes[2] + lanes[3] + lanes[4] + lanes[5] + lanes[6] + lanes[7];
+}
+
+#endif
+
+// The sum of a whole block, by the widest registers the processor has.
+uint64_t SumOfBlock(const uint8_t* block) {
+#if defined(__x86_64__)
+  if (__builtin_cpu_supports("avx512f")) return SumByPairs64(block);
+  if (__builtin_cpu_supports("avx2")) return SumByPairs32(block);
+#endif
+#if defined(__x86_64__) || defined(__i386__)
+  if (__builtin_cpu_supports("sse2")) return SumByPairs16(block);
+#endif
+  return SumByPairs(block);
+}
+
 }  // namespace
 
 uint64_t BlockHash(const uint8_t* bytes, uint32_t count) {
-  uint64_t lanes[4] = {kPrime1, kPrime2, kPrime3, kHashStart};
-  uint32_t at = 0;
-  for (; at + 32 <= count; at += 32) {
-    for (int lane = 0; lane < 4; ++lane)
-      lanes[lane] = Mix(lanes[lane], WordAt(bytes + at + 8 * lane));
+  // A block shorter than the rest, the last of a file, is taken with zeros after it; its
+  // length goes into the hash, so that the zeros never pass for bytes.
+  uint64_t sum = 0;
+  if (count < kHashBlockSize) {
+    alignas(64) uint8_t whole[kHashBlockSize] = {};
+    memcpy(whole, bytes, count);
+    sum = SumOfBlock(whole);
+  } else {
+    sum = SumOfBlock(bytes);
   }
-  for (; at + 8 <= count; at += 8)
-    lanes[0] = Mix(lanes[0], WordAt(bytes + at));
-  uint64_t rest = 0;
-  if (at < count) memcpy(&rest, bytes + at, count - at);
-  lanes[1] = Mix(lanes[1], rest);
-  const uint64_t joined = RotateLeft(lanes[0], 1) + RotateLeft(lanes[1], 7) +
-                          RotateLeft(lanes[2], 12) + RotateLeft(lanes[3], 18);
-  return Avalanche(joined ^ count);
+  return Avalanche(sum ^ (count + 1) * kPrime1);
 }
 
 uint64_t ChainHash(uint64_t chain, uint64_t block) {
-  return Avalanche(Mix(chain, block));
+  return Avalanche(RotateLeft(chain + block * kPrime2, 31) * kPrime1);
 }
 
 uint64_t ChainBytes(uint64_t chain, const uint8_t* bytes, uint32_t count) {

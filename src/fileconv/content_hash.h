@@ -8,17 +8,18 @@
 /// The hash of no bytes: where every chain starts.
 inline constexpr uint64_t kHashStart = 0x9E3779B97F4A7C15u;
 
-/// The hash of one block's count bytes (1024 at most), eight bytes a step, read as
-/// little-endian words, in four lanes so that the multiplications overlap. Two blocks of
-/// different lengths hash differently even when the longer only adds zeros.
+/// The bytes of a block, as the chain takes them.
+inline constexpr uint32_t kHashBlockSize = 1024;
+
+/// The hash of one block's count bytes (kHashBlockSize at most): its little-endian 32-bit
+/// words, each plus a key of its place, multiplied in pairs and the products summed, as
+/// wide as the processor allows, then mixed with the count. Two blocks of different
+/// lengths hash differently even when the longer only adds zeros.
 uint64_t BlockHash(const uint8_t* bytes, uint32_t count);
 
 /// The chain after one more block whose hash is block. A file's hash is the chain over
 /// its blocks of 1024 bytes from its start, the last one shorter.
 uint64_t ChainHash(uint64_t chain, uint64_t block);
-
-/// The bytes of a block, as the chain takes them.
-inline constexpr uint32_t kHashBlockSize = 1024;
 
 /// The chain after count bytes that start at a block's start, block by block.
 uint64_t ChainBytes(uint64_t chain, const uint8_t* bytes, uint32_t count);
