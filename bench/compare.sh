@@ -8,8 +8,8 @@
 # Environment: REPS (runs of each command, default 7), SIZES (sizes of the text in MiB,
 # default "32 64"), KEEP_DIR (keep the work folder there instead of a temporary one).
 # With WINE_EXE naming a Pelcor.exe, it also times that under Wine on WINE_MIB (default
-# 16) MiB, less a run that shows only the version, in the prefix WINEPREFIX names (Wine's
-# default where unset).
+# 16) MiB, less a run that shows only the version, in the prefix WINEPREFIX names (a new
+# one in the work folder where unset).
 # Every timed command works on a fresh cp of the text, and the copy is not timed.
 # Installs nothing: a missing tool is named with its Debian package, and the run stops.
 set -euo pipefail
@@ -226,7 +226,8 @@ if [ -n "${WINE_EXE:-}" ]; then
   WINE_MIB=${WINE_MIB:-16}
   TEXT=$WORK/text-wine.txt
   head -c $((WINE_MIB * 1048576)) "$WORK/all.txt" >"$TEXT"
-  WINE_RUN=(env -u DISPLAY WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' wine "$(realpath "$WINE_EXE")")
+  WINE_RUN=(env -u DISPLAY WINEPREFIX="${WINEPREFIX:-$WORK/wine}" WINEDEBUG=-all
+    WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' wine "$(realpath "$WINE_EXE")")
   run_wine() { (cd "$WORK" && "${WINE_RUN[@]}" copy.txt /866); }
   run_wine_version() { "${WINE_RUN[@]}" --version; }
   run_wine_version >/dev/null </dev/null 2>&1 # a new prefix is made here, untimed

@@ -42,25 +42,34 @@ const uint8_t* Source(ByteMap map) {
   return map == MapCp866ToCp1251 ? Text().cp866 : Text().cp1251;
 }
 
+Direction DirectionOf(ByteMap map) {
+  return map == MapCp866ToCp1251 ? kFrom866 : kFrom1251;
+}
+
+// The first kernel from this one on that the processor has.
+ByteKernel KernelFrom(int64_t first) {
+  uint8_t kernel = static_cast<uint8_t>(first);
+  while (!KernelRuns(static_cast<ByteKernel>(kernel)))
+    ++kernel;
+  return static_cast<ByteKernel>(kernel);
+}
+
 void SetBytes(benchmark::State& state, int64_t perIteration) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * perIteration);
 }
 
 // The kernels have no branch on the data, so converting the same block again and again
 // (its bytes drifting through the map) costs what the first conversion costs. The range
-// argument is the first kernel ConvertBuffer may choose; it takes the best from there on
-// that the processor has, so a figure for a kernel the processor lacks is that of the next.
+// argument is the kernel; where the processor lacks it, the next it has runs, so a figure
+// for a kernel the processor lacks is that of the next.
 void BM_ConvertBuffer(benchmark::State& state, ByteMap map) {
   alignas(64) uint8_t buffer[kBlockSize];
   memcpy(buffer, Source(map), kBlockSize);
-  ByteConverter = map;
-  const ByteKernel limit = ByteKernelLimit;
-  ByteKernelLimit = static_cast<ByteKernel>(state.range(0));
+  const ByteKernel kernel = KernelFrom(state.range(0));
   for (auto _ : state) {
-    ConvertBuffer(buffer, kBlockSize);
+    ConvertWithKernel(kernel, DirectionOf(map), buffer, kBlockSize);
     benchmark::ClobberMemory();
   }
-  ByteKernelLimit = limit;
   SetBytes(state, kBlockSize);
 }
 
@@ -70,10 +79,8 @@ void BM_ConvertBufferRoundTrip(benchmark::State& state) {
   alignas(64) uint8_t buffer[kBlockSize];
   memcpy(buffer, Text().cp866, kBlockSize);
   for (auto _ : state) {
-    ByteConverter = MapCp866ToCp1251;
-    ConvertBuffer(buffer, kBlockSize);
-    ByteConverter = MapCp1251ToCp866;
-    ConvertBuffer(buffer, kBlockSize);
+    ConvertBuffer(kFrom866, buffer, kBlockSize);
+    ConvertBuffer(kFrom1251, buffer, kBlockSize);
     benchmark::ClobberMemory();
   }
   SetBytes(state, 2 * kBlockSize);
@@ -117,9 +124,8 @@ void BM_MemcpyPart(benchmark::State& state) {
 
 void BM_ConvertBufferPart(benchmark::State& state, ByteMap map) {
   FillPart(map);
-  ByteConverter = map;
   for (auto _ : state) {
-    ConvertBuffer(PartBuffer, kPart);
+    ConvertBuffer(DirectionOf(map), PartBuffer, kPart);
     benchmark::ClobberMemory();
   }
   SetBytes(state, kPart);
@@ -132,9 +138,8 @@ void BM_PerByteCall(benchmark::State& state, ByteMap map) {
   uint8_t* out = buffer;
   benchmark::DoNotOptimize(out);  // the buffer is seen from outside, so every store counts
   const uint8_t* source = Source(map);
-  ByteConverter = map;
   for (auto _ : state) {
-    ByteMap slot = ByteConverter;
+    ByteMap slot = map;
     benchmark::DoNotOptimize(slot);
     for (uint32_t i = 0; i < kBlockSize; ++i)
       out[i] = slot(source[i]);

@@ -39,12 +39,12 @@ void BM_GuardOnRandomLetters(benchmark::State& state) {
     state.SkipWithError("cannot write the file");
     return;
   }
-  ByteConverter = MapCp866ToCp1251;
   static uint8_t sample[kGuardSampleSize];
   FormatSlot name[1];
   name[0].text = path;
+  const Console console = StandardConsole();
   for (auto _ : state)
-    benchmark::DoNotOptimize(CodePageAgrees(file, 0, name, sample));
+    benchmark::DoNotOptimize(CodePageAgrees(console, kFrom866, file, 0, name, sample));
   state.SetBytesProcessed(int64_t{state.iterations()} * kMiB);
   close(file);
   unlink(path);

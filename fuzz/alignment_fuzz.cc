@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "fuzz_input.h"
-#include "text/alignment.h"
+#include "support/alignment.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 // file name.
 #include <string.h>
 
-#include "codepage/byte_maps.h"
 #include "fuzz_input.h"
 #include "startup/command_tail.h"
 #include "text/strings.h"
@@ -16,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(strlen(tail.get()) <= kTailLimit);
   Require(strncmp(commandLine.get() + start, tail.get(), strlen(tail.get())) == 0);
   StrTrimRightChar(tail.get(), ' ');
-  const TailRange name = TakeFileName(tail.get());
-  Require(name.begin <= name.end && name.end <= strlen(tail.get()));
-  Require(ByteConverter == MapCp866ToCp1251 || ByteConverter == MapCp1251ToCp866);
+  const TailSwitch parsed = TakeFileName(tail.get());
+  Require(parsed.name.begin <= parsed.name.end && parsed.name.end <= strlen(tail.get()));
+  Require(parsed.direction == kFrom866 || parsed.direction == kFrom1251);
   return 0;
 }

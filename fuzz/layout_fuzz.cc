@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "fuzz_input.h"
-#include "layout/layout_filter.h"
+#include "support/layout/layout_filter.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "fuzz_input.h"
-#include "text/more_strings.h"
+#include "support/more_strings.h"
 #include "text/strings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

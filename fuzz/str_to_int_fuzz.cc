@@ -1,8 +1,8 @@
 // Decimal text to a number on arbitrary text, and back: the number's own decimal text
 // gives the number again.
 #include "fuzz_input.h"
+#include "support/more_strings.h"
 #include "text/formatter.h"
-#include "text/more_strings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput input{data, size};

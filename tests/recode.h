@@ -28,9 +28,15 @@ inline std::string Recode(const std::string& utf8, const char* charset, bool* wh
   return out;
 }
 
-/// Code page 866 lacks І і Ґ ґ: DOS text wrote I i Г г for them.
+/// Code page 866 lacks І і Ґ ґ: DOS text wrote I i Г г for them. Nor has it the letters of
+/// Serbian and Macedonian, which converted text has as their nearest letters.
 inline std::string DosStandIns(std::string utf8) {
-  for (const auto& [letter, standIn] : {std::pair{"і", "i"}, {"І", "I"}, {"ґ", "г"}, {"Ґ", "Г"}}) {
+  constexpr std::pair<const char*, const char*> kStandIns[] = {
+      {"і", "i"}, {"І", "I"}, {"ґ", "г"}, {"Ґ", "Г"}, {"ђ", "д"}, {"Ђ", "Д"},
+      {"ј", "j"}, {"Ј", "J"}, {"љ", "л"}, {"Љ", "Л"}, {"њ", "н"}, {"Њ", "Н"},
+      {"ћ", "ч"}, {"Ћ", "Ч"}, {"џ", "д"}, {"Џ", "Д"}, {"ѓ", "г"}, {"Ѓ", "Г"},
+      {"ќ", "к"}, {"Ќ", "К"}, {"ѕ", "s"}, {"Ѕ", "S"}};
+  for (const auto& [letter, standIn] : kStandIns) {
     for (size_t at = utf8.find(letter); at != std::string::npos; at = utf8.find(letter, at))
       utf8.replace(at, 2, standIn);
   }

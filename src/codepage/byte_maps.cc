@@ -14,26 +14,37 @@ uint8_t MapCp1251ToCp866(uint8_t byte) {
   return kCp1251ToCp866.bytes[byte];
 }
 
-ByteMap ByteConverter = MapCp1251ToCp866;
-
-ByteKernel ByteKernelLimit = kKernelPermute64;
+uint8_t MapByte(Direction direction, uint8_t byte) {
+  return direction == kFrom866 ? MapCp866ToCp1251(byte) : MapCp1251ToCp866(byte);
+}
 
 // A cheap look at what the C runtime found at start, on every call.
-ByteKernel ByteKernelInUse() {
+bool KernelRuns(ByteKernel kernel) {
+  switch (kernel) {
 #if defined(__x86_64__)
-  if (ByteKernelLimit <= kKernelPermute64 && __builtin_cpu_supports("avx512vbmi") &&
-      __builtin_cpu_supports("avx512bw")) {
-    return kKernelPermute64;
-  }
-  if (ByteKernelLimit <= kKernelRows64 && __builtin_cpu_supports("avx512bw")) {
-    return kKernelRows64;
-  }
-  if (ByteKernelLimit <= kKernelRows32 && __builtin_cpu_supports("avx2")) return kKernelRows32;
+    case kKernelPermute64:
+      return __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw");
+    case kKernelRows64:
+      return __builtin_cpu_supports("avx512bw");
+    case kKernelRows32:
+      return __builtin_cpu_supports("avx2");
 #endif
 #if defined(__x86_64__) || defined(__i386__)
-  if (ByteKernelLimit <= kKernelRows16 && __builtin_cpu_supports("ssse3")) return kKernelRows16;
+    case kKernelRows16:
+      return __builtin_cpu_supports("ssse3");
 #endif
-  return kKernelTable;
+    case kKernelTable:
+      return true;
+    default:
+      return false;
+  }
+}
+
+ByteKernel ByteKernelInUse() {
+  uint8_t kernel = kKernelPermute64;
+  while (!KernelRuns(static_cast<ByteKernel>(kernel)))
+    ++kernel;
+  return static_cast<ByteKernel>(kernel);
 }
 
 namespace {
@@ -255,27 +266,15 @@ Converter KernelFor(ByteKernel kernel) {
   }
 }
 
-// Any other map, one call a byte.
-bool ConvertByteByByte(uint8_t* buffer, uint32_t count) {
-  bool changed = false;
-  for (uint32_t i = 0; i < count; ++i) {
-    const uint8_t mapped = ByteConverter(buffer[i]);
-    changed |= mapped != buffer[i];
-    buffer[i] = mapped;
-  }
-  return changed;
-}
-
 }  // namespace
 
 // Each way ends in a call that takes this one's place, so that a call of ConvertBuffer
 // costs no more than its kernel's.
-bool ConvertBuffer(uint8_t* buffer, uint16_t count) {
-  if (ByteConverter == MapCp866ToCp1251) {
-    return KernelFor<kCp866ToCp1251>(ByteKernelInUse())(buffer, count);
-  }
-  if (ByteConverter == MapCp1251ToCp866) {
-    return KernelFor<kCp1251ToCp866>(ByteKernelInUse())(buffer, count);
-  }
-  return ConvertByteByByte(buffer, count);
+bool ConvertWithKernel(ByteKernel kernel, Direction direction, uint8_t* buffer, uint32_t count) {
+  if (direction == kFrom866) return KernelFor<kCp866ToCp1251>(kernel)(buffer, count);
+  return KernelFor<kCp1251ToCp866>(kernel)(buffer, count);
+}
+
+bool ConvertBuffer(Direction direction, uint8_t* buffer, uint16_t count) {
+  return ConvertWithKernel(ByteKernelInUse(), direction, buffer, count);
 }

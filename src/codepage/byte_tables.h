@@ -1,7 +1,8 @@
 // The two byte maps as tables, one for each direction, filled by the compiler from where each
 // character lies in each code page. A character both code pages have comes out as itself; a
 // character the other code page has not got becomes, in one byte, what a reader of the text
-// would write in its place, and never a Cyrillic letter where there was a sign.
+// would write in its place, and never a letter where there was a sign: a sign without a
+// look-alike of the same meaning becomes ?, as a reader would not take ‰ for %.
 #pragma once
 
 #include <stddef.h>
@@ -55,7 +56,7 @@ inline constexpr LookAlike kCp866LookAlikes[] = {
     {0xCD, 0xCD, u'='},  // ═
     {0xCE, 0xDA, u'+'},  // ╬ ╧ ╨ ╤ ╥ ╙ ╘ ╒ ╓ ╫ ╪ ┘ ┌
     {0xDB, 0xDF, u'#'},  // █ ▄ ▌ ▐ ▀
-    {0xFB, 0xFB, u'V'},  // √
+    {0xFB, 0xFB, u'?'},  // √
     {0xFE, 0xFE, u'#'},  // ■
 };
 
@@ -66,9 +67,7 @@ inline constexpr LookAlike kCp1251LookAlikes[] = {
     {0x83, 0x83, u'г'},   // ѓ
     {0x84, 0x84, u'"'},   // „
     {0x85, 0x85, u'.'},   // …
-    {0x86, 0x87, u'+'},   // † ‡
-    {0x88, 0x88, u'E'},   // €
-    {0x89, 0x89, u'%'},   // ‰
+    {0x86, 0x89, u'?'},   // † ‡ € ‰
     {0x8A, 0x8A, u'Л'},   // Љ
     {0x8B, 0x8B, u'<'},   // ‹
     {0x8C, 0x8C, u'Н'},   // Њ
@@ -80,7 +79,7 @@ inline constexpr LookAlike kCp1251LookAlikes[] = {
     {0x93, 0x94, u'"'},   // “ ”
     {0x96, 0x97, u'-'},   // – —
     {0x98, 0x98, u'?'},   // no character
-    {0x99, 0x99, u'T'},   // ™
+    {0x99, 0x99, u'?'},   // ™
     {0x9A, 0x9A, u'л'},   // љ
     {0x9B, 0x9B, u'>'},   // ›
     {0x9C, 0x9C, u'н'},   // њ
@@ -90,16 +89,16 @@ inline constexpr LookAlike kCp1251LookAlikes[] = {
     {0xA3, 0xA3, u'J'},   // Ј
     {0xA5, 0xA5, u'Г'},   // Ґ
     {0xA6, 0xA6, u'|'},   // ¦
-    {0xA7, 0xA7, u'S'},   // §
+    {0xA7, 0xA7, u'?'},   // §
     {0xAB, 0xAB, u'"'},   // «
-    {0xAC, 0xAD, u'-'},   // ¬, soft hyphen
-    {0xAE, 0xAE, u'R'},   // ®
-    {0xB1, 0xB1, u'+'},   // ±
+    {0xAC, 0xAC, u'?'},   // ¬
+    {0xAD, 0xAD, u'-'},   // soft hyphen
+    {0xAE, 0xAE, u'?'},   // ®
+    {0xB1, 0xB1, u'?'},   // ±
     {0xB2, 0xB2, u'I'},   // І
     {0xB3, 0xB3, u'i'},   // і
     {0xB4, 0xB4, u'г'},   // ґ
-    {0xB5, 0xB5, u'u'},   // µ
-    {0xB6, 0xB6, u'P'},   // ¶
+    {0xB5, 0xB6, u'?'},   // µ ¶
     {0xBB, 0xBB, u'"'},   // »
     {0xBC, 0xBC, u'j'},   // ј
     {0xBD, 0xBD, u'S'},   // Ѕ

@@ -35,6 +35,12 @@ uint8_t Cp1251ToLower(uint8_t c) {
   return c;
 }
 
+uint8_t Cp866ToLower(uint8_t c) {
+  if (InRange(c, 'A', 'Z') || InRange(c, 0x80, 0x8F)) return static_cast<uint8_t>(c + 0x20);
+  if (InRange(c, 0x90, 0x9F)) return static_cast<uint8_t>(c + 0x50);
+  return c == 0xF0 ? 0xF1 : c;
+}
+
 int32_t PlainCompareChars(uint8_t first, uint8_t second) {
   return CompareSignedBytes(first, second);
 }

@@ -33,6 +33,9 @@ extern const uint8_t LatinVowels[5];
 // The code page 1251 set.
 uint8_t Cp1251ToUpper(uint8_t c);
 uint8_t Cp1251ToLower(uint8_t c);
+/// The code page 866 lower case of the Latin and Russian letters, Ё included; any other
+/// byte as it is.
+uint8_t Cp866ToLower(uint8_t c);
 /// Orders two bytes as signed 8-bit values: every byte from 0x80 comes before 0x00..0x7F.
 int32_t PlainCompareChars(uint8_t first, uint8_t second);
 int32_t Cp1251IsLetter(uint8_t c);

@@ -53,13 +53,16 @@ constexpr uint64_t kSettledUnits = 1024;
 constexpr uint8_t kSignClass = kLetterClasses;
 constexpr uint8_t kForeignClass = kLetterClasses + 1;
 constexpr uint8_t kLatinIClass = kLetterClasses + 2;
-constexpr uint8_t kYo = 32, kI = 33, kYi = 34, kYe = 35, kGhe = 36, kShortU = 37;
+constexpr uint8_t kYo = 32, kI = 33, kYi = 34, kYe = 35, kGhe = 36, kShortU = 37, kDje = 38,
+                  kJe = 39, kLje = 40, kNje = 41, kTshe = 42, kDzhe = 43, kGje = 44, kKje = 45,
+                  kDze = 46;
 
-// The letters among Unicode's Ѐ..Џ and ѐ..џ, by their last hexadecimal digit: Ё Є І Ї Ў.
+// The letters among Unicode's Ѐ..Џ and ѐ..џ, by their last hexadecimal digit: all but Ѐ Ѝ.
 constexpr uint8_t B = kBlankClass;
-constexpr uint8_t kFromEx400[16] = {B, kYo, B, B, kYe, B, kI, kYi, B, B, B, B, B, B, kShortU, B};
+constexpr uint8_t kFromEx400[16] = {B,   kYo,  kDje, kGje,  kYe,  kDze, kI,      kYi,
+                                    kJe, kLje, kNje, kTshe, kKje, B,    kShortU, kDzhe};
 
-// The class of a Unicode character that is a letter of the three alphabets, or the blank
+// The class of a Unicode character that is a letter of the six alphabets, or the blank
 // class.
 constexpr uint8_t LetterClass(uint32_t c) {
   if (c >= 0x410 && c <= 0x44F) return static_cast<uint8_t>((c - 0x410) % 32);  // А..Я, а..я
@@ -77,18 +80,18 @@ constexpr uint8_t Class866(uint32_t b) {
   return b < 0x80 ? kBlankClass : kSignClass;
 }
 
-// Code page 1251's letters beyond the Russian alphabet, by byte: Ё Ў ў І і Ґ ґ Є є Ї ї.
+// Code page 1251's letters beyond the Russian alphabet, by byte: Ё Ў ў І і Ґ ґ Є є Ї ї,
+// then Ђ ђ Ј ј Љ љ Њ њ Ћ ћ Џ џ Ѓ ѓ Ќ ќ Ѕ ѕ.
 constexpr uint8_t kMore1251[][2] = {
-    {0xA8, kYo},  {0xB8, kYo},  {0xA1, kShortU}, {0xA2, kShortU}, {0xB2, kI},  {0xB3, kI},
-    {0xA5, kGhe}, {0xB4, kGhe}, {0xAA, kYe},     {0xBA, kYe},     {0xAF, kYi}, {0xBF, kYi},
+    {0xA8, kYo},  {0xB8, kYo},  {0xA1, kShortU}, {0xA2, kShortU}, {0xB2, kI},    {0xB3, kI},
+    {0xA5, kGhe}, {0xB4, kGhe}, {0xAA, kYe},     {0xBA, kYe},     {0xAF, kYi},   {0xBF, kYi},
+    {0x80, kDje}, {0x90, kDje}, {0xA3, kJe},     {0xBC, kJe},     {0x8A, kLje},  {0x9A, kLje},
+    {0x8C, kNje}, {0x9C, kNje}, {0x8E, kTshe},   {0x9E, kTshe},   {0x8F, kDzhe}, {0x9F, kDzhe},
+    {0x81, kGje}, {0x83, kGje}, {0x8D, kKje},    {0x9D, kKje},    {0xBD, kDze},  {0xBE, kDze},
 };
 
-// Its letters of other Cyrillic alphabets, its unassigned byte and the signs that text
-// hardly ever holds.
-constexpr uint8_t kForeign1251[] = {
-    0x80, 0x81, 0x83, 0x8A, 0x8C, 0x8D, 0x8E, 0x8F, 0x90, 0x98, 0x9A, 0x9C, 0x9D,
-    0x9E, 0x9F, 0xA3, 0xA4, 0xA6, 0xAC, 0xAD, 0xB5, 0xB6, 0xBC, 0xBD, 0xBE,
-};
+// Its unassigned byte and the signs that text hardly ever holds.
+constexpr uint8_t kForeign1251[] = {0x98, 0xA4, 0xA6, 0xAC, 0xAD, 0xB5, 0xB6};
 
 constexpr uint8_t Class1251(uint32_t b) {
   if (b >= 0xC0) return static_cast<uint8_t>((b - 0xC0) % 32);  // А..Я, а..я
@@ -123,7 +126,7 @@ constexpr uint8_t ClassIso88595(uint32_t b) {
   if (b < 0xA0) return kForeignClass;
   if (b == 0xA0 || b == 0xAD || b == 0xF0 || b == 0xFD) return kSignClass;  // nbsp shy № §
   const uint8_t letter = LetterClass(b - 0xA0 + 0x400);
-  return letter == kBlankClass ? kForeignClass : letter;  // Ђ Ѓ Ѕ Ј Љ Њ Ћ Ќ Џ
+  return letter == kBlankClass ? kForeignClass : letter;  // Ѝ ѝ
 }
 
 struct ByteClasses {
@@ -148,9 +151,17 @@ constexpr uint64_t kFieldMask = (uint64_t{1} << kPairFieldBits) - 1;
 constexpr uint32_t kPackedRun = 8192;
 
 void AddPackedCosts(ByteReading* reading) {
-  for (uint8_t language = 0; language < kLanguages; ++language)
-    reading->cost[language] += (reading->packedCost >> (kPairFieldBits * language)) & kFieldMask;
-  reading->packedCost = 0;
+  for (uint8_t language = 0; language < kLanguages; ++language) {
+    const uint64_t word = reading->packedCost.word[language / kLanguagesPerWord];
+    reading->cost[language] +=
+        word >> (kPairFieldBits * (language % kLanguagesPerWord)) & kFieldMask;
+  }
+  reading->packedCost = {};
+}
+
+void AddPairCosts(ByteReading* reading, const PairCostWords& costs) {
+  for (uint8_t word = 0; word < kPairWords; ++word)
+    reading->packedCost.word[word] += costs.word[word];
 }
 
 // Control codes that no text holds: all but tab, line feed, vertical tab, form feed,
@@ -161,7 +172,7 @@ constexpr bool IsBinaryControl(uint8_t b) {
 
 void ReadLetter(ByteReading* reading, uint8_t letter, const PackedPairCosts& packed) {
   const uint8_t previous = reading->previous;
-  reading->packedCost += packed.of[previous][letter];
+  AddPairCosts(reading, packed.of[previous][letter]);
   reading->words += previous == kBlankClass;
   ++reading->letters;
   ++reading->letterCounts[letter];
@@ -188,7 +199,7 @@ void ReadByte(ByteReading* reading, uint8_t byteClass, const PackedPairCosts& pa
     return;
   }
   if (reading->previous != kBlankClass) {
-    reading->packedCost += packed.of[reading->previous][kBlankClass];
+    AddPairCosts(reading, packed.of[reading->previous][kBlankClass]);
   }
   reading->signs += byteClass == kSignClass;
   reading->foreign += byteClass == kForeignClass;

@@ -1,7 +1,7 @@
 // Which encoding a text is in, judged from its bytes alone by letter statistics of
-// Russian, Ukrainian and Belarusian text: code page 866 or 1251, or one that Pelcor does
-// not convert (KOI8-R with KOI8-U's letters, ISO-8859-5, UTF-8, UTF-16). A guess says
-// "undecided" rather than guess wrong: only plain evidence makes a verdict.
+// Russian, Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian text: code page 866 or 1251, or
+// one that Pelcor does not convert (KOI8-R with KOI8-U's letters, ISO-8859-5, UTF-8, UTF-16). A
+// guess says "undecided" rather than guess wrong: only plain evidence makes a verdict.
 #pragma once
 
 #include <stdint.h>
@@ -30,12 +30,14 @@ enum TextVerdict : uint8_t {
   kTextInUtf16,      // UTF-16 text with Cyrillic letters or its byte-order mark
 };
 
-/// The languages whose letter statistics the guess knows: Russian, Ukrainian, Belarusian.
-inline constexpr uint8_t kLanguages = 3;
+/// The languages whose letter statistics the guess knows: Russian, Ukrainian, Belarusian,
+/// Bulgarian, Serbian, Macedonian.
+inline constexpr uint8_t kLanguages = 6;
 
-/// The letters of the three alphabets (а to я, ё, then і ї є ґ ў), and one more class for
-/// everything else, where a word begins or ends.
-inline constexpr uint8_t kCyrillicLetters = 38;
+/// The letters of the six alphabets (а to я, ё, then і ї є ґ ў, then ђ ј љ њ ћ џ ѓ ќ ѕ), and
+/// one more class for everything else, where a word begins or ends. Code page 866 has none of
+/// the last nine.
+inline constexpr uint8_t kCyrillicLetters = 47;
 inline constexpr uint8_t kLetterClasses = kCyrillicLetters + 1;
 inline constexpr uint8_t kBlankClass = kCyrillicLetters;
 
@@ -47,11 +49,17 @@ extern const uint8_t kLetterPairCost[kLanguages][kLetterClasses][kLetterClasses]
 extern const uint8_t kLetterCost[kLanguages][kCyrillicLetters];
 extern const uint64_t kAlphabet[kLanguages];
 
-/// The pair costs of the three languages in one word, kPairFieldBits each, so that a letter
-/// costs a reading one addition. Built with the statistics, when the program is compiled.
+/// The pair costs of the languages in two words, three languages a word and kPairFieldBits
+/// each, so that a letter costs a reading two additions. Built with the statistics, when the
+/// program is compiled.
 inline constexpr uint32_t kPairFieldBits = 21;
+inline constexpr uint8_t kLanguagesPerWord = 3;
+inline constexpr uint8_t kPairWords = kLanguages / kLanguagesPerWord;
+struct PairCostWords {
+  uint64_t word[kPairWords];
+};
 struct PackedPairCosts {
-  uint64_t of[kLetterClasses][kLetterClasses];
+  PairCostWords of[kLetterClasses][kLetterClasses];
 };
 extern const PackedPairCosts kPackedPairCost;
 
@@ -61,8 +69,9 @@ constexpr PackedPairCosts PackPairCosts(
   for (uint8_t first = 0; first < kLetterClasses; ++first) {
     for (uint8_t second = 0; second < kLetterClasses; ++second) {
       for (uint8_t language = 0; language < kLanguages; ++language)
-        packed.of[first][second] |= uint64_t{costs[language][first][second]}
-                                    << (kPairFieldBits * language);
+        packed.of[first][second].word[language / kLanguagesPerWord] |=
+            uint64_t{costs[language][first][second]}
+            << (kPairFieldBits * (language % kLanguagesPerWord));
     }
   }
   return packed;
@@ -75,7 +84,7 @@ struct ByteReading {
   uint32_t signs;    // bytes from 0x80 up that are signs there: box drawing, quotes, dashes
   uint32_t foreign;  // bytes that are letters of no alphabet known, rare signs or controls
   uint64_t cost[kLanguages];  // of the letter pairs, in quarters of a bit
-  uint64_t packedCost;        // costs not yet added in, one field of 21 bits a language
+  PairCostWords packedCost;   // costs not yet added in, one field of 21 bits a language
   uint8_t previous;           // the class of the last letter or blank read, for the next pair
   bool heldI;                 // a Latin i or I, a letter if a letter stands before or after it
   uint32_t letterCounts[kCyrillicLetters];

@@ -2,21 +2,30 @@
 
 #include "text/strings.h"
 
-StandardHandles StdHandles;
+Console StandardConsole() {
+  const PlatformHandle input = PlatformStandardHandle(kStandardInput);
+  return {PlatformUserReadsRussian() ? kRussian : kEnglish, input,
+          PlatformStandardHandle(kStandardOutput), PlatformReportOutput(input)};
+}
+
+Console FilterConsole(Language language) {
+  const PlatformHandle keys = PlatformTerminalInput();
+  return {language, keys, PlatformStandardHandle(kStandardError), PlatformReportOutput(keys)};
+}
 
 // There is nowhere to report a failed console write: it is dropped, and the work goes on.
-void WriteText(const char* text) {
-  PlatformWriteConsole(StdHandles.output, text, StrLength(text));
+void WriteText(const Console& console, const char* text) {
+  PlatformWriteConsole(console.output, text, StrLength(text));
 }
 
-void WriteLineEnd() {
-  WriteText("\r\n");
+void WriteLineEnd(const Console& console) {
+  WriteText(console, "\r\n");
 }
 
-void WriteReportText(const char* text) {
-  PlatformWriteConsole(StdHandles.error, text, StrLength(text));
+void WriteReportText(const Console& console, const char* text) {
+  PlatformWriteConsole(console.error, text, StrLength(text));
 }
 
-void WriteReportLineEnd() {
-  WriteReportText("\r\n");
+void WriteReportLineEnd(const Console& console) {
+  WriteReportText(console, "\r\n");
 }

@@ -1,55 +1,34 @@
 #include "errors/error_context.h"
 
-#include "errors/console_output.h"
+#include "errors/prompt.h"
+#include "errors/report_lines.h"
 #include "errors/report_texts.h"
-#include "platform/platform.h"
 
-ErrorContextRecord ErrorContext;
+namespace {
 
-void SetErrorAction(uint16_t action, const FormatSlot* arguments) {
-  ErrorContext.action = action;
-  ErrorContext.arguments = arguments;
+// One line of the report: its label, then its text.
+void WriteLine(const Console& console, int8_t label, const char* text) {
+  WriteReportText(console, LabelText(console.language, label));
+  WriteReportText(console, text);
+  WriteReportLineEnd(console);
 }
 
-void ClearAnswer() {
-  ErrorContext.answer = kAnswerNone;
-}
+}  // namespace
 
-void StoreErrorWord(uint32_t value) {
-  ErrorContext.errorNumber = static_cast<uint16_t>(value & 0xFFFFu);
-  ErrorContext.cause = static_cast<uint8_t>((value >> 16) & 0xFFu);
-  ErrorContext.recommendation = static_cast<uint8_t>(value >> 24);
-}
-
-uint16_t ReportSystemError() {
-  StoreErrorWord(PlatformLastError());
-  ClearAnswer();  // a system error is always put to the operator
-  return ShowErrorReport();
-}
-
-uint16_t ReportError(uint16_t code, uint8_t cause, uint8_t recommendation) {
-  ErrorContext.errorNumber = code;
-  ErrorContext.cause = cause;
-  ErrorContext.recommendation = recommendation;
-  return ShowErrorReport();
-}
-
-uint16_t ShowErrorReport() {
-  if (ErrorContext.answer != kAnswerNone) return ErrorContext.answer;
+AnswerCode ShowErrorReport(const Console& console, const ErrorReport& report) {
+  const Language language = console.language;
+  ReportLines lines;
   // The report starts on a line of its own; the key is awaited on the prompt's line.
-  WriteReportLineEnd();
-  WriteReportText(LabelText(kLabelAction));
-  WriteReportText(ActionText());
-  WriteReportLineEnd();
-  WriteReportText(LabelText(kLabelError));
-  WriteReportText(SystemErrorText());
-  WriteReportLineEnd();
-  WriteReportText(LabelText(kLabelCause));
-  WriteReportText(CauseText());
-  WriteReportLineEnd();
-  WriteReportText(LabelText(kLabelRecommendation));
-  WriteReportText(RecommendationText());
-  WriteReportLineEnd();
-  WriteReportText(LabelText(kLabelPrompt));
-  return AskOperator();
+  WriteReportLineEnd(console);
+  WriteLine(console, kLabelAction, ActionText(language, report, &lines));
+  WriteLine(console, kLabelError, SystemErrorText(language, report, &lines));
+  WriteLine(console, kLabelCause, CauseText(language, report, &lines));
+  WriteLine(console, kLabelRecommendation, RecommendationText(language, report, &lines));
+  WriteReportText(console, LabelText(language, kLabelPrompt));
+  return AskOperator(console.input);
+}
+
+AnswerCode ReportSystemError(const Console& console, uint16_t action, const FormatSlot* arguments,
+                             uint32_t error) {
+  return ShowErrorReport(console, SystemErrorReport(action, arguments, error));
 }

@@ -1,7 +1,4 @@
-// The operator prompt: waits for one of the answer keys.
-#include "errors/console_output.h"
-#include "errors/error_context.h"
-#include "platform/platform.h"
+#include "errors/prompt.h"
 
 namespace {
 
@@ -28,15 +25,14 @@ AnswerCode AnswerOfKey(uint32_t key) {
 
 }  // namespace
 
-uint16_t AskOperator() {
+AnswerCode AskOperator(PlatformHandle keys) {
   AnswerCode answer = kAnswerNone;
   while (answer == kAnswerNone) {
     // Keys typed before the question, or rejected, never answer it.
-    PlatformDiscardKeys(StdHandles.input);
-    const uint32_t key = PlatformNextKey(StdHandles.input);
+    PlatformDiscardKeys(keys);
+    const uint32_t key = PlatformNextKey(keys);
     // Without a console to answer from, the work stops rather than waiting for ever.
     answer = key == kNoMoreKeys ? kAnswerAbort : AnswerOfKey(key);
   }
-  ErrorContext.answer = answer;
   return answer;
 }

@@ -1,83 +1,68 @@
-// The variable lines of the error report, built from the error context into static
-// buffers that each report overwrites.
+#include "errors/report_lines.h"
+
 #include "codepage/char_services.h"
-#include "errors/error_context.h"
-#include "errors/report_texts.h"
 #include "platform/platform.h"
 #include "text/strings.h"
 
 namespace {
 
-char ActionBuffer[kActionTextSize];
-char SystemErrorBuffer[kSystemErrorTextSize];
-char CauseNumberBuffer[kNumberTextSize];
-char RecommendationNumberBuffer[kNumberTextSize];
-
 // Stands in for a missing argument list: every text empty, every number 0.
 const FormatSlot kNoArguments[8] = {};
 
-// The number format of the current language with value, into buffer; the result never
-// passes the buffer, whatever the number.
-const char* NumberText(char* buffer, uint32_t size, uint32_t value) {
+// The number format of the language with value, into buffer; the result never passes
+// the buffer, whatever the number.
+const char* NumberText(Language language, char* buffer, uint32_t size, uint32_t value) {
   FormatSlot slot[1];
   slot[0].value = value;
-  FormatMessageTextMax(buffer, size, LabelText(kLabelNumber), slot);
+  FormatMessageTextMax(buffer, size, LabelText(language, kLabelNumber), slot);
   return buffer;
 }
 
 }  // namespace
 
-const char* ActionText() {
-  const uint16_t action = ErrorContext.action;
-  if (action >= kActionCount) return NumberText(ActionBuffer, sizeof ActionBuffer, action);
-  const FormatSlot* arguments =
-      ErrorContext.arguments != nullptr ? ErrorContext.arguments : kNoArguments;
+const char* ActionText(Language language, const ErrorReport& report, ReportLines* lines) {
+  char* const buffer = lines->action;
+  if (report.action >= kActionCount)
+    return NumberText(language, buffer, sizeof lines->action, report.action);
+  const FormatSlot* arguments = report.arguments != nullptr ? report.arguments : kNoArguments;
   // Bounded by the buffer: a long file name is cut at 124 characters instead of running
   // over whatever lies behind the buffer.
-  FormatMessageTextMax(ActionBuffer, sizeof ActionBuffer,
-                       kActionTexts[action + ErrorContext.actionOffset], arguments);
-  return ActionBuffer;
+  FormatMessageTextMax(buffer, sizeof lines->action, Pick(language, kActionTexts[report.action]),
+                       arguments);
+  return buffer;
 }
 
-const char* SystemErrorText() {
-  const PlatformError number = ErrorContext.errorNumber;
-  if (number >= kOwnErrorFirst) {
-    // No system knows these numbers: the text is Pelcor's own, already in the console's
-    // code page.
-    const uint32_t own = number - kOwnErrorFirst;
-    if (own < kOwnErrorCount) return OwnText(static_cast<int16_t>(own));
-    return NumberText(SystemErrorBuffer, sizeof SystemErrorBuffer, number);
-  }
+const char* SystemErrorText(Language language, const ErrorReport& report, ReportLines* lines) {
+  char* const buffer = lines->error;
+  const uint32_t size = sizeof lines->error;
+  const PlatformError number = report.errorNumber;
+  // No system knows Pelcor's own numbers: the text is its own.
+  if (number >= kOwnErrorFirst && number - kOwnErrorFirst < kOwnErrorCount)
+    return OwnText(language, static_cast<int16_t>(number - kOwnErrorFirst));
   // Whatever the system writes, the last byte ends it, and nothing of an earlier report
   // is left behind.
-  for (char& byte : SystemErrorBuffer)
-    byte = 0;
-  if (!PlatformErrorText(number, SystemErrorBuffer, sizeof SystemErrorBuffer)) {
-    // The system has no text for this number: the line shows the number itself.
-    return NumberText(SystemErrorBuffer, sizeof SystemErrorBuffer, number);
-  }
-  SystemErrorBuffer[sizeof SystemErrorBuffer - 1] = 0;
-
-  StrTrimBelow(SystemErrorBuffer, 32);
-  StrStripLastChar(SystemErrorBuffer, '.');
-  // Still in the ANSI code page here, which is the one the character services know.
-  SystemErrorBuffer[0] =
-      static_cast<char>(CharServices.toLower(static_cast<uint8_t>(SystemErrorBuffer[0])));
-  PlatformToConsoleCodePage(SystemErrorBuffer, SystemErrorBuffer);
-  return SystemErrorBuffer;
+  for (uint32_t i = 0; i < size; ++i)
+    buffer[i] = 0;
+  // The system has no text for this number: the line shows the number itself.
+  if (number >= kOwnErrorFirst || !PlatformErrorText(number, buffer, size))
+    return NumberText(language, buffer, size, number);
+  buffer[size - 1] = 0;
+  StrTrimBelow(buffer, 32);
+  StrStripLastChar(buffer, '.');
+  buffer[0] = static_cast<char>(Cp866ToLower(static_cast<uint8_t>(buffer[0])));
+  return buffer;
 }
 
-const char* CauseText() {
-  const uint8_t cause = ErrorContext.cause;
-  if (cause >= kCauseCount) return NumberText(CauseNumberBuffer, sizeof CauseNumberBuffer, cause);
-  return kCauseTexts[cause + ErrorContext.causeOffset];
+const char* CauseText(Language language, const ErrorReport& report, ReportLines* lines) {
+  if (report.cause >= kCauseCount)
+    return NumberText(language, lines->cause, sizeof lines->cause, report.cause);
+  return Pick(language, kCauseTexts[report.cause]);
 }
 
-const char* RecommendationText() {
-  const uint8_t recommendation = ErrorContext.recommendation;
-  if (recommendation >= kRecommendationCount) {
-    return NumberText(RecommendationNumberBuffer, sizeof RecommendationNumberBuffer,
-                      recommendation);
+const char* RecommendationText(Language language, const ErrorReport& report, ReportLines* lines) {
+  if (report.recommendation >= kRecommendationCount) {
+    return NumberText(language, lines->recommendation, sizeof lines->recommendation,
+                      report.recommendation);
   }
-  return kRecommendationTexts[recommendation + ReportOffsets.recommendation];
+  return Pick(language, kRecommendationTexts[report.recommendation]);
 }

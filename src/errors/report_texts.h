@@ -1,16 +1,18 @@
-// The texts of the error report, Russian (cp866) first and English after, and the
-// pieces of the report built from the error context.
+// The texts of the error report and of Pelcor's own lines, each in Russian (cp866) and
+// English.
 #pragma once
 
 #include <stdint.h>
 
-/// Entries per language in each table; the English half starts at that index.
+#include "text/language.h"
+
+/// Entries in each table.
 inline constexpr int16_t kLabelCount = 6;
 inline constexpr int16_t kActionCount = 18;
 inline constexpr int16_t kCauseCount = 14;
 inline constexpr int16_t kRecommendationCount = 8;
 
-/// Pelcor's own error numbers: the last 256 of the error context's 16 bits, above every
+/// Pelcor's own error numbers: the last 256 of a report's 16-bit numbers, above every
 /// number that Windows (below 16000) or a C library (errno values, below 4096) gives. Their
 /// texts come from Pelcor's own table, not from the system.
 enum OwnError : uint16_t {
@@ -73,44 +75,16 @@ enum ReportLabel : int8_t {
   kLabelNumber = 5,
 };
 
-/// The four tables, both languages each: Russian entries first, then English.
-extern const char* const kLabelTexts[2 * kLabelCount];
-extern const char* const kActionTexts[2 * kActionCount];
-extern const char* const kCauseTexts[2 * kCauseCount];
-extern const char* const kRecommendationTexts[2 * kRecommendationCount];
-extern const char* const kOwnTexts[2 * kOwnTextCount];
+/// The tables, each entry in both languages.
+extern const TextPair kLabelTexts[kLabelCount];
+extern const TextPair kActionTexts[kActionCount];
+extern const TextPair kCauseTexts[kCauseCount];
+extern const TextPair kRecommendationTexts[kRecommendationCount];
+extern const TextPair kOwnTexts[kOwnTextCount];
 
-/// Language offsets of the tables whose offsets are not in the error context.
-struct ReportTableOffsets {
-  int16_t label;
-  int16_t recommendation;
-  int16_t own;
-};
-extern ReportTableOffsets ReportOffsets;
-
-/// Chooses the language of every report table: Russian or English.
-void SetReportLanguage(bool russian);
-
-/// Label n of the current language.
-const char* LabelText(int8_t n);
+/// Label n in the language given.
+const char* LabelText(Language language, int8_t n);
 
 /// Pelcor's own text n (an error's number less kOwnErrorFirst, or one of the lines above)
-/// in the current language.
-const char* OwnText(int16_t n);
-
-/// The action line: the current action's text expanded with the context's argument
-/// list and cut to 124 characters, or the number format for an action of 18 or more.
-/// Points into a static buffer that the next call overwrites.
-const char* ActionText();
-
-/// The system's text for the context's error number in the console code page: trimmed,
-/// without a final full stop, first letter in lower case, at most 79 bytes. When the
-/// system has no text for the number, the number format with the number instead. One
-/// of Pelcor's own error numbers shows its own text as it stands.
-/// Points into a static buffer that the next call overwrites.
-const char* SystemErrorText();
-
-/// The cause line and the recommendation line: the table entry, or the number format
-/// with the number when it lies past the table's end (then in a static buffer).
-const char* CauseText();
-const char* RecommendationText();
+/// in the language given.
+const char* OwnText(Language language, int16_t n);

@@ -1,6 +1,5 @@
 #include "fileconv/code_page_guard.h"
 
-#include "codepage/byte_maps.h"
 #include "codepage/text_guess.h"
 #include "errors/error_context.h"
 #include "errors/report_texts.h"
@@ -14,8 +13,9 @@ namespace {
 constexpr uint64_t kMostSampled = 1024 * 1024;
 constexpr uint32_t kJudgedPiece = 4096;
 
-CodePageId NamedCodePage() {
-  return ByteConverter == MapCp866ToCp1251 ? kCodePage866 : kCodePage1251;
+// The code page the direction converts from: the one the command names.
+CodePageId NamedCodePage(Direction direction) {
+  return direction == kFrom866 ? kCodePage866 : kCodePage1251;
 }
 
 // Tallies the count bytes of a sample piece by piece, from its start or from its end
@@ -48,7 +48,7 @@ TextVerdict JudgeBeginning(PlatformHandle file, uint64_t from, CodePageId named,
   *end = from;
   while (verdict == kTextUndecided && !settled && *end - from < kMostSampled) {
     uint32_t count = 0, judged = 0;
-    if (!PlatformReadAt(file, *end, sample, kGuardSampleSize, &count)) return kTextUndecided;
+    if (PlatformReadAt(file, *end, sample, kGuardSampleSize, &count) != 0) return kTextUndecided;
     verdict = JudgeSample(sample, count, false, named, &tally, &judged, &settled);
     *end += judged;
     if (count < kGuardSampleSize) break;  // the end of the file
@@ -62,7 +62,7 @@ TextVerdict JudgeEnd(PlatformHandle file, uint64_t from, uint64_t size, CodePage
                      uint8_t* sample) {
   const uint64_t start = size - from > kGuardSampleSize ? size - kGuardSampleSize : from;
   uint32_t count = 0, judged = 0;
-  if (!PlatformReadAt(file, start, sample, static_cast<uint32_t>(size - start), &count))
+  if (PlatformReadAt(file, start, sample, static_cast<uint32_t>(size - start), &count) != 0)
     return kTextUndecided;
   TextTally tally;
   StartTextTally(&tally);
@@ -97,7 +97,7 @@ uint16_t JudgeFile(PlatformHandle file, uint64_t from, CodePageId named, uint8_t
   uint64_t judged = 0, size = 0, modified = 0;
   const TextVerdict beginning = JudgeBeginning(file, from, named, sample, &judged);
   if ((beginning == kTextAsNamed || beginning == kTextInOtherPage) &&
-      PlatformFileStamp(file, &size, &modified) && size > judged) {
+      PlatformFileStamp(file, &size, &modified) == 0 && size > judged) {
     const TextVerdict end = JudgeEnd(file, judged, size, named, sample);
     if (end != beginning && (end == kTextAsNamed || end == kTextInOtherPage))
       return kErrorPartlyConverted;
@@ -108,32 +108,36 @@ uint16_t JudgeFile(PlatformHandle file, uint64_t from, CodePageId named, uint8_t
 // Reports the refusal that judge gives, if any, and obeys the answer: Repeat judges
 // again.
 template <typename Judge>
-bool Agrees(Judge judge, const FormatSlot* arguments) {
-  const CodePageId named = NamedCodePage();
+bool Agrees(const Console& console, Direction direction, Judge judge, const FormatSlot* arguments) {
+  const CodePageId named = NamedCodePage(direction);
   for (;;) {
     const uint16_t refusal = judge(named);
     if (refusal == 0) return true;
-    SetErrorAction(kActionReadFile, arguments);
-    ClearAnswer();  // a new question, whatever an earlier one was answered
-    const uint16_t answer = ReportError(refusal, kCauseDataFormat, kRecommendCorrectInformation);
+    const AnswerCode answer = ShowErrorReport(
+        console,
+        {kActionReadFile, arguments, refusal, kCauseDataFormat, kRecommendCorrectInformation});
     if (answer != kAnswerRepeat) return answer == kAnswerIgnore;
   }
 }
 
-}  // namespace
-
-bool CodePageAgrees(PlatformHandle file, uint64_t from, const FormatSlot* arguments,
-                    uint8_t* sample) {
-  return Agrees([&](CodePageId named) { return JudgeFile(file, from, named, sample); }, arguments);
+// The refusal of the count bytes in hand, or 0.
+uint16_t JudgeBytes(const uint8_t* bytes, uint32_t count, CodePageId named) {
+  TextTally tally;
+  StartTextTally(&tally);
+  TallyText(&tally, bytes, count);
+  return RefusalOf(JudgeText(&tally, named), named);
 }
 
-bool BytesAgree(const uint8_t* bytes, uint32_t count, const FormatSlot* arguments) {
-  return Agrees(
-      [&](CodePageId named) {
-        TextTally tally;
-        StartTextTally(&tally);
-        TallyText(&tally, bytes, count);
-        return RefusalOf(JudgeText(&tally, named), named);
-      },
-      arguments);
+}  // namespace
+
+bool CodePageAgrees(const Console& console, Direction direction, PlatformHandle file, uint64_t from,
+                    const FormatSlot* arguments, uint8_t* sample) {
+  const auto judge = [&](CodePageId named) { return JudgeFile(file, from, named, sample); };
+  return Agrees(console, direction, judge, arguments);
+}
+
+bool BytesAgree(const Console& console, Direction direction, const uint8_t* bytes, uint32_t count,
+                const FormatSlot* arguments) {
+  const auto judge = [&](CodePageId named) { return JudgeBytes(bytes, count, named); };
+  return Agrees(console, direction, judge, arguments);
 }

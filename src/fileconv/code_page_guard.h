@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+#include "codepage/byte_maps.h"
+#include "errors/console_output.h"
 #include "platform/platform.h"
 #include "text/formatter.h"
 
@@ -11,18 +13,19 @@
 inline constexpr uint32_t kGuardSampleSize = 64 * 1024;
 
 /// Judges whether the text of the open file from offset from on is in the code page the
-/// byte map in force converts from. It reads the beginning into sample (kGuardSampleSize
+/// direction converts from. It reads the beginning into sample (kGuardSampleSize
 /// bytes at a time, more while the text is undecided, 1 MiB at most) and, when the file
 /// goes on past that, its last kGuardSampleSize bytes. Text that reads as Cyrillic in
 /// another encoding and not in that code page, text in UTF-8 or UTF-16 with Cyrillic
 /// letters, and a file whose beginning and end are in the two code pages (converted in
-/// part) are reported (action "read from file" with the name in arguments) and the answer
-/// obeyed: Repeat judges the file again, Ignore lets the conversion go on, Abort does not.
-/// Returns whether the conversion may go on. Nothing is written; a read that fails leaves
+/// part) are reported on the console (action "read from file" with the name in arguments)
+/// and the answer obeyed: Repeat judges the file again, Ignore lets the conversion go on, Abort
+/// does not. Returns whether the conversion may go on. Nothing is written; a read that fails leaves
 /// the text undecided, for the conversion to meet.
-bool CodePageAgrees(PlatformHandle file, uint64_t from, const FormatSlot* arguments,
-                    uint8_t* sample);
+bool CodePageAgrees(const Console& console, Direction direction, PlatformHandle file, uint64_t from,
+                    const FormatSlot* arguments, uint8_t* sample);
 
 /// Judges the count bytes in hand, the beginning of a stream, as CodePageAgrees judges the
 /// beginning of a file, with the same report and answers.
-bool BytesAgree(const uint8_t* bytes, uint32_t count, const FormatSlot* arguments);
+bool BytesAgree(const Console& console, Direction direction, const uint8_t* bytes, uint32_t count,
+                const FormatSlot* arguments);

@@ -1,92 +1,59 @@
 #include "fileconv/convert_file.h"
 
-#include "codepage/byte_maps.h"
+#include <stdlib.h>
+
 #include "errors/error_context.h"
-#include "errors/report_texts.h"
 #include "fileconv/code_page_guard.h"
 #include "fileconv/content_hash.h"
-#include "fileconv/file_record.h"
-#include "fileconv/standing.h"
-#include "platform/platform.h"
+
+static_assert(kSpanSize >= kGuardSampleSize, "the guard samples into the span buffer");
+static_assert(kBlockSize == kHashBlockSize, "the hash takes the converter's blocks");
 
 namespace {
 
-// The one buffer of the conversion, a span long, reused for every span and every block,
-// and first for the guard's samples: the memory used is the same whatever the size of
-// the file.
-uint8_t SpanBuffer[kSpanBlocks * kBlockSize];
-static_assert(sizeof SpanBuffer >= kGuardSampleSize, "the guard samples into the span buffer");
-
-// Whether the bytes read of each block of the span buffer changed in their conversion:
-// a block whose bytes stay as they were is not written back.
-bool BlockChanged[kSpanBlocks];
-
-// The hash of the bytes read of each block of the span buffer, once converted.
-uint64_t BlockHashes[kSpanBlocks];
-static_assert(kBlockSize == kHashBlockSize, "the hash takes the converter's blocks");
-
-// Whether every guarded call of the run succeeded at last. A failure answered Ignore
-// leaves part of the file unconverted although the run goes on.
-bool AllDone;
-
-// Whether bytes past those converted from the start may be converted too: after a
-// failure answered Ignore, or a write that moved part of its block before an Abort. No
-// record can say then which bytes are converted.
-bool Gap;
-
-// The bytes from the start of the file that are converted: every block up to here was
-// written whole. With them the chain of their hashes, and whether any block of the file
-// was written, in this run or in the one it goes on from.
-uint64_t ConvertedFromStart;
-uint64_t ConvertedHash;
-bool AnyWritten;
-
-// Whether the conversion of the file got to its end.
-bool ReachedEnd;
-
-// The file's size when its conversion began. A file found shorter than that was cut by
-// another program meanwhile.
-uint64_t SizeAtStart;
-
-// Runs one guarded call: tries it, and while it fails reports and tries again as long as
-// the operator answers Repeat. The answer stays in the error context.
+// Runs one guarded call, which returns the system's error: tries it, and while it fails
+// reports and tries again as long as the operator answers Repeat. Returns kAnswerNone
+// when the call went through at last, otherwise the answer.
 template <typename Call>
-void Guarded(Call call) {
+AnswerCode Guarded(Converter* c, uint16_t action, Call call) {
   for (;;) {
-    ClearAnswer();
-    if (call()) return;
-    if (ReportSystemError() != kAnswerRepeat) break;
+    const PlatformError error = call();
+    if (error == 0) return kAnswerNone;
+    const AnswerCode answer = ReportSystemError(c->console, action, c->name, error);
+    if (answer == kAnswerRepeat) continue;
+    c->allDone = false;
+    c->aborted = answer == kAnswerAbort;
+    c->gap |= answer == kAnswerIgnore;
+    return answer;
   }
-  AllDone = false;
-  Gap |= ErrorContext.answer == kAnswerIgnore;
 }
 
 // Counts size bytes from byte done of the span at offset as converted, while they go on
 // from the start, and takes the hashes of their blocks into the chain.
-void Converted(uint64_t offset, uint32_t done, uint32_t size) {
-  if (ConvertedFromStart != offset + done) return;
+void Converted(Converter* c, uint64_t offset, uint32_t done, uint32_t size) {
+  if (c->convertedFromStart != offset + done) return;
   for (uint32_t block = done / kBlockSize; block * kBlockSize < done + size; ++block)
-    ConvertedHash = ChainHash(ConvertedHash, BlockHashes[block]);
-  ConvertedFromStart += size;
+    c->convertedHash = ChainHash(c->convertedHash, c->blockHashes[block]);
+  c->convertedFromStart += size;
 }
 
-bool Aborted() {
-  return ErrorContext.answer == kAnswerAbort;
+// The bytes of the block that starts at done, of the count in hand.
+uint32_t BlockAt(uint32_t done, uint32_t count) {
+  return count - done < kBlockSize ? count - done : kBlockSize;
 }
-
-// The bytes a span asks for.
-constexpr uint32_t kSpanSize = kSpanBlocks * kBlockSize;
 
 // Converts the blocks that hold the first count bytes of the buffer, each block whole,
 // whatever part of it was read: only the bytes read go back. Notes of each block whether
 // its bytes read changed, and their hash, while they are at hand.
-void ConvertBlocksOf(uint32_t count) {
+void ConvertBlocksOf(Converter* c, uint32_t count) {
   for (uint32_t done = 0; done < count; done += kBlockSize) {
-    uint8_t* const block = SpanBuffer + done;
-    const uint32_t read = count - done < kBlockSize ? count - done : kBlockSize;
-    BlockChanged[done / kBlockSize] = ConvertBuffer(block, static_cast<uint16_t>(read));
-    BlockHashes[done / kBlockSize] = BlockHash(block, read);
-    if (read < kBlockSize) ConvertBuffer(block + read, static_cast<uint16_t>(kBlockSize - read));
+    uint8_t* const block = c->span + done;
+    const uint32_t read = BlockAt(done, count);
+    c->blockChanged[done / kBlockSize] =
+        ConvertBuffer(c->direction, block, static_cast<uint16_t>(read));
+    c->blockHashes[done / kBlockSize] = BlockHash(block, read);
+    if (read < kBlockSize)
+      ConvertBuffer(c->direction, block + read, static_cast<uint16_t>(kBlockSize - read));
   }
 }
 
@@ -94,55 +61,86 @@ void ConvertBlocksOf(uint32_t count) {
 enum SpanEnd { kSpanGoesOn, kSpanLast, kSpanAborted, kSpanCut };
 
 // Whether the file is shorter than when its conversion began: another program cut it.
-bool CutShort(PlatformHandle file) {
+bool CutShort(const Converter* c, PlatformHandle file) {
   uint64_t size = 0, modified = 0;
-  return PlatformFileStamp(file, &size, &modified) && size < SizeAtStart;
+  return PlatformFileStamp(file, &size, &modified) == 0 && size < c->sizeAtStart;
 }
 
-// A read shorter than it asked for, down to none, ends the file.
-SpanEnd EndAfter(uint32_t count, uint32_t asked) {
-  return count == asked ? kSpanGoesOn : kSpanLast;
+// Writes one block of the buffer, at done, back at offset + done with its own report and
+// answer. A block that did not change is not written: it is converted as it stands.
+void WriteBlock(Converter* c, PlatformHandle file, uint64_t offset, uint32_t done, uint32_t size) {
+  AnswerCode answer = kAnswerNone;
+  if (c->blockChanged[done / kBlockSize]) {
+    uint32_t written = 0;  // a write that succeeds has written everything
+    c->anyWritten = true;
+    answer = Guarded(c, kActionWriteFile, [&] {
+      return PlatformWriteAt(file, offset + done, c->span + done, size, &written);
+    });
+    // What a failed write moved of its block is converted, and not counted.
+    c->gap |= answer == kAnswerAbort && written != 0;
+  }
+  // An ignored failed write leaves its block as it was.
+  if (answer == kAnswerNone) Converted(c, offset, done, size);
 }
 
 // Writes the bytes of the buffer from done up to count back at offset + done block by
 // block, each block with its own report and answer, as when every transfer was one block.
-// A block that did not change is not written: it is converted as it stands. False after
-// Abort.
-bool WriteBlockByBlock(PlatformHandle file, uint64_t offset, uint32_t done, uint32_t count,
-                       const FormatSlot* arguments) {
-  while (done < count) {
-    const uint32_t size = count - done < kBlockSize ? count - done : kBlockSize;
-    if (!BlockChanged[done / kBlockSize]) {
-      Converted(offset, done, size);
-      done += size;
-      continue;
-    }
-    SetErrorAction(kActionWriteFile, arguments);
-    uint32_t written = 0;  // a write that succeeds has written everything
-    AnyWritten = true;
-    Guarded(
-        [&] { return PlatformWriteAt(file, offset + done, SpanBuffer + done, size, &written); });
-    // What a failed write moved of its block is converted, and not counted.
-    Gap |= Aborted() && written != 0;
-    if (Aborted()) return false;
-    // An ignored failed write leaves its block as it was.
-    if (ErrorContext.answer != kAnswerIgnore) Converted(offset, done, size);
-    done += size;  // also after an ignored failed write
-  }
-  return true;
+// False after Abort.
+bool WriteBlockByBlock(Converter* c, PlatformHandle file, uint64_t offset, uint32_t done,
+                       uint32_t count) {
+  for (; done < count && !c->aborted; done += BlockAt(done, count))
+    WriteBlock(c, file, offset, done, BlockAt(done, count));
+  return !c->aborted;
 }
 
 // Reads, converts and writes back the block at *offset, with the reports of its read and
 // write, and moves *offset past it.
-SpanEnd ConvertBlock(PlatformHandle file, uint64_t* offset, const FormatSlot* arguments) {
+SpanEnd ConvertBlock(Converter* c, PlatformHandle file, uint64_t* offset) {
   uint32_t count = 0;
-  SetErrorAction(kActionReadFile, arguments);
-  Guarded([&] { return PlatformReadAt(file, *offset, SpanBuffer, kBlockSize, &count); });
-  if (Aborted()) return kSpanAborted;
-  ConvertBlocksOf(count);
-  if (!WriteBlockByBlock(file, *offset, 0, count, arguments)) return kSpanAborted;
+  Guarded(c, kActionReadFile,
+          [&] { return PlatformReadAt(file, *offset, c->span, kBlockSize, &count); });
+  if (c->aborted) return kSpanAborted;
+  ConvertBlocksOf(c, count);
+  if (!WriteBlockByBlock(c, file, *offset, 0, count)) return kSpanAborted;
   *offset += count;
-  return EndAfter(count, kBlockSize);
+  return count == kBlockSize ? kSpanGoesOn : kSpanLast;
+}
+
+// A span whose read failed: its blocks are read, converted and written in turn.
+SpanEnd ConvertSpanBlockByBlock(Converter* c, PlatformHandle file, uint64_t* offset) {
+  for (uint32_t block = 0; block < kSpanBlocks; ++block) {
+    const SpanEnd end = ConvertBlock(c, file, offset);
+    if (end != kSpanGoesOn) return end;
+  }
+  return kSpanGoesOn;
+}
+
+// The end of the run of blocks from first on that changed alike, of the count in hand.
+uint32_t RunEnd(const Converter* c, uint32_t first, uint32_t count) {
+  const bool changed = c->blockChanged[first / kBlockSize];
+  uint32_t done = first;
+  while (done < count && c->blockChanged[done / kBlockSize] == changed)
+    done = count - done < kBlockSize ? count : done + kBlockSize;
+  return done;
+}
+
+// Writes the count bytes converted at offset back, each run of blocks that changed in one
+// write, and goes block by block over a run whose write fails or is cut short. False
+// after Abort.
+bool WriteChangedRuns(Converter* c, PlatformHandle file, uint64_t offset, uint32_t count) {
+  for (uint32_t first = 0, done = 0; first < count; first = done) {
+    done = RunEnd(c, first, count);
+    uint32_t written = 0;
+    c->anyWritten |= c->blockChanged[first / kBlockSize];
+    if (!c->blockChanged[first / kBlockSize] ||
+        (PlatformWriteAt(file, offset + first, c->span + first, done - first, &written) == 0 &&
+         written == done - first)) {
+      Converted(c, offset, first, done - first);
+    } else if (!WriteBlockByBlock(c, file, offset, first, done)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // Reads, converts and writes back the span at *offset, and moves *offset past it. Each
@@ -162,37 +160,15 @@ SpanEnd ConvertBlock(PlatformHandle file, uint64_t* offset, const FormatSlot* ar
 // a file with nothing to convert keeps its blocks and its time of last change. A file cut
 // short by another program since it was read is not written, lest the span make it long
 // again; one cut while the span was written stops after it.
-SpanEnd ConvertSpan(PlatformHandle file, uint64_t* offset, const FormatSlot* arguments) {
-  const uint32_t asked = kSpanSize;
+SpanEnd ConvertSpan(Converter* c, PlatformHandle file, uint64_t* offset) {
   uint32_t count = 0;
-  SetErrorAction(kActionReadFile, arguments);
-  if (!PlatformReadAt(file, *offset, SpanBuffer, asked, &count)) {
-    for (uint32_t block = 0; block < asked / kBlockSize; ++block) {
-      const SpanEnd end = ConvertBlock(file, offset, arguments);
-      if (end != kSpanGoesOn) return end;
-    }
-    return kSpanGoesOn;
-  }
-  ConvertBlocksOf(count);
-  if (CutShort(file)) return kSpanCut;
-  for (uint32_t done = 0; done < count;) {
-    const uint32_t first = done;
-    const bool changed = BlockChanged[done / kBlockSize];
-    while (done < count && BlockChanged[done / kBlockSize] == changed)
-      done = count - done < kBlockSize ? count : done + kBlockSize;
-    SetErrorAction(kActionWriteFile, arguments);
-    uint32_t written = 0;
-    AnyWritten |= changed;
-    if (!changed ||
-        (PlatformWriteAt(file, *offset + first, SpanBuffer + first, done - first, &written) &&
-         written == done - first)) {
-      Converted(*offset, first, done - first);
-    } else if (!WriteBlockByBlock(file, *offset, first, done, arguments)) {
-      return kSpanAborted;
-    }
-  }
+  if (PlatformReadAt(file, *offset, c->span, kSpanSize, &count) != 0)
+    return ConvertSpanBlockByBlock(c, file, offset);
+  ConvertBlocksOf(c, count);
+  if (CutShort(c, file)) return kSpanCut;
+  if (!WriteChangedRuns(c, file, *offset, count)) return kSpanAborted;
   *offset += count;
-  if (CutShort(file)) return kSpanCut;
+  if (CutShort(c, file)) return kSpanCut;
   // A read shorter than the span has met the end of the file. One that ends on a block
   // boundary leaves a read of nothing to the next span, as a last block of 1024 bytes
   // leaves one to the next block.
@@ -201,198 +177,212 @@ SpanEnd ConvertSpan(PlatformHandle file, uint64_t* offset, const FormatSlot* arg
 
 // Stops the conversion of a file that another program cut short meanwhile with a report,
 // whatever its answer, as after an Abort: the file is no longer what was converted.
-void ReportCut(const FormatSlot* arguments) {
-  SetErrorAction(kActionWriteFile, arguments);
-  ClearAnswer();
-  ReportError(kErrorFileChanged, kCauseUnexpected, kRecommendRepeatWhenMended);
-  ErrorContext.answer = kAnswerAbort;
-  AllDone = false;
+void ReportCut(Converter* c) {
+  ShowErrorReport(c->console, {kActionWriteFile, c->name, kErrorFileChanged, kCauseUnexpected,
+                               kRecommendRepeatWhenMended});
+  c->allDone = false;
+  c->aborted = true;
 }
 
 // Converts the file span by span from offset on, until a short read or an Abort. A
 // request to end the process is obeyed between spans, before the first of them too.
-void ConvertSpans(PlatformHandle file, uint64_t offset, const FormatSlot* arguments) {
+void ConvertSpans(Converter* c, PlatformHandle file, uint64_t offset) {
   SpanEnd end = kSpanGoesOn;
   while (end == kSpanGoesOn && !PlatformInterrupted())
-    end = ConvertSpan(file, &offset, arguments);
-  if (end == kSpanCut) ReportCut(arguments);
-  ReachedEnd = end == kSpanLast;
+    end = ConvertSpan(c, file, &offset);
+  if (end == kSpanCut) ReportCut(c);
+  c->reachedEnd = end == kSpanLast;
 }
 
-// The open of a name whose end is missing: it fails as the system fails a name too
-// long for it, and touches nothing.
-PlatformHandle RefuseCutName() {
-  PlatformSetLastError(kErrorNameTooLong);
-  return kNoHandle;
+// Makes the counts of a file, or a stream, whose reports show shown.
+void StartFile(Converter* c, const char* shown) {
+  c->allDone = true;
+  c->aborted = false;
+  c->reachedEnd = false;
+  c->gap = false;
+  c->convertedFromStart = 0;
+  c->convertedHash = kHashStart;
+  c->anyWritten = false;
+  c->name[0].text = shown;
 }
 
-// Opens the named file, each failure reported and its answer obeyed.
-PlatformHandle OpenNamed(PlatformName name, NameState state, const FormatSlot* arguments) {
-  SetErrorAction(kActionOpenFile, arguments);
+// Opens the named file for the conversion, with the open's reports: kNoHandle after an
+// answer other than Repeat. A name whose end is missing fails as the system fails a
+// name too long for it, and touches nothing.
+PlatformHandle OpenFile(Converter* c, PlatformName name, NameState state) {
   PlatformHandle file = kNoHandle;
-  Guarded([&] {
-    file = state == kNameWhole ? PlatformOpenForUpdate(name) : RefuseCutName();
-    return file != kNoHandle;
+  Guarded(c, kActionOpenFile, [&] {
+    return state == kNameWhole ? PlatformOpenForUpdate(name, &file) : kErrorNameTooLong;
   });
   return file;
 }
 
-CodePageId NamedCodePage() {
-  return ByteConverter == MapCp866ToCp1251 ? kCodePage866 : kCodePage1251;
-}
-
-// Starts the counts of the open file where its record says a run of this switch stopped,
-// or at its start.
-void StartCounts(PlatformHandle file, FileRecord record) {
-  const bool resumed = record.kind == kRecordPart;
-  ConvertedFromStart = resumed ? record.converted : 0;
-  ConvertedHash = resumed ? record.hash : kHashStart;
-  AnyWritten = ConvertedFromStart != 0;
+// Starts the counts of the open file where its record says a run of this switch stopped.
+void StartCounts(Converter* c, PlatformHandle file, FileRecord record) {
+  if (record.kind == kRecordPart) {
+    c->convertedFromStart = record.converted;
+    c->convertedHash = record.hash;
+    c->anyWritten = record.converted != 0;
+  }
   uint64_t modified = 0;
-  if (!PlatformFileStamp(file, &SizeAtStart, &modified)) SizeAtStart = 0;
+  if (PlatformFileStamp(file, &c->sizeAtStart, &modified) != 0) c->sizeAtStart = 0;
 }
 
 // Converts the open file from where its record says, once the guard has judged the text
-// still to convert. Without a handle there is no text to judge, and the conversion
+// still to convert; without a handle there is no text to judge, and the conversion
 // reports the failed read.
-void ConvertOpenFile(PlatformHandle file, FileRecord record, const char* shown,
-                     const FormatSlot* arguments) {
-  StartCounts(file, record);
-  const uint64_t from = ConvertedFromStart;
-  if (from != 0) SayResuming(shown, from);
-  if (file == kNoHandle || CodePageAgrees(file, from, arguments, SpanBuffer))
-    ConvertSpans(file, from, arguments);
+void ConvertOpenFile(Converter* c, PlatformHandle file, FileRecord record) {
+  StartCounts(c, file, record);
+  const uint64_t from = c->convertedFromStart;
+  if (from != 0) SayResuming(c->console, c->shown, from);
+  if (file != kNoHandle &&
+      !CodePageAgrees(c->console, c->direction, file, from, c->name, c->span)) {
+    c->aborted = true;
+    return;
+  }
+  ConvertSpans(c, file, from);
 }
 
 // Closes the file. A system may report only now that written data did not reach the
 // disk. That is the write's failure; the handle is gone all the same, so whatever the
 // answer the run ends here.
-void CloseConverted(PlatformHandle file, const FormatSlot* arguments) {
-  if (PlatformClose(file) || file == kNoHandle) return;
-  SetErrorAction(kActionWriteFile, arguments);
-  ReportSystemError();
-  AllDone = false;
+void CloseFile(Converter* c, PlatformHandle file) {
+  const PlatformError error = PlatformClose(file);
+  if (error == 0 || file == kNoHandle) return;
+  ReportSystemError(c->console, kActionWriteFile, c->name, error);
+  c->allDone = false;
 }
 
-// Leaves the record of where the file stands, closes it, and says where it stopped
-// when it stopped part-way. A request to end the process then ends it here, as the
-// request would have; a file converted whole leaves it to the next boundary.
-bool EndFile(PlatformHandle file, const char* shown, const FormatSlot* arguments, RunSoFar* run) {
-  const bool whole = ReachedEnd && AllDone && !Aborted();
-  FileEnd end = {ConvertedFromStart, ConvertedHash, whole, AnyWritten, Gap};
-  if (file != kNoHandle) end = AsTheFileNowGoes(file, end, SpanBuffer, kSpanSize);
-  const bool recorded = file == kNoHandle || LeaveRecord(file, NamedCodePage(), end);
-  CloseConverted(file, arguments);
+// Leaves the record of where the file stands, closes it, and says where it stopped when
+// it stopped part-way. A request to end the process then ends it here, as the request
+// would have; a file converted whole leaves it to the next boundary. Whether the file
+// was converted whole.
+bool EndFile(Converter* c, PlatformHandle file) {
+  const bool whole = c->reachedEnd && c->allDone && !c->aborted;
+  FileEnd end = {c->convertedFromStart, c->convertedHash, whole, c->anyWritten, c->gap};
+  if (file != kNoHandle) end = AsTheFileNowGoes(file, end, c->span, kSpanSize);
+  const bool recorded = file == kNoHandle || LeaveRecord(file, NamedCodePage(c->direction), end);
+  CloseFile(c, file);
   const bool interrupted = PlatformInterrupted() && !whole;
-  if (interrupted || (Aborted() && AnyWritten)) {
-    SayStopped(shown, interrupted ? kOwnTextInterrupted : kOwnTextStopped, end.converted, recorded,
-               *run);
+  if (interrupted || (c->aborted && c->anyWritten)) {
+    SayStopped(c->console, c->shown, interrupted ? kOwnTextInterrupted : kOwnTextStopped,
+               end.converted, recorded, c->run);
   }
   if (interrupted) PlatformEndInterrupted();
-  run->othersUnrecorded |= !recorded;
-  return whole && AllDone;
+  c->run.othersUnrecorded |= !recorded;
+  return whole && c->allDone;
 }
 
-// Converts the file open under name, unless this run handled it already under another
+// Converts the file open under name, unless the run handled it already under another
 // name, or its record says it is converted already, to the code page this switch
 // converts to. A file left as it is counts as whole.
-bool ConvertHandle(PlatformHandle file, PlatformName name, const char* shown,
-                   const FormatSlot* arguments, RunSoFar* run) {
+bool ConvertHandle(Converter* c, PlatformHandle file, PlatformName name) {
   const bool open = file != kNoHandle;
-  if (open && HandledAlready(file, name, shown, run)) return PlatformClose(file) || true;
-  const FileRecord record =
-      open ? RecordToFollow(file, NamedCodePage(), SpanBuffer, kSpanSize) : FileRecord{};
+  if (open && HandledAlready(c->console, file, name, c->shown, &c->run))
+    return PlatformClose(file) == 0 || true;
+  const CodePageId named = NamedCodePage(c->direction);
+  const FileRecord record = open ? RecordToFollow(file, named, c->span, kSpanSize) : FileRecord{};
   if (record.kind == kRecordWhole) {
-    SayConvertedAlready(shown, record.page);
-    return PlatformClose(file) || true;
+    SayConvertedAlready(c->console, c->shown, record.page);
+    return PlatformClose(file) == 0 || true;
   }
-  ConvertOpenFile(file, record, shown, arguments);
-  return EndFile(file, shown, arguments, run);
+  ConvertOpenFile(c, file, record);
+  return EndFile(c, file);
 }
 
 // A request to end the process held before the file is touched: the process ends, the
 // file as it is.
-void EndIfInterrupted(const char* shown, RunSoFar run) {
+void EndIfInterrupted(const Converter* c) {
   if (!PlatformInterrupted()) return;
-  SayStopped(shown, kOwnTextInterrupted, 0, true, run);
+  SayStopped(c->console, c->shown, kOwnTextInterrupted, 0, true, c->run);
   PlatformEndInterrupted();
+}
+
+// Moves size bytes between the span buffer and a stream, reading for kActionReadFile and
+// writing otherwise, with the reports of the transfer. Repeat goes on after the bytes
+// moved: those read are gone from the stream, those written cannot come back. A failed
+// read answered Ignore ends the stream after the bytes it took. Returns the bytes moved.
+uint32_t MoveSpan(Converter* c, PlatformHandle stream, uint16_t action, uint32_t size) {
+  uint32_t done = 0;
+  Guarded(c, action, [&] {
+    uint32_t moved = 0;
+    const PlatformError error =
+        action == kActionReadFile
+            ? PlatformReadStream(stream, c->span + done, size - done, &moved)
+            : PlatformWriteStream(stream, c->span + done, size - done, &moved);
+    done += moved;
+    return error;
+  });
+  return done;
+}
+
+// Converts the count bytes in hand and those that follow, span by span, until the input
+// ends, an Abort or a request to end the process.
+void ConvertStreamSpans(Converter* c, PlatformHandle input, PlatformHandle output, uint32_t count) {
+  while (!c->aborted) {
+    ConvertBlocksOf(c, count);
+    const uint32_t done = MoveSpan(c, output, kActionWriteFile, count);
+    if (c->aborted) return;
+    c->convertedFromStart += done;
+    if (count < kSpanSize || PlatformInterrupted()) return;
+    count = MoveSpan(c, input, kActionReadFile, kSpanSize);
+  }
 }
 
 }  // namespace
 
-bool ConvertFileInPlace(PlatformName name, NameState state, RunSoFar* run) {
-  AllDone = true;
-  Gap = false;
-  ReachedEnd = false;
-  // The reports show the name in the console's code page, as much as an action text
-  // can hold.
-  char shown[kActionTextSize];
-  PlatformShowName(name, shown, sizeof shown);
-  EndIfInterrupted(shown, *run);
-  // The action texts show the name through this list for as long as the call lasts.
-  FormatSlot arguments[1];
-  arguments[0].text = shown;
-  const PlatformHandle file = OpenNamed(name, state, arguments);
+bool StartConverter(Converter* converter, Direction direction, const Console& console) {
+  converter->direction = direction;
+  converter->console = console;
+  // Touched only as far as the file reaches: the memory used grows up to one span. The
+  // table of the files handled takes memory only as far as its entries reach, zeros
+  // being what a fresh allocation of its size has.
+  converter->span = static_cast<uint8_t*>(malloc(kSpanSize));
+  converter->run = {static_cast<SeenFiles*>(calloc(1, sizeof(SeenFiles))), false, false};
+  return converter->span != nullptr && converter->run.seen != nullptr;
+}
+
+void EndConverter(Converter* converter) {
+  free(converter->span);
+  free(converter->run.seen);
+  converter->span = nullptr;
+  converter->run.seen = nullptr;
+}
+
+bool ConvertFileInPlace(Converter* c, PlatformName name, NameState state) {
+  PlatformShowName(name, c->shown, sizeof c->shown);
+  StartFile(c, c->shown);
+  EndIfInterrupted(c);
+  const PlatformHandle file = OpenFile(c, name, state);
   bool whole = false;
   // After an Abort no handle was obtained and there is nothing to close.
-  if (Aborted()) EndIfInterrupted(shown, *run);
-  if (!Aborted()) whole = ConvertHandle(file, name, shown, arguments, run);
-  run->afterOthers = true;
-  // The list ends with this call; a later report must not read it.
-  SetErrorAction(ErrorContext.action, nullptr);
+  if (c->aborted) EndIfInterrupted(c);
+  if (!c->aborted) whole = ConvertHandle(c, file, name);
+  c->run.afterOthers = true;
   return whole;
 }
 
-bool ConvertStream(PlatformHandle input, PlatformHandle output, const char* shownName) {
+bool ConvertStream(Converter* c, PlatformHandle input, PlatformHandle output,
+                   const char* shownName) {
   // A stream closed when the program started is none to read or write: nothing is taken
   // from the other, so that no text is lost.
   if (input == kNoHandle || output == kNoHandle) {
-    SayStreamClosed(input == kNoHandle);
+    SayStreamClosed(c->console, input == kNoHandle);
     return false;
   }
-  AllDone = true;
-  ConvertedFromStart = 0;
-  FormatSlot arguments[1];
-  arguments[0].text = shownName;
-  // Repeat of a read goes on after the bytes it took: they are gone from the stream. A
-  // failed read answered Ignore ends the stream after them.
-  uint32_t count = 0;
-  const auto readSpan = [&] {
-    count = 0;
-    SetErrorAction(kActionReadFile, arguments);
-    Guarded([&] {
-      uint32_t read = 0;
-      const bool ok = PlatformReadStream(input, SpanBuffer + count, kSpanSize - count, &read);
-      count += read;
-      return ok;
-    });
-  };
-  if (!PlatformInterrupted()) readSpan();
+  StartFile(c, shownName);
+  const uint32_t count = PlatformInterrupted() ? 0 : MoveSpan(c, input, kActionReadFile, kSpanSize);
   // Nothing is written before the guard has judged what the first span holds.
-  if (!PlatformInterrupted() && !Aborted() && BytesAgree(SpanBuffer, count, arguments)) {
-    while (!Aborted()) {
-      ConvertBlocksOf(count);
-      // Repeat goes on from the first byte not written: what went out cannot come back.
-      uint32_t done = 0;
-      SetErrorAction(kActionWriteFile, arguments);
-      Guarded([&] {
-        uint32_t written = 0;
-        const bool ok = PlatformWriteStream(output, SpanBuffer + done, count - done, &written);
-        done += written;
-        return ok;
-      });
-      if (Aborted()) break;
-      ConvertedFromStart += done;
-      if (count < kSpanSize || PlatformInterrupted()) break;
-      readSpan();
-    }
+  if (c->aborted) return false;
+  // Bytes taken from the stream are gone from it: once read, the span goes out.
+  if (!PlatformInterrupted() || count != 0) {
+    if (!BytesAgree(c->console, c->direction, c->span, count, c->name)) return false;
+    ConvertStreamSpans(c, input, output, count);
   }
   // What went out cannot be taken back: the line says how much did.
   if (PlatformInterrupted()) {
-    SayStopped(shownName, kOwnTextInterrupted, ConvertedFromStart, false, RunSoFar{});
+    SayStopped(c->console, shownName, kOwnTextInterrupted, c->convertedFromStart, false, c->run);
     PlatformEndInterrupted();
   }
-  const bool whole = AllDone && !Aborted();
-  SetErrorAction(ErrorContext.action, nullptr);
-  return whole;
+  return c->allDone && !c->aborted;
 }

@@ -93,11 +93,11 @@ FileRecord ParseRecord(const char* at, const char* end, uint64_t* size, uint64_t
 FileRecord ReadRecord(PlatformHandle file) {
   char text[kRecordSize];
   uint32_t length = 0;
-  if (!PlatformReadNote(file, text, sizeof text, &length)) return {};
+  if (PlatformReadNote(file, text, sizeof text, &length) != 0) return {};
   uint64_t size = 0, modified = 0, sizeNow = 0, modifiedNow = 0;
   const FileRecord record = ParseRecord(text, text + length, &size, &modified);
   // Any other change since, by any program, makes the record worthless.
-  if (record.kind == kRecordNone || !PlatformFileStamp(file, &sizeNow, &modifiedNow) ||
+  if (record.kind == kRecordNone || PlatformFileStamp(file, &sizeNow, &modifiedNow) != 0 ||
       sizeNow != size || modifiedNow != modified)
     return {};
   return record;
@@ -109,7 +109,7 @@ bool HashFileStart(PlatformHandle file, uint64_t count, uint8_t* buffer, uint32_
   for (uint64_t offset = 0; offset < count;) {
     const uint32_t asked = count - offset < size ? static_cast<uint32_t>(count - offset) : size;
     uint32_t read = 0;
-    if (!PlatformReadAt(file, offset, buffer, asked, &read) || read != asked) return false;
+    if (PlatformReadAt(file, offset, buffer, asked, &read) != 0 || read != asked) return false;
     *hash = ChainBytes(*hash, buffer, read);
     offset += read;
   }
@@ -128,10 +128,10 @@ bool WriteRecord(PlatformHandle file, FileRecord record) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     uint64_t size = 0, modified = 0, sizeAfter = 0, modifiedAfter = 0;
     char text[kRecordSize];
-    if (!PlatformFileStamp(file, &size, &modified) ||
-        !PlatformWriteNote(file, text, FormatRecord(text, record, size, modified)))
+    if (PlatformFileStamp(file, &size, &modified) != 0 ||
+        PlatformWriteNote(file, text, FormatRecord(text, record, size, modified)) != 0)
       break;
-    if (PlatformFileStamp(file, &sizeAfter, &modifiedAfter) && sizeAfter == size &&
+    if (PlatformFileStamp(file, &sizeAfter, &modifiedAfter) == 0 && sizeAfter == size &&
         modifiedAfter == modified)
       return true;
   }

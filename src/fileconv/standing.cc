@@ -5,15 +5,16 @@
 
 namespace {
 
-// Says one of Pelcor's own lines on standard error, in the report's language, its %s
+// Says one of Pelcor's own lines on standard error, in the console's language, its %s
 // filled from texts in turn.
-void Say(int16_t text, const char* first, const char* second = "", const char* third = "") {
+void Say(const Console& console, int16_t text, const char* first, const char* second = "",
+         const char* third = "") {
   FormatSlot slots[3];
   slots[0].text = first;
   slots[1].text = second;
   slots[2].text = third;
   char line[2 * kActionTextSize + 192];
-  FormatMessageTextMax(line, sizeof line, OwnText(text), slots);
+  FormatMessageTextMax(line, sizeof line, OwnText(console.language, text), slots);
   PlatformWriteErrorLine(line);
 }
 
@@ -42,9 +43,14 @@ bool RecordAsLeft(PlatformHandle file, CodePageId named, FileEnd end) {
 
 }  // namespace
 
-bool HandledAlready(PlatformHandle file, PlatformName name, const char* shown, RunSoFar* run) {
+CodePageId NamedCodePage(Direction direction) {
+  return direction == kFrom866 ? kCodePage866 : kCodePage1251;
+}
+
+bool HandledAlready(const Console& console, PlatformHandle file, PlatformName name,
+                    const char* shown, RunSoFar* run) {
   PlatformFileId id;
-  if (run->seen == nullptr || !PlatformFileIdentity(file, &id)) return false;
+  if (run->seen == nullptr || PlatformFileIdentity(file, &id) != 0) return false;
   const PlatformName* before = SeenBefore(run->seen, id);
   if (before == nullptr) {
     NoteSeen(run->seen, id, name);
@@ -52,7 +58,7 @@ bool HandledAlready(PlatformHandle file, PlatformName name, const char* shown, R
   }
   char shownBefore[kActionTextSize];
   PlatformShowName(*before, shownBefore, sizeof shownBefore);
-  Say(kOwnTextSameFile, shown, shownBefore);
+  Say(console, kOwnTextSameFile, shown, shownBefore);
   return true;
 }
 
@@ -64,13 +70,13 @@ FileRecord RecordToFollow(PlatformHandle file, CodePageId named, uint8_t* buffer
   return record;
 }
 
-void SayConvertedAlready(const char* shown, CodePageId page) {
-  Say(kOwnTextConvertedAlready, shown, NameOf(page), NameOf(page));
+void SayConvertedAlready(const Console& console, const char* shown, CodePageId page) {
+  Say(console, kOwnTextConvertedAlready, shown, NameOf(page), NameOf(page));
 }
 
 FileEnd AsTheFileNowGoes(PlatformHandle file, FileEnd end, uint8_t* buffer, uint32_t size) {
   uint64_t length = 0, modified = 0;
-  if (!PlatformFileStamp(file, &length, &modified) || length >= end.converted) return end;
+  if (PlatformFileStamp(file, &length, &modified) != 0 || length >= end.converted) return end;
   end.converted = length;
   // Bytes that cannot be read again cannot be vouched for.
   end.gap |= !HashFileStart(file, length, buffer, size, &end.hash);
@@ -86,18 +92,20 @@ bool LeaveRecord(PlatformHandle file, CodePageId named, FileEnd end) {
   return recorded;
 }
 
-void SayResuming(const char* shown, uint64_t from) {
+void SayResuming(const Console& console, const char* shown, uint64_t from) {
   char digits[21];
   CountToText(from, digits);
-  Say(kOwnTextResuming, shown, digits);
+  Say(console, kOwnTextResuming, shown, digits);
 }
 
-void SayStopped(const char* shown, int16_t word, uint64_t converted, bool recorded, RunSoFar run) {
+void SayStopped(const Console& console, const char* shown, int16_t word, uint64_t converted,
+                bool recorded, RunSoFar run) {
   char digits[21];
   CountToText(converted, digits);
-  Say(recorded ? FinishingLine(word, run) : kOwnTextNotResumable, shown, OwnText(word), digits);
+  Say(console, recorded ? FinishingLine(word, run) : kOwnTextNotResumable, shown,
+      OwnText(console.language, word), digits);
 }
 
-void SayStreamClosed(bool input) {
-  Say(input ? kOwnTextInputClosed : kOwnTextOutputClosed, "");
+void SayStreamClosed(const Console& console, bool input) {
+  Say(console, input ? kOwnTextInputClosed : kOwnTextOutputClosed, "");
 }

@@ -2,11 +2,11 @@
 //
 // These are the services the program asks of the system, each implemented once in
 // platform/win32/ with the Win32 calls of a console program and once in platform/posix/
-// with POSIX and iconv. Nothing outside platform/ knows which system it runs on. The
-// program keeps its texts in two code pages: what it shows on the console in 866, which
-// each side turns into what the console there shows, and what it takes from the system
-// (system messages) in 1251, which the POSIX side converts from the user's charset. File
-// names cross the door as the system spells them, and are shown in 866.
+// with POSIX and iconv, in files of the same names: process, interrupt, console, keys,
+// files and messages. Nothing outside platform/ knows which system it runs on: the
+// command comes in one shape, and every text crosses the door in code page 866, which
+// each side turns into what the system shows or gives. File names cross the door as the
+// system spells them, and are shown in 866.
 #pragma once
 
 #include <stdint.h>
@@ -15,8 +15,8 @@
 typedef intptr_t PlatformHandle;
 inline constexpr PlatformHandle kNoHandle = -1;
 
-/// A system error number, as the last error holds it: Windows error codes on Windows,
-/// errno values on POSIX. 0 is none.
+/// A system error number, as the calls that can fail return it: Windows error codes on
+/// Windows, errno values on POSIX. 0 is none.
 typedef uint32_t PlatformError;
 
 /// The system's error for a name too long for it.
@@ -24,10 +24,26 @@ extern const PlatformError kErrorNameTooLong;
 
 // ---- Process ----
 
-/// Called first by main(): takes the process arguments and prepares the services (on
-/// POSIX: the standard descriptors, signals, the user's locale and the charset
-/// converters). May end the process with status 1 when a service cannot be had.
-void PlatformStart(int argc, char** argv);
+/// How the system hands over the command: as arguments one by one (POSIX: several names
+/// and "-" are taken), or as one command line (Windows: one name).
+enum CommandForm : uint8_t { kCommandArguments, kCommandLine };
+
+/// The command, read the same way on every system: words of terminated bytes. Handed
+/// over as arguments, each word is an argument after the program name as the system gave
+/// it; as a line, the one word is the whole command line, program name first, one byte a
+/// character: an ASCII character as itself, any other as 0x98, which code page 1251
+/// leaves unassigned, so that a position in the word is that of its character in the
+/// system's own line. The words live as long as the process.
+struct PlatformCommand {
+  CommandForm form;
+  uint32_t count;
+  const char* const* words;
+};
+
+/// Called first by main(): prepares the services (on POSIX: the standard descriptors,
+/// signals, the user's locale and the charset converters) and hands over the command.
+/// May end the process with status 1 when a service cannot be had.
+PlatformCommand PlatformStart(int argc, char** argv);
 
 /// Ends the process with the given exit code, leaving the console as it was found.
 [[noreturn]] void PlatformExit(uint8_t code);
@@ -48,7 +64,7 @@ bool PlatformInterrupted();
 /// was found.
 [[noreturn]] void PlatformEndInterrupted();
 
-// ---- The command and the names it gives ----
+// ---- The names the command gives ----
 
 /// A file name as the system spells it, handed out by the door and opaque to the
 /// program: bytes on POSIX, UTF-16 text on Windows. It lives as long as the process.
@@ -57,22 +73,9 @@ struct PlatformName {
   uint32_t length;  // in the system's own units
 };
 
-/// The arguments after the program name, terminated bytes as the system gave them, where
-/// the system hands them over one by one (POSIX), their count in *count; nullptr where
-/// it hands over one command line (Windows).
-const char* const* PlatformArguments(uint32_t* count);
-
-/// Argument index of PlatformArguments as a file name.
-PlatformName PlatformArgumentName(uint32_t index);
-
-/// The whole command line, program name first, where the system hands over one (Windows),
-/// one byte per character: an ASCII character as itself, any other as 0x98, which code
-/// page 1251 leaves unassigned. Each position is that of its character in the system's
-/// own line. nullptr where the system hands over arguments (POSIX).
-const char* PlatformCommandLine();
-
-/// The file name that the characters [begin, end) of the command line spell.
-PlatformName PlatformCommandLineName(uint32_t begin, uint32_t end);
+/// The file name that the bytes [begin, end) of the command's word spell.
+PlatformName PlatformCommandName(const PlatformCommand& command, uint32_t word, uint32_t begin,
+                                 uint32_t end);
 
 /// The name as a report shows it: code page 866 text into out (size bytes, at least 1),
 /// terminated and cut to fit. A character that code page 866 lacks, or a control
@@ -126,34 +129,36 @@ void PlatformDiscardKeys(PlatformHandle input);
 
 // ---- Files ----
 
+// Each call that can fail returns the system's error, 0 for none.
+
 /// Opens an existing file for reading and writing, shared with readers only: no second
-/// writer can open it while it is open. Returns kNoHandle on failure, the reason in the
-/// last error.
-PlatformHandle PlatformOpenForUpdate(PlatformName name);
+/// writer can open it while it is open. *file receives the handle, kNoHandle on failure.
+PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file);
 
 /// Reads up to size bytes at offset into buffer; *read receives the bytes read, fewer
 /// than size only at the end of the file (0 at or past it). On failure *read is 0.
-bool PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t size,
-                    uint32_t* read);
+PlatformError PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t size,
+                             uint32_t* read);
 
 /// Writes size bytes at offset; *written receives the bytes moved, also when the write
 /// fails after moving some, so that a write cut short can be told from one that failed.
-bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, uint32_t size,
-                     uint32_t* written);
+PlatformError PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer,
+                              uint32_t size, uint32_t* written);
 
 /// Reads size bytes from a stream (a pipe, a terminal or a file, from where it stands),
 /// fewer only at its end; *read receives the bytes read, also when the read fails after
 /// taking some: they are gone from the stream.
-bool PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size, uint32_t* read);
+PlatformError PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size,
+                                 uint32_t* read);
 
 /// Writes size bytes to a stream, whole; *written receives the bytes moved, also when
 /// the write fails after moving some.
-bool PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t size,
-                         uint32_t* written);
+PlatformError PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t size,
+                                  uint32_t* written);
 
 /// Closes the file. The handle is gone even when this fails (data that did not reach
 /// the disk): it is never to be closed again.
-bool PlatformClose(PlatformHandle file);
+PlatformError PlatformClose(PlatformHandle file);
 
 /// The identity of an open file: two handles of the same identity reach the same file,
 /// whatever names opened them.
@@ -162,40 +167,37 @@ struct PlatformFileId {
   uint64_t index;
 };
 
-/// The open file's identity. False when the system cannot tell.
-bool PlatformFileIdentity(PlatformHandle file, PlatformFileId* id);
+/// The open file's identity. Fails when the system cannot tell.
+PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id);
 
 /// The open file's size, and the time its data was last written, in the system's own
-/// unit. False when the system cannot tell.
-bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified);
+/// unit. Fails when the system cannot tell.
+PlatformError PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified);
 
 /// A note of a few bytes kept with a file but apart from its data, for the program's own
 /// use: an extended attribute in the user namespace on Linux, a named stream on Windows
 /// where the volume has them. Each takes the open file alone.
 /// Reads the file's note into buffer, size bytes at most; *read receives its length.
-/// False when the file has none, or the system keeps none there.
-bool PlatformReadNote(PlatformHandle file, void* buffer, uint32_t size, uint32_t* read);
+/// Fails when the file has none, or the system keeps none there.
+PlatformError PlatformReadNote(PlatformHandle file, void* buffer, uint32_t size, uint32_t* read);
 
-/// Sets the file's note, in place of any. False when the system keeps none there.
-bool PlatformWriteNote(PlatformHandle file, const void* note, uint32_t size);
+/// Sets the file's note, in place of any. Fails when the system keeps none there.
+PlatformError PlatformWriteNote(PlatformHandle file, const void* note, uint32_t size);
 
 /// Removes the file's note, if it has one.
 void PlatformRemoveNote(PlatformHandle file);
 
-// ---- Errors and code pages ----
+// ---- Messages ----
 
-/// The last system error of this thread, and setting it.
+/// The system's own last error of this thread, as a fault event finds it: for the
+/// critical-error entry alone, since every call above returns its error.
 PlatformError PlatformLastError();
-void PlatformSetLastError(PlatformError error);
 
-/// The system's text for an error number in the user's language, as code page 1251, into
-/// out (size bytes): a text too long is cut and always terminated. False when the system
-/// has no text for the number.
+/// The system's text for an error number in the user's language, as code page 866 ready
+/// to show (a character that code page 866 lacks as a question mark), into out (size
+/// bytes): a text too long is cut and always terminated. False when the system has no
+/// text for the number.
 bool PlatformErrorText(PlatformError number, char* out, uint32_t size);
-
-/// Converts terminated code page 1251 text to the console's code page; out may be text
-/// itself, and needs as many bytes.
-void PlatformToConsoleCodePage(const char* text, char* out);
 
 /// Exported under its plain name, as the system's loaders look it up.
 #ifdef _WIN32

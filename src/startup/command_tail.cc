@@ -2,7 +2,6 @@
 
 #include <stddef.h>
 
-#include "codepage/byte_maps.h"
 #include "text/strings.h"
 
 bool ExtractCommandTail(const char* commandLine, char* destination, uint32_t* start) {
@@ -29,24 +28,21 @@ bool ExtractCommandTail(const char* commandLine, char* destination, uint32_t* st
   return *StrSkipChar(p + StrLength(destination), ' ') == 0;
 }
 
-TailRange ParseSwitch(const char* tail) {
+TailSwitch ParseSwitch(const char* tail) {
   // The search only reads the tail.
   const char* found = StrFindWordStart(const_cast<char*>(tail), "/866");
-  if (found != nullptr) {
-    ByteConverter = MapCp866ToCp1251;
-  } else {
-    found = StrFindWordStart(const_cast<char*>(tail), "/1251");
-    ByteConverter = MapCp1251ToCp866;
-  }
+  const Direction direction = found != nullptr ? kFrom866 : kFrom1251;
+  if (found == nullptr) found = StrFindWordStart(const_cast<char*>(tail), "/1251");
   // The name ends at the byte before the switch. A switch at the very first byte has no
   // byte before it; the tail then names a file called /866 or /1251.
   const uint32_t length = StrLength(tail);
-  if (found == nullptr || found == tail) return {0, length};
-  return {0, static_cast<uint32_t>(found - tail) - 1};
+  if (found == nullptr || found == tail) return {{0, length}, direction};
+  return {{0, static_cast<uint32_t>(found - tail) - 1}, direction};
 }
 
-TailRange TakeFileName(const char* tail) {
-  TailRange name = ParseSwitch(tail);
+TailSwitch TakeFileName(const char* tail) {
+  const TailSwitch parsed = ParseSwitch(tail);
+  TailRange name = parsed.name;
   while (name.end > name.begin && tail[name.end - 1] == ' ')
     --name.end;
   // Windows names hold no double quote, so enclosing ones are the shell's or the user's
@@ -55,7 +51,7 @@ TailRange TakeFileName(const char* tail) {
     ++name.begin;
     --name.end;
   }
-  return name;
+  return {name, parsed.direction};
 }
 
 TailRequest RequestOfTail(const char* tail) {

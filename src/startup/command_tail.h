@@ -3,6 +3,8 @@
 
 #include <stdint.h>
 
+#include "codepage/byte_maps.h"
+
 /// The longest file name, in bytes of code page 1251, that a tail always holds whole.
 inline constexpr uint16_t kNameLimit = 4096;
 /// The most bytes of the tail that are kept: a name of kNameLimit bytes in quotes, a
@@ -26,15 +28,21 @@ struct TailRange {
   uint32_t end;
 };
 
-/// Chooses ByteConverter from the switch in the tail and gives the part of the tail
-/// before the switch less the byte before it: "/866" converts from 866 to 1251, "/1251"
-/// or no switch from 1251 to 866. A switch counts only at the start of the tail or right
-/// after a space.
-TailRange ParseSwitch(const char* tail);
+/// What a tail names: a part of it, and the direction of its switch.
+struct TailSwitch {
+  TailRange name;
+  Direction direction;
+};
 
-/// The file name in a trimmed, usable tail: the part before the switch (ParseSwitch), less
-/// the spaces at its end, then less the double quotes that enclose it whole.
-TailRange TakeFileName(const char* tail);
+/// The direction the switch in the tail names, and the part of the tail before the
+/// switch less the byte before it: "/866" converts from 866 to 1251, "/1251" or no switch
+/// from 1251 to 866. A switch counts only at the start of the tail or right after a space.
+TailSwitch ParseSwitch(const char* tail);
+
+/// The file name in a trimmed, usable tail and the direction: the part before the switch
+/// (ParseSwitch), less the spaces at its end, then less the double quotes that enclose
+/// it whole.
+TailSwitch TakeFileName(const char* tail);
 
 /// What a tail that is a request of its own asks for.
 enum TailRequest { kTailFile = 0, kTailNoName, kTailHelp, kTailVersion };

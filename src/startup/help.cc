@@ -1,8 +1,6 @@
 #include "startup/help.h"
 
 #include "codepage/cp866_literal.h"
-#include "errors/console_output.h"
-#include "startup/language.h"
 
 namespace {
 
@@ -15,49 +13,56 @@ enum HelpFor { kForBoth, kForArguments, kForCommandLine };
 
 struct HelpLine {
   HelpFor shownFor;
-  const char* russian;
-  const char* english;
+  TextPair text;
 };
 
 const HelpLine kHelpLines[] = {
     {kForBoth,
-     Ru<u8"  /866   файл в кодовой странице 866 (DOS): перекодировать его в 1251 (Windows)">,
-     "  /866   the file is in code page 866 (DOS): convert it to 1251 (Windows)"},
-    {kForBoth, Ru<u8"  /1251  файл в кодовой странице 1251 (Windows): перекодировать в 866 (DOS)">,
-     "  /1251  the file is in code page 1251 (Windows): convert it to 866 (DOS)"},
-    {kForBoth, Ru<u8"         (так же без ключа)">, "         (also without a switch)"},
-    {kForBoth, Ru<u8"Файл перекодируется на месте, без копии: сохраните оригинал, если он нужен.">,
-     "The file is converted in place, without a copy: keep the original if you need it."},
+     {Ru<u8"  /866   файл в кодовой странице 866 (DOS): перекодировать его в 1251 (Windows)">,
+      "  /866   the file is in code page 866 (DOS): convert it to 1251 (Windows)"}},
+    {kForBoth,
+     {Ru<u8"  /1251  файл в кодовой странице 1251 (Windows): перекодировать в 866 (DOS)">,
+      "  /1251  the file is in code page 1251 (Windows): convert it to 866 (DOS)"}},
+    {kForBoth, {Ru<u8"         (также без ключа)">, "         (also without a switch)"}},
+    {kForBoth,
+     {Ru<u8"Файл перекодируется на месте, без копии: сохраните оригинал, если он нужен.">,
+      "The file is converted in place, without a copy: keep the original if you need it."}},
     {kForArguments,
-     Ru<u8"Можно назвать несколько файлов; - перекодирует стандартный ввод в вывод.">,
-     "Several files may be named; - converts standard input to standard output."},
-    {kForArguments, Ru<u8"Ответ A (Отменить) оставляет этот файл, и запуск идёт к следующему.">,
-     "The answer A (Abort) leaves that file, and the run goes on with the next one."},
-    {kForBoth, Ru<u8"Текст явно в другой кодировке (уже перекодированный, UTF-8, KOI8-R...)">,
-     "A text plainly in another encoding (converted already, UTF-8, KOI8-R...) is"},
-    {kForBoth, Ru<u8"отклоняется с сообщением; ответ I (Игнорировать) перекодирует его всё же.">,
-     "refused with a report; the answer I (Ignore) converts it all the same."},
-    {kForBoth, Ru<u8"Прерванный (Ctrl+C) запуск дописывает прочитанное и говорит, сколько байт">,
-     "An interrupted run (Ctrl+C) finishes what it has read and says how many bytes"},
-    {kForBoth, Ru<u8"перекодировано; та же команда, запущенная снова, закончит файл.">,
-     "are converted; the same command run again finishes the file."},
-    {kForBoth, Ru<u8"Код возврата: 0 перекодировано целиком (или справка, версия), 1 нет,">,
-     "Exit status: 0 converted whole (or help, version), 1 not converted whole,"},
-    {kForBoth, Ru<u8"2 неверная командная строка (показано использование).">,
-     "2 a wrong command line (the usage is shown)."},
-    {kForArguments, Ru<u8"Подробнее: man pelcor">, "More: man pelcor"},
-    {kForCommandLine, Ru<u8"Подробнее: readme.txt рядом с Pelcor.exe">,
-     "More: readme.txt beside Pelcor.exe"},
+     {Ru<u8"Можно назвать несколько файлов; - перекодирует стандартный ввод в вывод.">,
+      "Several files may be named; - converts standard input to standard output."}},
+    {kForArguments,
+     {Ru<u8"Ответ A (Отменить) оставляет этот файл, и запуск идёт к следующему.">,
+      "The answer A (Abort) leaves that file, and the run goes on with the next one."}},
+    {kForBoth,
+     {Ru<u8"Текст явно в другой кодировке (уже перекодированный, UTF-8, KOI8-R...)">,
+      "A text plainly in another encoding (converted already, UTF-8, KOI8-R...) is"}},
+    {kForBoth,
+     {Ru<u8"отклоняется с сообщением; ответ I (Игнорировать) перекодирует его всё же.">,
+      "refused with a report; the answer I (Ignore) converts it all the same."}},
+    {kForBoth,
+     {Ru<u8"Прерванный (Ctrl+C) запуск дописывает прочитанное и говорит, сколько байт">,
+      "An interrupted run (Ctrl+C) finishes what it has read and says how many bytes"}},
+    {kForBoth,
+     {Ru<u8"перекодировано; та же команда, запущенная снова, закончит файл.">,
+      "are converted; the same command run again finishes the file."}},
+    {kForBoth,
+     {Ru<u8"Код возврата: 0 перекодировано целиком (или справка, версия), 1 нет,">,
+      "Exit status: 0 converted whole (or help, version), 1 not converted whole,"}},
+    {kForBoth,
+     {Ru<u8"2 неверная командная строка (показано использование).">,
+      "2 a wrong command line (the usage is shown)."}},
+    {kForArguments, {Ru<u8"Подробнее: man pelcor">, "More: man pelcor"}},
+    {kForCommandLine,
+     {Ru<u8"Подробнее: readme.txt рядом с Pelcor.exe">, "More: readme.txt beside Pelcor.exe"}},
 };
 
 }  // namespace
 
-void WriteHelp(CommandForm form) {
-  const bool russian = MessageLanguage.startupText == 0;
+void WriteHelp(const Console& console, CommandForm form) {
   const HelpFor other = form == kCommandArguments ? kForCommandLine : kForArguments;
   for (const HelpLine& line : kHelpLines) {
     if (line.shownFor == other) continue;
-    WriteText(russian ? line.russian : line.english);
-    WriteLineEnd();
+    WriteText(console, Pick(console.language, line.text));
+    WriteLineEnd(console);
   }
 }

@@ -4,46 +4,48 @@
 #include "codepage/cp866_literal.h"
 #include "errors/console_output.h"
 #include "fileconv/convert_file.h"
-#include "platform/platform.h"
+#include "hard_error/hard_error.h"
 #include "startup/command_tail.h"
 #include "startup/help.h"
-#include "startup/language.h"
 #include "text/strings.h"
 
 namespace {
 
-constexpr Cp866Literal kRussianBanner =
-    u8"Утилита перекодировки текста Windows/DOS ver. 1.1 Автор Quorvendil";
-constexpr Cp866Literal kRussianUsageLabel = u8"Использование :";
-constexpr Cp866Literal kRussianUsageLine = u8"\tPelcor <файл> [/866 | /1251]";
+// A Russian text written in UTF-8 and kept as code page 866 bytes for the whole run.
+template <Cp866Literal text>
+constexpr const char* Ru = text;
 
-}  // namespace
+const TextPair kBanner = {
+    Ru<u8"Утилита перекодировки текста Windows/DOS ver. 1.1 Автор Quorvendil">,
+    "Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil"};
+const TextPair kUsageLabel = {Ru<u8"Использование :">, "Usage :"};
+const TextPair kUsageLine = {Ru<u8"\tPelcor <файл> [/866 | /1251]">,
+                             "\tPelcor <file> [/866 | /1251]"};
 
-const char* const kStartupTexts[6] = {
-    kRussianBanner,    kRussianUsageLabel,
-    kRussianUsageLine, "Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil",
-    "Usage :",         "\tPelcor <file> [/866 | /1251]",
-};
-
-namespace {
-
-// The files a run of several names has handled, so that it converts each file once.
-SeenFiles SeenInRun;
-
-const char* StartupText(StartupTextIndex which) {
-  return kStartupTexts[MessageLanguage.startupText + which];
+void WriteUsage(const Console& console) {
+  WriteText(console, Pick(console.language, kUsageLabel));
+  WriteLineEnd(console);
+  WriteText(console, Pick(console.language, kUsageLine));
+  WriteLineEnd(console);
 }
 
-void WriteUsage() {
-  WriteText(StartupText(kUsageLabel));
-  WriteLineEnd();
-  WriteText(StartupText(kUsageLine));
-  WriteLineEnd();
+void WriteBanner(const Console& console) {
+  WriteText(console, Pick(console.language, kBanner));
+  WriteText(console, "\n\r");  // the banner's own line end, LF before CR
 }
 
-void WriteBanner() {
-  WriteText(StartupText(kBanner));
-  WriteText("\n\r");  // the banner's own line end, LF before CR
+// Runs the conversions of a command in the direction, with the one converter of the run.
+// A request to end the process is held from the first file opened to the end of the run,
+// and obeyed at the next boundary: between spans, or before a file is touched.
+template <typename Run>
+int WithConverter(const Console& console, Direction direction, Run run) {
+  Converter converter;
+  if (!StartConverter(&converter, direction, console)) return 1;
+  PlatformBeginInterruptible();
+  const int code = run(&converter);
+  PlatformEndInterruptible();
+  EndConverter(&converter);
+  return code;
 }
 
 // What one argument is, read as the words before "--" are read, or as a name after it.
@@ -68,119 +70,129 @@ ArgumentKind KindOf(const char* argument, bool wordsEnded) {
   return StrCompare(argument, "--version") == 0 ? kArgumentVersion : kArgumentName;
 }
 
-// The arguments, where the system hands them over one by one: the words, then each name
-// converted in turn, each with its own guard, reports and answers; an Abort leaves that
-// file and the run goes on with the next. 0 when every file was converted whole.
-int RunArguments(const char* const* arguments, uint32_t count) {
-  bool wordsEnded = false;
-  bool help = false;
-  bool version = false;
-  const char* chosen = nullptr;  // the switch
-  bool twoSwitches = false;
-  uint32_t names = 0;
-  bool filter = false;  // "-" names standard input and output
-  for (uint32_t i = 0; i < count; ++i) {
-    switch (KindOf(arguments[i], wordsEnded)) {
-      case kArgumentWordsEnd:
-        wordsEnded = true;
-        break;
-      case kArgumentSwitch:
-        twoSwitches |= chosen != nullptr && StrCompare(chosen, arguments[i]) != 0;
-        chosen = arguments[i];
-        break;
-      case kArgumentHelp:
-        help = true;
-        break;
-      case kArgumentVersion:
-        version = true;
-        break;
-      case kArgumentName:
-        ++names;
-        filter |= StrCompare(arguments[i], "-") == 0;
-        break;
-    }
-  }
-  if (filter) {
-    // Standard output carries the converted text alone, and standard input the text to
-    // convert: the banner and the reports go to standard error, and the keys come from
-    // the terminal, where there is one.
-    StdHandles.output = PlatformStandardHandle(kStandardError);
-    StdHandles.input = PlatformTerminalInput();
-    StdHandles.error = PlatformReportOutput(StdHandles.input);
-  }
-  WriteBanner();
-  if (help || (!version && (names == 0 || twoSwitches))) {
-    WriteUsage();
-    if (help) WriteHelp(kCommandArguments);
-    return help ? 0 : 2;
-  }
-  if (version) return 0;
+// What the words of the arguments ask for, and how many names they give.
+struct Words {
+  bool help;
+  bool version;
+  bool twoSwitches;
+  bool filter;  // "-" names standard input and output
+  uint32_t names;
+  Direction direction;
+};
 
-  const bool from866 = chosen != nullptr && StrCompare(chosen, "/866") == 0;
-  ByteConverter = from866 ? MapCp866ToCp1251 : MapCp1251ToCp866;
-  bool allWhole = true;
-  wordsEnded = false;
-  RunSoFar run = {&SeenInRun, false, false};
-  // A request to end the process is held from here to the end of the run, and obeyed at
-  // the next boundary: between spans, or before a file is touched.
-  PlatformBeginInterruptible();
-  for (uint32_t i = 0; i < count; ++i) {
-    const ArgumentKind kind = KindOf(arguments[i], wordsEnded);
-    wordsEnded |= kind == kArgumentWordsEnd;
-    if (kind != kArgumentName) continue;
-    allWhole &= StrCompare(arguments[i], "-") == 0
-                    ? ConvertStream(PlatformStandardHandle(kStandardInput),
-                                    PlatformStandardHandle(kStandardOutput), "-")
-                    : ConvertFileInPlace(PlatformArgumentName(i), kNameWhole, &run);
+Words ReadWords(const PlatformCommand& command) {
+  Words words = {};
+  bool ended = false;
+  const char* chosen = nullptr;  // the switch
+  for (uint32_t i = 0; i < command.count; ++i) {
+    const char* word = command.words[i];
+    const ArgumentKind kind = KindOf(word, ended);
+    ended |= kind == kArgumentWordsEnd;
+    words.help |= kind == kArgumentHelp;
+    words.version |= kind == kArgumentVersion;
+    words.twoSwitches |=
+        kind == kArgumentSwitch && chosen != nullptr && StrCompare(chosen, word) != 0;
+    if (kind == kArgumentSwitch) chosen = word;
+    words.names += kind == kArgumentName;
+    words.filter |= kind == kArgumentName && StrCompare(word, "-") == 0;
   }
-  PlatformEndInterruptible();
+  words.direction = chosen != nullptr && StrCompare(chosen, "/866") == 0 ? kFrom866 : kFrom1251;
+  return words;
+}
+
+// Converts the file the argument names, or standard input to standard output for "-".
+bool ConvertArgument(Converter* c, const PlatformCommand& command, uint32_t i) {
+  const char* word = command.words[i];
+  if (StrCompare(word, "-") == 0) {
+    return ConvertStream(c, PlatformStandardHandle(kStandardInput),
+                         PlatformStandardHandle(kStandardOutput), "-");
+  }
+  return ConvertFileInPlace(c, PlatformCommandName(command, i, 0, StrLength(word)));
+}
+
+// Each name converted in turn, each with its own guard, reports and answers; an Abort
+// leaves that file and the run goes on with the next. 0 when every file was converted
+// whole.
+int ConvertArguments(Converter* c, const PlatformCommand& command) {
+  bool allWhole = true;
+  bool ended = false;
+  for (uint32_t i = 0; i < command.count; ++i) {
+    const ArgumentKind kind = KindOf(command.words[i], ended);
+    ended |= kind == kArgumentWordsEnd;
+    if (kind != kArgumentName) continue;
+    allWhole &= ConvertArgument(c, command, i);
+  }
   return allWhole ? 0 : 1;
+}
+
+// The arguments, where the system hands them over one by one: the words, then the
+// names.
+int RunArguments(const PlatformCommand& command, Console console) {
+  const Words words = ReadWords(command);
+  // Standard output carries the converted text alone, and standard input the text to
+  // convert.
+  if (words.filter) console = FilterConsole(console.language);
+  SetHardErrorConsole(console);
+  WriteBanner(console);
+  if (words.help || (!words.version && (words.names == 0 || words.twoSwitches))) {
+    WriteUsage(console);
+    if (words.help) WriteHelp(console, kCommandArguments);
+    return words.help ? 0 : 2;
+  }
+  if (words.version) return 0;
+  return WithConverter(console, words.direction,
+                       [&](Converter* c) { return ConvertArguments(c, command); });
+}
+
+// The exit code of a tail that asks for the version, help or the usage, shown; -1 for a
+// tail that names a file. The test looks at the whole tail, before the switch is cut off.
+int AnswerRequest(const Console& console, const char* tail) {
+  const TailRequest request = RequestOfTail(tail);
+  if (request == kTailVersion) return 0;
+  if (request == kTailHelp) {
+    WriteUsage(console);
+    WriteHelp(console, kCommandLine);
+    return 0;
+  }
+  if (!StrHasControl(tail) && request != kTailNoName) return -1;
+  WriteUsage(console);
+  return 2;
+}
+
+// Converts the file that the tail, from position start of the command line, names.
+int ConvertTail(Converter* c, const PlatformCommand& command, const char* tail, uint32_t start,
+                bool whole) {
+  if (!whole) {
+    // Part of the name is missing: the open is refused and reported, and no file that
+    // the cut name might reach is touched.
+    ConvertFileInPlace(c, PlatformCommandName(command, 0, start, start + StrLength(tail)),
+                       kNameCut);
+    return 1;
+  }
+  const TailRange name = TakeFileName(tail).name;
+  const PlatformName named = PlatformCommandName(command, 0, start + name.begin, start + name.end);
+  return ConvertFileInPlace(c, named) ? 0 : 1;
 }
 
 // One command line, where the system hands over one: the tail rules find the one name
 // and the switch.
-int RunCommandTail(const char* commandLine) {
+int RunCommandTail(const PlatformCommand& command, const Console& console) {
   char tail[kTailLimit + 1];
   uint32_t start = 0;
-  const bool whole = ExtractCommandTail(commandLine, tail, &start);
+  const bool whole = ExtractCommandTail(command.words[0], tail, &start);
   StrTrimRightChar(tail, ' ');  // the blanks before it are skipped already
-  WriteBanner();
-
-  // The usage test looks at the whole tail, before the switch is cut off.
-  const TailRequest request = RequestOfTail(tail);
-  if (request == kTailVersion) return 0;
-  if (request == kTailHelp) {
-    WriteUsage();
-    WriteHelp(kCommandLine);
-    return 0;
-  }
-  if (StrHasControl(tail) || request == kTailNoName) {
-    WriteUsage();
-    return 2;
-  }
-
-  RunSoFar run = {};
-  if (!whole) {
-    // Part of the name is missing: the open is refused and reported, and no file that
-    // the cut name might reach is touched.
-    ConvertFileInPlace(PlatformCommandLineName(start, start + StrLength(tail)), kNameCut, &run);
-    return 1;
-  }
-  const TailRange name = TakeFileName(tail);
-  const PlatformName named = PlatformCommandLineName(start + name.begin, start + name.end);
-  PlatformBeginInterruptible();
-  const bool converted = ConvertFileInPlace(named, kNameWhole, &run);
-  PlatformEndInterruptible();
-  return converted ? 0 : 1;
+  SetHardErrorConsole(console);
+  WriteBanner(console);
+  const int answered = AnswerRequest(console, tail);
+  if (answered >= 0) return answered;
+  return WithConverter(console, TakeFileName(tail).direction,
+                       [&](Converter* c) { return ConvertTail(c, command, tail, start, whole); });
 }
 
 }  // namespace
 
-int ToolMain() {
-  SelectLanguage();
-  const char* commandLine = PlatformCommandLine();
-  if (commandLine != nullptr) return RunCommandTail(commandLine);
-  uint32_t count = 0;
-  const char* const* arguments = PlatformArguments(&count);
-  return RunArguments(arguments, count);
+int ToolMain(const PlatformCommand& command) {
+  const Console console = StandardConsole();
+  if (command.form == kCommandLine) return RunCommandTail(command, console);
+  return RunArguments(command, console);
 }

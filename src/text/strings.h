@@ -1,5 +1,6 @@
 // String primitives on terminated byte strings: a run of bytes ended by a zero byte, in a
-// buffer that the caller owns. Nothing here allocates; bytes compare as unsigned values.
+// buffer that the caller owns. Nothing here allocates; StrCompare orders bytes as signed
+// values (CompareSignedBytes).
 #pragma once
 
 #include <stdint.h>

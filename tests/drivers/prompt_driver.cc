@@ -9,33 +9,28 @@
 #include "errors/console_output.h"
 #include "errors/error_context.h"
 #include "platform/platform.h"
-#include "startup/language.h"
 #include "text/formatter.h"
 
 int main(int argc, char** argv) {
   PlatformStart(argc, argv);
   if (argc != 4) return 2;
-  StdHandles.input = PlatformStandardHandle(kStandardInput);
-  StdHandles.output = PlatformStandardHandle(kStandardOutput);
-  StdHandles.error = PlatformReportOutput(StdHandles.input);
-  SelectLanguage();
+  const Console console = StandardConsole();
 
   FormatSlot arguments[1];
   arguments[0].text = argv[3];
-  SetErrorAction(static_cast<uint16_t>(atoi(argv[1])), arguments);
-  PlatformSetLastError(static_cast<PlatformError>(atol(argv[2])));
-  const uint16_t answer = ReportSystemError();
+  const uint16_t answer = ReportSystemError(console, static_cast<uint16_t>(atoi(argv[1])),
+                                            arguments, static_cast<PlatformError>(atol(argv[2])));
 
   char number[12];
   IntToText(answer, 10, 0, number);
-  WriteLineEnd();
-  WriteText("answer=");
-  WriteText(number);
+  WriteLineEnd(console);
+  WriteText(console, "answer=");
+  WriteText(console, number);
   termios mode;
   if (tcgetattr(0, &mode) == 0) {
     const bool lineMode = (mode.c_lflag & ICANON) != 0 && (mode.c_lflag & ECHO) != 0;
-    WriteText(lineMode ? " terminal=line" : " terminal=keys");
+    WriteText(console, lineMode ? " terminal=line" : " terminal=keys");
   }
-  WriteLineEnd();
+  WriteLineEnd(console);
   PlatformExit(0);
 }

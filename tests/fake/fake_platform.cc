@@ -26,12 +26,27 @@ FakeFault* FaultMet(FakeCall call, uint64_t offset, uint32_t size) {
   return met;
 }
 
-// Logs a call and sets the last error when it failed; gives back whether it succeeded.
-bool Logged(FakeCall call, uint64_t offset, uint32_t size, uint32_t moved, PlatformError error) {
+// Logs a call; gives back its error.
+PlatformError Logged(FakeCall call, uint64_t offset, uint32_t size, uint32_t moved,
+                     PlatformError error) {
   FakePlatform.calls.push_back({call, offset, size, moved, error == 0});
   if (FakePlatform.calls.size() == FakePlatform.interruptAfter) FakePlatform.interrupted = true;
-  if (error != 0) FakePlatform.lastError = error;
-  return error == 0;
+  return error;
+}
+
+// Code page 1251 text as the system shows it in code page 866: the Cyrillic letters, Yo,
+// yo and the numero sign move; what code page 866 lacks becomes a question mark, as the
+// system's default character.
+void ToCodePage866(const char* text, char* out) {
+  for (;; ++text, ++out) {
+    const uint8_t byte = static_cast<uint8_t>(*text);
+    uint8_t shown = byte < 0x80 ? byte : '?';
+    if (byte >= 0xC0) shown = static_cast<uint8_t>(byte < 0xF0 ? byte - 0x40 : byte - 0x10);
+    if (byte == 0xA8 || byte == 0xB8) shown = byte == 0xA8 ? 0xF0 : 0xF1;
+    if (byte == 0xB9) shown = 0xFC;
+    *out = static_cast<char>(shown);
+    if (byte == 0) return;
+  }
 }
 
 FakeFile* OpenFile(PlatformHandle handle) {
@@ -84,7 +99,10 @@ void FakePlanKeys(const std::u16string& characters) {
 
 // ---- Process ----
 
-void PlatformStart(int, char**) {}
+PlatformCommand PlatformStart(int, char**) {
+  FakePlatform.commandWords[0] = FakePlatform.commandLine.c_str();
+  return {kCommandLine, 1, FakePlatform.commandWords};
+}
 
 void PlatformExit(uint8_t code) {
   fflush(nullptr);
@@ -113,21 +131,9 @@ void PlatformEndInterrupted() {
   PlatformExit(130);
 }
 
-const char* const* PlatformArguments(uint32_t* count) {
-  *count = 0;
-  return nullptr;
-}
-
-PlatformName PlatformArgumentName(uint32_t) {
-  return FakeName("");
-}
-
-const char* PlatformCommandLine() {
-  return FakePlatform.commandLine.c_str();
-}
-
-PlatformName PlatformCommandLineName(uint32_t begin, uint32_t end) {
-  return {FakePlatform.commandLine.c_str() + begin, end - begin};
+PlatformName PlatformCommandName(const PlatformCommand& command, uint32_t word, uint32_t begin,
+                                 uint32_t end) {
+  return {command.words[word] + begin, end - begin};
 }
 
 PlatformName FakeName(const char* bytes) {
@@ -183,7 +189,7 @@ void PlatformDiscardKeys(PlatformHandle input) {
 
 // ---- Files ----
 
-PlatformHandle PlatformOpenForUpdate(PlatformName opened) {
+PlatformError PlatformOpenForUpdate(PlatformName opened, PlatformHandle* file) {
   std::string name(static_cast<const char*>(opened.text), opened.length);
   if (FakePlatform.links.count(name) != 0) name = FakePlatform.links[name];
   PlatformError error = 0;
@@ -196,13 +202,15 @@ PlatformHandle PlatformOpenForUpdate(PlatformName opened) {
       if (file.open && file.name == name) error = kFakeSharingViolation;
     }
   }
-  if (!Logged(kFakeOpen, 0, 0, 0, error)) return kNoHandle;
+  *file = kNoHandle;
+  if (Logged(kFakeOpen, 0, 0, 0, error) != 0) return error;
   FakePlatform.handles.push_back({name, true});
-  return kFakeFirstFile + static_cast<PlatformHandle>(FakePlatform.handles.size() - 1);
+  *file = kFakeFirstFile + static_cast<PlatformHandle>(FakePlatform.handles.size() - 1);
+  return 0;
 }
 
-bool PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t size,
-                    uint32_t* read) {
+PlatformError PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t size,
+                             uint32_t* read) {
   *read = 0;
   const FakeFile* open = OpenFile(file);
   if (open == nullptr) return Logged(kFakeRead, offset, size, 0, kFakeBadHandle);
@@ -220,8 +228,8 @@ bool PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t
   return Logged(kFakeRead, offset, size, *read, reach.error);
 }
 
-bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, uint32_t size,
-                     uint32_t* written) {
+PlatformError PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer,
+                              uint32_t size, uint32_t* written) {
   *written = 0;
   const FakeFile* open = OpenFile(file);
   if (open == nullptr) return Logged(kFakeWrite, offset, size, 0, kFakeBadHandle);
@@ -237,7 +245,8 @@ bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, u
   return Logged(kFakeWrite, offset, size, reach.bytes, reach.error);
 }
 
-bool PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size, uint32_t* read) {
+PlatformError PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size,
+                                 uint32_t* read) {
   // The standard input, read from where the last read ended; faults count its bytes.
   *read = 0;
   const uint64_t at = FakePlatform.streamRead;
@@ -253,8 +262,8 @@ bool PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size, uint
   return Logged(kFakeRead, at, size, *read, reach.error);
 }
 
-bool PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t size,
-                         uint32_t* written) {
+PlatformError PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t size,
+                                  uint32_t* written) {
   // The standard output, appended to; faults count its bytes.
   std::vector<uint8_t>& out = FakePlatform.streamOut;
   *written = 0;
@@ -266,7 +275,7 @@ bool PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t siz
   return Logged(kFakeWrite, out.size() - reach.bytes, size, reach.bytes, reach.error);
 }
 
-bool PlatformClose(PlatformHandle file) {
+PlatformError PlatformClose(PlatformHandle file) {
   FakeFile* open = OpenFile(file);
   if (open == nullptr) return Logged(kFakeClose, 0, 0, 0, kFakeBadHandle);
   open->open = false;
@@ -274,79 +283,61 @@ bool PlatformClose(PlatformHandle file) {
   return Logged(kFakeClose, 0, 0, 0, fault != nullptr ? fault->error : 0);
 }
 
-bool PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
+PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
   const FakeFile* open = OpenFile(file);
-  if (open == nullptr) return false;
+  if (open == nullptr) return kFakeBadHandle;
   const auto found = FakePlatform.files.find(open->name);
   *id = {1, static_cast<uint64_t>(std::distance(FakePlatform.files.begin(), found))};
-  return true;
+  return 0;
 }
 
-bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
+PlatformError PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
   const FakeFile* open = OpenFile(file);
-  if (open == nullptr) return false;
+  if (open == nullptr) return kFakeBadHandle;
   *size = FakePlatform.files[open->name].size();
   *modified = FakePlatform.writes;
-  return true;
+  return 0;
 }
 
-bool PlatformReadNote(PlatformHandle file, void* buffer, uint32_t size, uint32_t* read) {
+PlatformError PlatformReadNote(PlatformHandle file, void* buffer, uint32_t size, uint32_t* read) {
   *read = 0;
   const FakeFile* open = OpenFile(file);
-  if (open == nullptr || FakePlatform.noNotes || FakePlatform.notes.count(open->name) == 0)
-    return false;
+  if (open == nullptr) return kFakeBadHandle;
+  if (FakePlatform.noNotes || FakePlatform.notes.count(open->name) == 0) return kFakeNoSuchFile;
   const std::string& note = FakePlatform.notes[open->name];
   *read = note.size() < size ? static_cast<uint32_t>(note.size()) : size;
   memcpy(buffer, note.data(), *read);
-  return true;
+  return 0;
 }
 
-bool PlatformWriteNote(PlatformHandle file, const void* note, uint32_t size) {
+PlatformError PlatformWriteNote(PlatformHandle file, const void* note, uint32_t size) {
   const FakeFile* open = OpenFile(file);
-  if (open == nullptr || FakePlatform.noNotes) return false;
+  if (open == nullptr) return kFakeBadHandle;
+  if (FakePlatform.noNotes) return kFakeNoSuchFile;
   FakePlatform.notes[open->name].assign(static_cast<const char*>(note), size);
-  return true;
+  return 0;
 }
 
 void PlatformRemoveNote(PlatformHandle file) {
   if (const FakeFile* open = OpenFile(file)) FakePlatform.notes.erase(open->name);
 }
 
-// ---- Errors and code pages ----
+// ---- Messages ----
 
 PlatformError PlatformLastError() {
   return FakePlatform.lastError;
 }
 
-void PlatformSetLastError(PlatformError error) {
-  FakePlatform.lastError = error;
-}
-
 bool PlatformErrorText(PlatformError number, char* out, uint32_t size) {
   const auto found = FakePlatform.errorTexts.find(number);
   if (found == FakePlatform.errorTexts.end()) return false;
-  const size_t length = found->second.size() < size ? found->second.size() : size - 1;
-  memcpy(out, found->second.data(), length);
-  out[length] = 0;
+  const std::string cut = found->second.substr(0, size - 1);  // as a text too long fills out
+  ToCodePage866(cut.c_str(), out);
   return true;
 }
 
 void PlatformShowName(PlatformName name, char* out, uint32_t size) {
   const std::string bytes(static_cast<const char*>(name.text),
                           name.length < size - 1 ? name.length : size - 1);
-  PlatformToConsoleCodePage(bytes.c_str(), out);
-}
-
-void PlatformToConsoleCodePage(const char* text, char* out) {
-  // The Cyrillic letters, Yo, yo and the numero sign move; what code page 866 lacks
-  // becomes a question mark, as the system's default character.
-  for (;; ++text, ++out) {
-    const uint8_t byte = static_cast<uint8_t>(*text);
-    uint8_t shown = byte < 0x80 ? byte : '?';
-    if (byte >= 0xC0) shown = static_cast<uint8_t>(byte < 0xF0 ? byte - 0x40 : byte - 0x10);
-    if (byte == 0xA8 || byte == 0xB8) shown = byte == 0xA8 ? 0xF0 : 0xF1;
-    if (byte == 0xB9) shown = 0xFC;
-    *out = static_cast<char>(shown);
-    if (byte == 0) return;
-  }
+  ToCodePage866(bytes.c_str(), out);
 }

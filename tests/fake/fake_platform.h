@@ -85,8 +85,9 @@ struct FakePlatformRecord {
   size_t nextKey;
 
   std::map<PlatformError, std::string> errorTexts;  // code page 1251; none: no text
-  PlatformError lastError;
-  std::string commandLine;  // names are cut from it as bytes
+  PlatformError lastError;                          // the system's own, as a fault event finds it
+  std::string commandLine;  // the command, as one line; names are cut from it as bytes
+  const char* commandWords[1];
   bool readsRussian;
 
   bool interruptible;     // inside PlatformBeginInterruptible and PlatformEndInterruptible

@@ -22,6 +22,13 @@ PlatformName Named(const std::string& bytes) {
   return {bytes.c_str(), static_cast<uint32_t>(bytes.size())};
 }
 
+// The file opened, or kNoHandle.
+PlatformHandle Open(PlatformName name) {
+  PlatformHandle file = kNoHandle;
+  PlatformOpenForUpdate(name, &file);
+  return file;
+}
+
 class PosixFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -82,22 +89,22 @@ TEST_F(PosixFilesTest, OnlyRegularFilesOpenAndOnlyOnce) {
     return fd;
   };
   const std::string held = dir_ + "/held.txt";
-  const PlatformHandle holder = PlatformOpenForUpdate(Named(held));
+  const PlatformHandle holder = Open(Named(held));
   ASSERT_NE(holder, kNoHandle);
   for (const Case& c : cases) {
     const std::string name = c.name[0] == '/' || c.name.empty() ? c.name : dir_ + "/" + c.name;
     const std::string shown = c.name.substr(c.name.size() > 20 ? c.name.size() - 20 : 0);
     const int lowest = lowestFree();
-    PlatformSetLastError(0);
-    const PlatformHandle file = PlatformOpenForUpdate(Named(name));
+    PlatformHandle file = 12345;
+    EXPECT_EQ(PlatformOpenForUpdate(Named(name), &file), static_cast<PlatformError>(c.error))
+        << shown;
     EXPECT_EQ(file != kNoHandle, c.error == 0) << shown;
-    EXPECT_EQ(PlatformLastError(), static_cast<PlatformError>(c.error)) << shown;
-    EXPECT_EQ(PlatformClose(file), c.error == 0) << shown;
+    EXPECT_EQ(PlatformClose(file) == 0, c.error == 0) << shown;
     EXPECT_EQ(lowestFree(), lowest) << shown;
   }
   // The lock goes with the handle.
-  EXPECT_TRUE(PlatformClose(holder));
-  EXPECT_TRUE(PlatformClose(PlatformOpenForUpdate(Named(held))));
+  EXPECT_EQ(PlatformClose(holder), 0u);
+  EXPECT_EQ(PlatformClose(Open(Named(held))), 0u);
 }
 
 TEST_F(PosixFilesTest, TransfersAreWholeUnlessTheSystemFails) {
@@ -130,7 +137,7 @@ TEST_F(PosixFilesTest, TransfersAreWholeUnlessTheSystemFails) {
   const std::string data(original_.rbegin(), original_.rbegin() + 1024);
   for (const Case& c : cases) {
     Reset();
-    const PlatformHandle file = PlatformOpenForUpdate(Named(Path()));
+    const PlatformHandle file = Open(Named(Path()));
     ASSERT_NE(file, kNoHandle);
     std::deque<Fault>& plan = PlannedFaults[c.stream    ? kCallWrite
                                             : c.writing ? kCallPwrite
@@ -138,14 +145,13 @@ TEST_F(PosixFilesTest, TransfersAreWholeUnlessTheSystemFails) {
     plan = c.faults;
     std::string bytes(c.size, '#');
     uint32_t moved = 12345;
-    PlatformSetLastError(0);
-    const bool ok = c.stream    ? PlatformWriteStream(file, data.data(), c.size, &moved)
-                    : c.writing ? PlatformWriteAt(file, c.offset, data.data(), c.size, &moved)
-                                : PlatformReadAt(file, c.offset, bytes.data(), c.size, &moved);
+    const PlatformError error = c.stream ? PlatformWriteStream(file, data.data(), c.size, &moved)
+                                : c.writing
+                                    ? PlatformWriteAt(file, c.offset, data.data(), c.size, &moved)
+                                    : PlatformReadAt(file, c.offset, bytes.data(), c.size, &moved);
     EXPECT_TRUE(plan.empty()) << c.what;  // every fault reached the platform
-    EXPECT_EQ(ok, c.error == 0) << c.what;
     EXPECT_EQ(moved, c.moved) << c.what;
-    EXPECT_EQ(PlatformLastError(), static_cast<PlatformError>(c.error)) << c.what;
+    EXPECT_EQ(error, static_cast<PlatformError>(c.error)) << c.what;
 
     // The bytes read, or what the file holds at the offset after the write.
     const auto original = [&](uint64_t from, uint32_t count) {
@@ -162,28 +168,28 @@ TEST_F(PosixFilesTest, TransfersAreWholeUnlessTheSystemFails) {
     }
     bytes.resize(moved);
     EXPECT_EQ(bytes, expected) << c.what;
-    EXPECT_TRUE(PlatformClose(file));
+    EXPECT_EQ(PlatformClose(file), 0u);
   }
 }
 
 TEST_F(PosixFilesTest, StampAndIdentity) {
   // The time of last change to the nanosecond, so that a change within the same second
   // tells; one identity for every name of a file, another for another file.
-  const PlatformHandle file = PlatformOpenForUpdate(Named(Path()));
+  const PlatformHandle file = Open(Named(Path()));
   const timespec times[2] = {{0, UTIME_OMIT}, {1700000000, 123456789}};
   ASSERT_EQ(futimens(static_cast<int>(file), times), 0);
   uint64_t size = 0, modified = 0;
-  EXPECT_TRUE(PlatformFileStamp(file, &size, &modified));
+  EXPECT_EQ(PlatformFileStamp(file, &size, &modified), 0u);
   EXPECT_EQ(size, original_.size());
   EXPECT_EQ(modified, 1700000000123456789u);
   ASSERT_EQ(link(Path().c_str(), (dir_ + "/hard").c_str()), 0);
   ASSERT_EQ(symlink("sub/../data.txt", (dir_ + "/soft").c_str()), 0);
   PlatformFileId id, other;
-  EXPECT_TRUE(PlatformFileIdentity(file, &id));
-  EXPECT_TRUE(PlatformClose(file));
+  EXPECT_EQ(PlatformFileIdentity(file, &id), 0u);
+  EXPECT_EQ(PlatformClose(file), 0u);
   for (const char* name : {"/hard", "/soft", "/held.txt"}) {
-    const PlatformHandle again = PlatformOpenForUpdate(Named(dir_ + name));
-    EXPECT_TRUE(PlatformFileIdentity(again, &other));
+    const PlatformHandle again = Open(Named(dir_ + name));
+    EXPECT_EQ(PlatformFileIdentity(again, &other), 0u);
     const bool same = other.volume == id.volume && other.index == id.index;
     EXPECT_EQ(same, name != std::string("/held.txt")) << name;
     PlatformClose(again);

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "codepage/more_char_services.h"
+#include "support/more_char_services.h"
 
 namespace {
 

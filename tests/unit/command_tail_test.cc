@@ -89,51 +89,43 @@ std::string Cut(const char* tail, TailRange range) {
   return std::string(tail + range.begin, tail + range.end);
 }
 
-// A map that neither switch selects, to see that ParseSwitch always sets one.
-uint8_t Unselected(uint8_t byte) {
-  return byte;
-}
-
-TEST(ParseSwitch, ChoosesTheMapAndCutsTheSwitchOff) {
+TEST(ParseSwitch, ChoosesTheDirectionAndCutsTheSwitchOff) {
   struct Case {
     const char* tail;
     const char* name;
-    ByteMap map;
+    Direction direction;
   };
   const Case cases[] = {
-      {"a.txt /866", "a.txt", MapCp866ToCp1251},
-      {"a.txt /1251", "a.txt", MapCp1251ToCp866},
-      {"a.txt", "a.txt", MapCp1251ToCp866},
+      {"a.txt /866", "a.txt", kFrom866},
+      {"a.txt /1251", "a.txt", kFrom1251},
+      {"a.txt", "a.txt", kFrom1251},
       // "/866" is looked for first.
-      {"a.txt /1251 /866", "a.txt /1251", MapCp866ToCp1251},
-      {"a.txt /866 /1251", "a.txt", MapCp866ToCp1251},
+      {"a.txt /1251 /866", "a.txt /1251", kFrom866},
+      {"a.txt /866 /1251", "a.txt", kFrom866},
       // The scan misses a switch behind a second slash.
-      {"a.txt //866", "a.txt //866", MapCp1251ToCp866},
-      {"a.txt //1251", "a.txt //1251", MapCp1251ToCp866},
+      {"a.txt //866", "a.txt //866", kFrom1251},
+      {"a.txt //1251", "a.txt //1251", kFrom1251},
       // What follows the switch goes with it.
-      {"a.txt /866 b.txt", "a.txt", MapCp866ToCp1251},
-      {"a.txt  /866", "a.txt ", MapCp866ToCp1251},
+      {"a.txt /866 b.txt", "a.txt", kFrom866},
+      {"a.txt  /866", "a.txt ", kFrom866},
       // Only a word counts: inside a path the texts are part of the name.
-      {"dir/866x.txt", "dir/866x.txt", MapCp1251ToCp866},
-      {"a.txt/866", "a.txt/866", MapCp1251ToCp866},
-      {"x/866/a.txt /866", "x/866/a.txt", MapCp866ToCp1251},
-      {"x/866/a.txt /1251", "x/866/a.txt", MapCp1251ToCp866},
-      {"a /1251/866 /866", "a /1251/866", MapCp866ToCp1251},
+      {"dir/866x.txt", "dir/866x.txt", kFrom1251},
+      {"a.txt/866", "a.txt/866", kFrom1251},
+      {"x/866/a.txt /866", "x/866/a.txt", kFrom866},
+      {"x/866/a.txt /1251", "x/866/a.txt", kFrom1251},
+      {"a /1251/866 /866", "a /1251/866", kFrom866},
       // A switch at the very first byte has no byte before it to cut.
-      {"/866", "/866", MapCp866ToCp1251},
-      {"/1251 a.txt", "/1251 a.txt", MapCp1251ToCp866},
+      {"/866", "/866", kFrom866},
+      {"/1251 a.txt", "/1251 a.txt", kFrom1251},
   };
-  const ByteMap saved = ByteConverter;
   for (const Case& c : cases) {
     char tail[kTailLimit + 1];
     snprintf(tail, sizeof tail, "%s", c.tail);
-    ByteConverter = Unselected;
-    const TailRange name = ParseSwitch(tail);
-    EXPECT_EQ(Cut(tail, name), c.name) << "tail '" << c.tail << "'";
+    const TailSwitch parsed = ParseSwitch(tail);
+    EXPECT_EQ(Cut(tail, parsed.name), c.name) << "tail '" << c.tail << "'";
     EXPECT_STREQ(tail, c.tail) << "the tail itself stays as it is";
-    EXPECT_EQ(ByteConverter, c.map) << "tail '" << c.tail << "'";
+    EXPECT_EQ(parsed.direction, c.direction) << "tail '" << c.tail << "'";
   }
-  ByteConverter = saved;
 }
 
 TEST(TakeFileName, DropsTheQuotesThatEncloseTheName) {
@@ -153,13 +145,11 @@ TEST(TakeFileName, DropsTheQuotesThatEncloseTheName) {
       {"\"a.txt /866\"", "\"a.txt"},
       {"\"\"a.txt\"\" /866", "\"a.txt\""},
   };
-  const ByteMap saved = ByteConverter;
   for (const Case& c : cases) {
     char tail[kTailLimit + 1];
     snprintf(tail, sizeof tail, "%s", c.tail);
-    EXPECT_EQ(Cut(tail, TakeFileName(tail)), c.name) << "tail '" << c.tail << "'";
+    EXPECT_EQ(Cut(tail, TakeFileName(tail).name), c.name) << "tail '" << c.tail << "'";
   }
-  ByteConverter = saved;
 }
 
 TEST(RequestOfTail, SeesThroughEnclosingQuotesAndSpaces) {

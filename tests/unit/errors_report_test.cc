@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include "errors/error_context.h"
+#include "errors/report_texts.h"
 #include "errors_test_support.h"
 
 namespace {
@@ -27,10 +28,7 @@ std::string Cp866(const std::string& utf8) {
 
 class ErrorReportTest : public FakeDoorTest {
  protected:
-  void SetUp() override {
-    arguments_[0].text = "a.txt";
-    ErrorContext.answer = kAnswerNone;
-  }
+  void SetUp() override { arguments_[0].text = "a.txt"; }
   std::vector<std::string>& pieces = FakePlatform.console;
   FormatSlot arguments_[1];
 };
@@ -38,9 +36,7 @@ class ErrorReportTest : public FakeDoorTest {
 TEST_F(ErrorReportTest, EnglishReportForAFailedOpenPieceByPiece) {
   FakePlanKeys(u"a");
   FakePlatform.errorTexts[2] = "No such file or directory.\r\n";
-  SetErrorAction(kActionOpenFile, arguments_);
-  PlatformSetLastError(2);
-  EXPECT_EQ(ReportSystemError(), kAnswerAbort);
+  EXPECT_EQ(ReportSystemError(console_, kActionOpenFile, arguments_, 2), kAnswerAbort);
   const std::vector<std::string> expected = {
       "\r\n",
       "Action : ",
@@ -58,16 +54,13 @@ TEST_F(ErrorReportTest, EnglishReportForAFailedOpenPieceByPiece) {
       "? Ignore /I/ Repeat /R/ Abort /A/ ?",  // and no line end after it
   };
   EXPECT_EQ(pieces, expected);
-  EXPECT_EQ(ErrorContext.answer, kAnswerAbort);
 }
 
 TEST_F(ErrorReportTest, RussianReportForAFailedReadInCodePage866) {
-  SetReportLanguage(true);
+  console_.language = kRussian;
   FakePlanKeys(u"п");
   FakePlatform.errorTexts[13] = Encoded("CP1251", "Отказано в доступе.\r\n");
-  SetErrorAction(kActionReadFile, arguments_);
-  PlatformSetLastError(13);
-  EXPECT_EQ(ReportSystemError(), kAnswerRepeat);
+  EXPECT_EQ(ReportSystemError(console_, kActionReadFile, arguments_, 13), kAnswerRepeat);
   const std::string expected =
       "\r\n" + Cp866("При выполнении операции : чтение файла  a.txt") + "\r\n" +
       Cp866("Возникла ошибка : отказано в доступе") + "\r\n" +
@@ -79,18 +72,15 @@ TEST_F(ErrorReportTest, RussianReportForAFailedReadInCodePage866) {
 
 TEST_F(ErrorReportTest, NumbersPastTheTablesShowAsCodes) {
   FakePlanKeys(u"ii");
-  SetErrorAction(kActionCount, arguments_);
-  ReportError(2, 20, 128);
+  ShowErrorReport(console_, {kActionCount, arguments_, 2, 20, 128});
   ASSERT_EQ(pieces.size(), 14u);
   EXPECT_EQ(pieces[2], "code - 18");
   EXPECT_EQ(pieces[8], "code - 20");
   EXPECT_EQ(pieces[11], "code - 128");
 
-  SetReportLanguage(true);
+  console_.language = kRussian;
   pieces.clear();
-  ClearAnswer();
-  SetErrorAction(255, arguments_);
-  ReportError(2, kCauseCount, kRecommendationCount);
+  ShowErrorReport(console_, {255, arguments_, 2, kCauseCount, kRecommendationCount});
   ASSERT_EQ(pieces.size(), 14u);
   EXPECT_EQ(pieces[2], Cp866("код - 255"));
   EXPECT_EQ(pieces[8], Cp866("код - 14"));
@@ -99,62 +89,45 @@ TEST_F(ErrorReportTest, NumbersPastTheTablesShowAsCodes) {
 
 TEST_F(ErrorReportTest, LastTableEntriesBeforeTheCodes) {
   FakePlanKeys(u"i");
-  SetErrorAction(kActionReadFile, arguments_);
-  ReportError(2, kCauseCount - 1, kRecommendationCount - 1);
+  ShowErrorReport(console_,
+                  {kActionReadFile, arguments_, 2, kCauseCount - 1, kRecommendationCount - 1});
   ASSERT_EQ(pieces.size(), 14u);
   EXPECT_EQ(pieces[8], "unexpected error");
   EXPECT_EQ(pieces[11], "repeat when cause discarded");
 }
 
-TEST_F(ErrorReportTest, ErrorValueSplitsIntoNumberCauseAndRecommendation) {
-  FakePlanKeys(u"i");
-  SetErrorAction(kActionWriteFile, arguments_);
-  PlatformSetLastError(0x00070005);
-  EXPECT_EQ(ReportSystemError(), kAnswerIgnore);
-  EXPECT_EQ(ErrorContext.errorNumber, 5);
-  EXPECT_EQ(ErrorContext.cause, 7);
-  EXPECT_EQ(ErrorContext.recommendation, 0);
+TEST_F(ErrorReportTest, ErrorValueGivesNumberCauseAndRecommendation) {
+  // The error number is the value's low 16 bits, the cause the next 8, the
+  // recommendation the top 8.
+  FakePlanKeys(u"ii");
+  EXPECT_EQ(ReportSystemError(console_, kActionWriteFile, arguments_, 0x00070005), kAnswerIgnore);
   ASSERT_EQ(pieces.size(), 14u);
   EXPECT_EQ(pieces[2], "write to file a.txt");
+  EXPECT_EQ(pieces[5], "code - 5");
   EXPECT_EQ(pieces[8], "application operation not correct");
   EXPECT_EQ(pieces[11], "no recommendations");
 
-  StoreErrorWord(0x8003FFFFu);
-  EXPECT_EQ(ErrorContext.errorNumber, 0xFFFF);
-  EXPECT_EQ(ErrorContext.cause, 3);
-  EXPECT_EQ(ErrorContext.recommendation, 0x80);
+  pieces.clear();
+  ReportSystemError(console_, kActionWriteFile, arguments_, 0x8003FFFFu);
+  ASSERT_EQ(pieces.size(), 14u);
+  EXPECT_EQ(pieces[5], "code - 65535");
+  EXPECT_EQ(pieces[8], "admission problem");
+  EXPECT_EQ(pieces[11], "code - 128");
 }
 
-TEST_F(ErrorReportTest, StoredAnswerIsReturnedWithoutAReport) {
-  FakePlanKeys(u"r");
-  SetErrorAction(kActionOpenFile, arguments_);
-  ErrorContext.answer = kAnswerIgnore;
-  EXPECT_EQ(ReportError(38, 6, 4), kAnswerIgnore);
-  EXPECT_EQ(ShowErrorReport(), kAnswerIgnore);
-  EXPECT_TRUE(pieces.empty());
-  // The error is recorded all the same.
-  EXPECT_EQ(ErrorContext.errorNumber, 38);
-  EXPECT_EQ(ErrorContext.cause, 6);
-  EXPECT_EQ(ErrorContext.recommendation, 4);
+TEST_F(ErrorReportTest, EveryReportIsPutToTheOperator) {
+  FakePlanKeys(u"ir");
+  EXPECT_EQ(ReportSystemError(console_, kActionOpenFile, arguments_, 2), kAnswerIgnore);
+  EXPECT_EQ(ReportSystemError(console_, kActionOpenFile, arguments_, 2), kAnswerRepeat);
+  EXPECT_EQ(pieces.size(), 28u);
 }
 
-TEST_F(ErrorReportTest, SystemErrorIsAlwaysPutToTheOperator) {
-  FakePlanKeys(u"r");
-  SetErrorAction(kActionOpenFile, arguments_);
-  ErrorContext.answer = kAnswerIgnore;
-  PlatformSetLastError(2);
-  EXPECT_EQ(ReportSystemError(), kAnswerRepeat);
-  EXPECT_EQ(pieces.size(), 14u);
-}
-
-TEST_F(ErrorReportTest, ActionStaysUntilTheNextOneIsSet) {
+TEST_F(ErrorReportTest, TheListIsReadWhenTheReportIsShown) {
   FakePlanKeys(u"rr");
-  SetErrorAction(kActionOpenFile, arguments_);
-  PlatformSetLastError(2);
-  ReportSystemError();
+  ReportSystemError(console_, kActionOpenFile, arguments_, 2);
   // The list is the caller's: a change to it shows in the next report.
   arguments_[0].text = "b.txt";
-  ReportSystemError();
+  ReportSystemError(console_, kActionOpenFile, arguments_, 2);
   ASSERT_EQ(pieces.size(), 28u);
   EXPECT_EQ(pieces[16], "opening file b.txt");
 }
@@ -163,10 +136,10 @@ TEST_F(ErrorReportTest, LongTextArrivesWholeAndInOrderOnItsOwnStream) {
   std::string text;
   for (int i = 0; i < 700; ++i)
     text += static_cast<char>(1 + i % 255);
-  WriteText(text.c_str());
+  WriteText(console_, text.c_str());
   EXPECT_EQ(FakePlatform.output, std::vector<std::string>{text});
   EXPECT_EQ(FakeConsoleText(), "");
-  WriteReportText(text.c_str());
+  WriteReportText(console_, text.c_str());
   EXPECT_EQ(FakeConsoleText(), text);
   EXPECT_EQ(FakePlatform.output.size(), 1u);
 }

@@ -1,25 +1,20 @@
-// What the tests of the subsystems share: a clean fake door with the console handles
-// leading to it, and the records put back after each test.
+// What the tests of the subsystems share: a clean fake door and a console leading to it.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "errors/console_output.h"
-#include "errors/report_texts.h"
 #include "fake_platform.h"
-#include "process_records.h"
 
-/// A test on a clean fake door: no files, faults, keys or system texts, the console
-/// handles the fake's, the tables in English. Every process-wide record is put back
-/// after it, whatever the test changed.
+/// The console of the fake door: its handles, the texts in English.
+inline constexpr Console kFakeConsole = {kEnglish, kFakeInput, kFakeOutput, kFakeError};
+
+/// A test on a clean fake door: no files, faults, keys or system texts; the console
+/// kFakeConsole, or console_ as the test changes it.
 class FakeDoorTest : public testing::Test {
  protected:
-  FakeDoorTest() {
-    FakePlatformReset();
-    StdHandles = {kFakeInput, kFakeOutput, kFakeError};
-    SetReportLanguage(false);
-  }
-  KeepProcessRecords records_;
+  FakeDoorTest() { FakePlatformReset(); }
+  Console console_ = kFakeConsole;
 };
 
 /// A statement that must end the process through the door with code.

@@ -58,7 +58,8 @@ TEST_F(FileRecordTest, OnlyARecordOfThisVersionThatFitsTheFileIsRead) {
     FakePlatform.files["f"] = std::vector<uint8_t>(5120);
     FakePlatform.writes = 7;
     FakePlatform.notes["f"] = row.note;
-    const PlatformHandle file = PlatformOpenForUpdate(FakeName("f"));
+    PlatformHandle file = kNoHandle;
+    PlatformOpenForUpdate(FakeName("f"), &file);
     EXPECT_EQ(ReadRecord(file).kind, row.kind) << row.note;
   }
 }

@@ -1,6 +1,6 @@
 // The critical-error entry: the decision for every kind and answer, and the step over
 // the interrupted instruction.
-#include "errors/hard_error.h"
+#include "hard_error/hard_error.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +58,7 @@ TEST(HardErrorInstruction, LooksOnlyAtTheBytesItNeeds) {
 class HardErrorTest : public FakeDoorTest {
  protected:
   void SetUp() override {
-    ErrorContext.answer = kAnswerNone;
+    SetHardErrorConsole(console_);
     MapCodeSegment(0x1B, code_, sizeof code_);
     frame_ = {0x100, 0x2B, 0, 0, 0, 0x10, 0x1B, 0x202};
   }
@@ -95,11 +95,11 @@ TEST_F(HardErrorTest, DecisionForEveryKindAndAnswer) {
     SetUp();
     frame_.kind = c.kind;
     Answer(c.key);
-    EXPECT_EQ(DecideHardError(&frame_), c.decision) << c.kind << c.key;
+    EXPECT_EQ(DecideHardError(console_, &frame_), c.decision) << c.kind << c.key;
     EXPECT_EQ(frame_.instructionOffset, c.offset) << c.kind << c.key;
-    EXPECT_EQ(ErrorContext.errorNumber, c.code) << c.kind;
-    EXPECT_EQ(ErrorContext.cause, 6) << c.kind;
-    EXPECT_EQ(ErrorContext.recommendation, 4) << c.kind;
+    EXPECT_NE(FakeConsoleText().find("Error : code - " + std::to_string(c.code) + "\r\n"),
+              std::string::npos)
+        << c.kind;
     EXPECT_NE(FakeConsoleText().find("Cause : system failure"), std::string::npos) << c.kind;
     EXPECT_NE(FakeConsoleText().find("Recommendations : end application"), std::string::npos);
   }
@@ -107,41 +107,29 @@ TEST_F(HardErrorTest, DecisionForEveryKindAndAnswer) {
 
 TEST_F(HardErrorTest, Kind36ReportsTheSystemsLastError) {
   frame_.kind = 36;
-  ErrorContext.answer = kAnswerIgnore;  // cleared: this report always asks
-  PlatformSetLastError(13);
+  FakePlatform.lastError = 13;
   Answer('r');
-  EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
-  EXPECT_EQ(ErrorContext.errorNumber, 13);
-  EXPECT_EQ(ErrorContext.cause, 0);
+  EXPECT_EQ(DecideHardError(console_, &frame_), kHardErrorResume);
+  EXPECT_NE(FakeConsoleText().find("Error : code - 13\r\n"), std::string::npos);
   EXPECT_NE(FakeConsoleText().find("Cause : cause unknown"), std::string::npos);
 }
 
 TEST_F(HardErrorTest, Kind6ResumesWithoutAReport) {
   frame_.kind = 6;
-  EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
+  EXPECT_EQ(DecideHardError(console_, &frame_), kHardErrorResume);
   EXPECT_EQ(frame_.instructionOffset, 0x10);
-  EXPECT_EQ(FakeConsoleText(), "");
-}
-
-TEST_F(HardErrorTest, RecordedAnswerIsActedOnWithoutAsking) {
-  code_[0x11] = 0xC4;
-  frame_.kind = 4;
-  ErrorContext.answer = kAnswerIgnore;
-  EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
-  EXPECT_EQ(frame_.instructionOffset, 0x13);
-  frame_.kind = 2;  // Ignore on any other kind ends the program
-  EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
   EXPECT_EQ(FakeConsoleText(), "");
 }
 
 TEST_F(HardErrorTest, CodeThatCannotBeReadIsNotSteppedOver) {
   frame_.kind = 1;
   frame_.instructionOffset = 31;  // the operand form would lie past the mapped bytes
-  ErrorContext.answer = kAnswerRepeat;
-  EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
+  Answer('r');
+  EXPECT_EQ(DecideHardError(console_, &frame_), kHardErrorEnd);
   frame_.instructionSegment = 0x77;
   frame_.instructionOffset = 0;
-  EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
+  Answer('r');
+  EXPECT_EQ(DecideHardError(console_, &frame_), kHardErrorEnd);
 }
 
 TEST_F(HardErrorTest, ShortInstructionAtTheEndOfItsSegmentIsSteppedOver) {
@@ -153,7 +141,7 @@ TEST_F(HardErrorTest, ShortInstructionAtTheEndOfItsSegmentIsSteppedOver) {
   MapCodeSegment(0x1B, segment.get(), 16);
   frame_ = {0, 0, 0, 4, 0, 14, 0x1B, 0};
   Answer('i');
-  EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
+  EXPECT_EQ(DecideHardError(console_, &frame_), kHardErrorResume);
   EXPECT_EQ(frame_.instructionOffset, 16);
   EXPECT_NE(FakeConsoleText().find("Cause : system failure"), std::string::npos);
 
@@ -161,8 +149,8 @@ TEST_F(HardErrorTest, ShortInstructionAtTheEndOfItsSegmentIsSteppedOver) {
   for (uint16_t offset : {15, 14}) {
     segment[14] = 0x67;
     frame_.instructionOffset = offset;
-    ErrorContext.answer = kAnswerIgnore;
-    EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd) << offset;
+    Answer('i');
+    EXPECT_EQ(DecideHardError(console_, &frame_), kHardErrorEnd) << offset;
     EXPECT_EQ(frame_.instructionOffset, offset);
   }
 }
@@ -174,27 +162,29 @@ TEST_F(HardErrorTest, OffsetWrapsAsASixteenBitWord) {
   high[0xFFFF] = 0xC0;
   MapCodeSegment(0x1B, high, 0x10000);
   frame_ = {0, 0, 0, 1, 0, 0xFFFE, 0x1B, 0};
-  ErrorContext.answer = kAnswerIgnore;
-  EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
+  FakePlanKeys(u"iii");
+  EXPECT_EQ(DecideHardError(console_, &frame_), kHardErrorResume);
   EXPECT_EQ(frame_.instructionOffset, 0);
   high[0xFFFC] = 0x8B;
   high[0xFFFD] = 0x06;
   frame_.instructionOffset = 0xFFFC;
-  EXPECT_EQ(DecideHardError(&frame_), kHardErrorResume);
+  EXPECT_EQ(DecideHardError(console_, &frame_), kHardErrorResume);
   EXPECT_EQ(frame_.instructionOffset, 0);
   // An operand form would lie at offset 0x10000: the read does not wrap to offset 0.
   high[0] = 0x06;
   frame_.instructionOffset = 0xFFFF;
-  EXPECT_EQ(DecideHardError(&frame_), kHardErrorEnd);
+  EXPECT_EQ(DecideHardError(console_, &frame_), kHardErrorEnd);
   EXPECT_EQ(frame_.instructionOffset, 0xFFFF);
 }
 
 TEST_F(HardErrorTest, EntryEndsTheProgramOnAbort) {
   frame_.kind = 2;
-  ErrorContext.answer = kAnswerAbort;
+  Answer('a');
   EXPECT_PLATFORM_EXIT(winHardErrorHandle(&frame_), 1);  // the run did not finish
-  ErrorContext.answer = kAnswerRepeat;
+  FakePlatformReset();
+  Answer('r');
   EXPECT_EQ(winHardErrorHandle(&frame_), kHardErrorResume);
+  EXPECT_NE(FakeConsoleText().find("Error : code - 22\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -2,19 +2,17 @@
 // no further key can come.
 #include <gtest/gtest.h>
 
-#include "errors/error_context.h"
+#include "errors/prompt.h"
 #include "errors_test_support.h"
 
 namespace {
 
-// Every prompt records its answer in the error context; each test puts it back.
 class Prompt : public FakeDoorTest {};
 
 uint16_t AnswerTo(const std::u16string& keys) {
   FakePlatformReset();
   FakePlanKeys(keys);
-  ErrorContext.answer = kAnswerNone;
-  return AskOperator();
+  return AskOperator(kFakeInput);
 }
 
 TEST_F(Prompt, TwelveKeysAnswer) {
@@ -26,10 +24,8 @@ TEST_F(Prompt, TwelveKeysAnswer) {
       {u'R', kAnswerRepeat}, {u'r', kAnswerRepeat}, {u'П', kAnswerRepeat}, {u'п', kAnswerRepeat},
       {u'A', kAnswerAbort},  {u'a', kAnswerAbort},  {u'О', kAnswerAbort},  {u'о', kAnswerAbort},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : cases)
     EXPECT_EQ(AnswerTo(std::u16string(1, c.key)), c.answer) << int(c.key);
-    EXPECT_EQ(ErrorContext.answer, c.answer);
-  }
 }
 
 TEST_F(Prompt, OtherKeysArePassedOver) {
@@ -52,16 +48,13 @@ TEST_F(Prompt, AbortsWhenNoFurtherKeyCanCome) {
   EXPECT_EQ(AnswerTo(std::u16string(u"x\n\x1B") + char16_t(0)), kAnswerAbort);
   // An input handle that is no console at all.
   FakePlanKeys(u"r");
-  StdHandles.input = kNoHandle;
-  ErrorContext.answer = kAnswerNone;
-  EXPECT_EQ(AskOperator(), kAnswerAbort);
+  EXPECT_EQ(AskOperator(kNoHandle), kAnswerAbort);
 }
 
 TEST_F(Prompt, KeysTypedBeforeTheQuestionNeverAnswer) {
   FakePlatform.typedAhead = u"aи";
   FakePlanKeys(u"r");
-  ErrorContext.answer = kAnswerNone;
-  EXPECT_EQ(AskOperator(), kAnswerRepeat);
+  EXPECT_EQ(AskOperator(kFakeInput), kAnswerRepeat);
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
-// The report's tables and the lines built from the error context.
+// The report's tables and the lines built from a report.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "codepage/cp866_literal.h"
 #include "errors/error_context.h"
+#include "errors/report_lines.h"
 #include "errors_test_support.h"
-#include "startup/language.h"
 #include "text/strings.h"
 
 namespace {
@@ -31,30 +32,35 @@ int MixedLetter(const char* text) {
 
 TEST(ReportTables, LatinLettersInRussianTextsOnlyWhereNoted) {
   // Only action 17 mixes the alphabets: a Latin c in its word "макc.".
-  EXPECT_EQ(MixedLetter(kActionTexts[17]), 35);
-  EXPECT_EQ(kActionTexts[17][35], 'c');
-  EXPECT_EQ(kActionTexts[17][StrLength(kActionTexts[17]) - 1], ' ');
+  const char* const allocate = kActionTexts[17].russian;
+  EXPECT_EQ(MixedLetter(allocate), 35);
+  EXPECT_EQ(allocate[35], 'c');
+  EXPECT_EQ(allocate[StrLength(allocate) - 1], ' ');
 
   int mixed = 0;
-  for (const char* text : kLabelTexts)
-    mixed += MixedLetter(text) >= 0;
-  for (const char* text : kActionTexts)
-    mixed += MixedLetter(text) >= 0;
-  for (const char* text : kCauseTexts)
-    mixed += MixedLetter(text) >= 0;
-  for (const char* text : kRecommendationTexts)
-    mixed += MixedLetter(text) >= 0;
+  for (const TextPair& text : kLabelTexts)
+    mixed += MixedLetter(text.russian) >= 0;
+  for (const TextPair& text : kActionTexts)
+    mixed += MixedLetter(text.russian) >= 0;
+  for (const TextPair& text : kCauseTexts)
+    mixed += MixedLetter(text.russian) >= 0;
+  for (const TextPair& text : kRecommendationTexts)
+    mixed += MixedLetter(text.russian) >= 0;
   EXPECT_EQ(mixed, 1);
 }
 
 class ReportLineTest : public FakeDoorTest {};
 
-TEST_F(ReportLineTest, TheUsersLanguageChoosesEveryTable) {
+TEST_F(ReportLineTest, TheUsersLanguageChoosesEveryText) {
+  // The report's labels and its prompt, in the language of the user's settings.
+  static constexpr Cp866Literal kRussianAction = u8"При выполнении операции : ";
   for (bool russian : {true, false, true}) {
+    FakePlatformReset();
     FakePlatform.readsRussian = russian;
-    SelectLanguage();
-    EXPECT_EQ(MessageLanguage.startupText, russian ? 0 : 3) << russian;
-    EXPECT_EQ(ReportOffsets.label, russian ? 0 : kLabelCount) << russian;
+    FakePlanKeys(u"a");
+    ShowErrorReport(StandardConsole(), {kActionOpenFile, nullptr, 2, 0, 0});
+    ASSERT_EQ(FakePlatform.console.size(), 14u) << russian;
+    EXPECT_EQ(FakePlatform.console[1], russian ? std::string(kRussianAction) : "Action : ");
   }
 }
 
@@ -63,35 +69,33 @@ TEST_F(ReportLineTest, LongFileNameIsCutAt124Characters) {
   FormatSlot arguments[1];
   arguments[0].text = name.c_str();
   FakePlatform.errorTexts[2] = "No such file.";
-  StoreErrorWord(2);
-  const char* error = SystemErrorText();
-  const std::string errorBefore = error;
+  ReportLines lines;
+  const ErrorReport report = {kActionOpenFile, arguments, 2, 0, 0};
+  const std::string errorBefore = SystemErrorText(kEnglish, report, &lines);
 
-  SetErrorAction(kActionOpenFile, arguments);
-  const std::string action = ActionText();
+  const std::string action = ActionText(kEnglish, report, &lines);
   ASSERT_EQ(action.size(), 124u);
   EXPECT_EQ(action, "opening file " + name.substr(0, 124 - 13));
   // Nothing around the buffer is touched (the sanitizer build checks every byte).
-  EXPECT_EQ(std::string(error), errorBefore);
-  EXPECT_EQ(ReportOffsets.label, kLabelCount);
-  EXPECT_EQ(ReportOffsets.recommendation, kRecommendationCount);
+  EXPECT_EQ(std::string(lines.error), errorBefore);
 
-  SetErrorAction(kActionReadFile, arguments);
-  SetReportLanguage(true);
-  EXPECT_EQ(std::string(ActionText()).size(), 124u);
+  const ErrorReport read = {kActionReadFile, arguments, 2, 0, 0};
+  EXPECT_EQ(std::string(ActionText(kRussian, read, &lines)).size(), 124u);
 }
 
 TEST_F(ReportLineTest, NameThatFitsIsShownWhole) {
   const std::string name(124 - 13, 'n');
   FormatSlot arguments[1];
   arguments[0].text = name.c_str();
-  SetErrorAction(kActionOpenFile, arguments);
-  EXPECT_EQ(std::string(ActionText()), "opening file " + name);
+  ReportLines lines;
+  EXPECT_EQ(std::string(ActionText(kEnglish, {kActionOpenFile, arguments, 0, 0, 0}, &lines)),
+            "opening file " + name);
 }
 
 TEST_F(ReportLineTest, ActionWithoutArgumentListShowsEmptyPlaces) {
-  SetErrorAction(11, nullptr);
-  EXPECT_STREQ(ActionText(), "on  : 0 bytes, CRC 0; actually 0, 0");
+  ReportLines lines;
+  EXPECT_STREQ(ActionText(kEnglish, {11, nullptr, 0, 0, 0}, &lines),
+               "on  : 0 bytes, CRC 0; actually 0, 0");
 }
 
 TEST_F(ReportLineTest, SystemTextIsTrimmedStoppedAndLowered) {
@@ -124,9 +128,9 @@ TEST_F(ReportLineTest, SystemTextIsTrimmedStoppedAndLowered) {
   for (const Case& c : cases) {
     FakePlatformReset();
     if (c.text != nullptr) FakePlatform.errorTexts[c.number] = c.text;
-    SetReportLanguage(c.russian);
-    StoreErrorWord(c.number);
-    EXPECT_EQ(SystemErrorText(), c.shown) << c.shown;
+    ReportLines lines;
+    const ErrorReport report = {kActionOpenFile, nullptr, c.number, 0, 0};
+    EXPECT_EQ(SystemErrorText(c.russian ? kRussian : kEnglish, report, &lines), c.shown) << c.shown;
   }
 }
 

@@ -1,7 +1,8 @@
 // The guess of a text's encoding over a corpus made here: Russian prose from the system's
-// fortunes files (Debian's fortunes-ru), Ukrainian and Belarusian from the coreutils message
-// catalogues (which the letter statistics were not counted over), recoded with iconv(3),
-// and the data that must convert without a word.
+// fortunes files (Debian's fortunes-ru), Ukrainian, Belarusian, Bulgarian and Serbian from
+// the coreutils message catalogues and Macedonian from gdk-pixbuf's (which the letter
+// statistics were not counted over), recoded with iconv(3), and the data that must convert
+// without a word.
 #include "codepage/text_guess.h"
 #include "recode.h"
 
@@ -9,12 +10,12 @@
 #include <gtest/gtest.h>
 #include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
-#include <iostream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -54,9 +55,10 @@ std::string Prose() {
   return prose.substr(0, 256 * 1024);
 }
 
-// The translations of a language's coreutils catalogue, a line each; empty when missing.
-std::string Catalogue(const std::string& language) {
-  const std::string mo = FileText("/usr/share/locale/" + language + "/LC_MESSAGES/coreutils.mo");
+// The translations of a language's message catalogue, a line each; empty when missing.
+std::string Catalogue(const std::string& language, const std::string& domain) {
+  const std::string mo =
+      FileText("/usr/share/locale/" + language + "/LC_MESSAGES/" + domain + ".mo");
   auto word = [&](size_t at) {
     uint32_t value = 0;
     if (at + 4 <= mo.size()) memcpy(&value, mo.data() + at, 4);
@@ -72,14 +74,22 @@ std::string Catalogue(const std::string& language) {
   return text;
 }
 
-std::string Gzip(const std::string& path) {
-  std::string command = "gzip -c -n < " + path;
-  FILE* pipe = popen(command.c_str(), "r");
+// The gzip of a text, made in a folder of the test's own; empty when there is none.
+std::string Gzip(const std::string& text) {
+  const char* tmp = getenv("TMPDIR");
+  std::string folder = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp");
+  folder += "/pelcor-gzip-XXXXXX";
+  if (mkdtemp(folder.data()) == nullptr) return "";
+  const std::string path = folder + "/text";
+  std::ofstream(path, std::ios::binary) << text;
+  FILE* pipe = popen(("gzip -c -n < " + path).c_str(), "r");
   std::string out;
   char buffer[4096];
   while (size_t n = fread(buffer, 1, sizeof buffer, pipe))
     out.append(buffer, n);
   pclose(pipe);
+  unlink(path.c_str());
+  rmdir(folder.c_str());
   return out;
 }
 
@@ -120,12 +130,26 @@ struct Row {
   TextVerdict from1251;
 };
 
+// A corpus that cannot be found leaves its rows out: where the environment says CI that
+// fails the test, elsewhere the test says which and counts as skipped.
+void MissedCorpora(const std::vector<std::string>& missing) {
+  if (missing.empty()) return;
+  std::string names;
+  for (const std::string& corpus : missing)
+    names += (names.empty() ? "" : ", ") + corpus;
+  if (getenv("CI") != nullptr) {
+    ADD_FAILURE() << "missing: " << names << "; scripts/test installs them";
+  } else {
+    GTEST_SKIP() << "missing, their rows left out: " << names << "; scripts/test installs them";
+  }
+}
+
 TEST(TextGuess, JudgesACorpusMadeAtTestTime) {
   std::vector<Row> rows;
+  std::vector<std::string> missing;
   const std::string prose = Prose();
   if (prose.empty()) {
-    // Only the prose rows need the package; scripts/test installs it.
-    std::cout << "fortunes-ru is not installed: the rows of Russian prose are left out\n";
+    missing.push_back(std::string("fortunes-ru (") + kFortunes + ")");
   } else {
     const std::string twoLines = prose.substr(0, prose.find('\n', prose.find('\n') + 1) + 1);
     for (const auto& [what, text] : {std::pair{"prose", prose},
@@ -148,8 +172,10 @@ TEST(TextGuess, JudgesACorpusMadeAtTestTime) {
     rows.push_back({"10 letters in 866", Recode(WithLetters(prose, 10), "CP866"), kUnd, kUnd});
     rows.push_back({"10 letters in 1251", Recode(WithLetters(prose, 10), "CP1251"), kUnd, kUnd});
     // A name whose other reading is likelier, but by less than the margin: undecided.
+    // In 866 it is refused all the same: read in 1251 it begins with Њ, which no Russian
+    // word holds.
     rows.push_back(
-        {"a name in 866", Recode(std::string("Мэрилин Монро"), "CP866"), kAccepted, kUnd});
+        {"a name in 866", Recode(std::string("Мэрилин Монро"), "CP866"), kAccepted, kOther});
     rows.push_back(
         {"a name in 1251", Recode(std::string("Мэрилин Монро"), "CP1251"), kUnd, kAccepted});
     // Half of each, judged as one text: undecided. (The guard judges a file's beginning and
@@ -158,15 +184,18 @@ TEST(TextGuess, JudgesACorpusMadeAtTestTime) {
     rows.push_back({"mixed",
                     Recode(half.substr(0, 10000), "CP866") + Recode(half.substr(10000), "CP1251"),
                     kUnd, kUnd});
-    char path[] = "/tmp/pelcor-prose-XXXXXX";
-    close(mkstemp(path));
-    std::ofstream(path, std::ios::binary) << Recode(prose, "CP1251");
-    rows.push_back({"gzip of prose", Gzip(path), kBin, kBin});
-    unlink(path);
+    rows.push_back({"gzip of prose", Gzip(Recode(prose, "CP1251")), kBin, kBin});
   }
-  for (const char* language : {"uk", "be"}) {
-    const std::string text = Catalogue(language).substr(0, 64 * 1024);
-    if (text.empty()) continue;
+  for (const auto& [language, domain] : {std::pair{"uk", "coreutils"},
+                                         {"be", "coreutils"},
+                                         {"bg", "coreutils"},
+                                         {"sr", "coreutils"},
+                                         {"mk", "gdk-pixbuf"}}) {
+    const std::string text = Catalogue(language, domain).substr(0, 64 * 1024);
+    if (text.empty()) {
+      missing.push_back(std::string("the ") + domain + " catalogue of " + language);
+      continue;
+    }
     const std::string name = std::string(language) + " ";
     rows.push_back({name + "in 866", Recode(DosStandIns(text), "CP866"), kAsNamed, kOther});
     rows.push_back({name + "in 1251", Recode(text, "CP1251"), kOther, kAsNamed});
@@ -231,6 +260,7 @@ TEST(TextGuess, JudgesACorpusMadeAtTestTime) {
       EXPECT_TRUE(Matches(from1251, row.from1251)) << row.what << ", /1251: " << int{from1251};
     }
   }
+  MissedCorpora(missing);
 }
 
 }  // namespace

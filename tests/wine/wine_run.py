@@ -38,11 +38,12 @@ TIMEOUT = int(os.environ.get("PELCOR_WINE_TIMEOUT", "300"))
 
 
 def environment(kind):
-    """The environment of a Wine process in the prefix of the given kind ("en", "ru")."""
+    """The environment of a Wine process in the prefix of the given kind ("en", "ru"). The
+    menu builder is off: it writes menus and file types into the user's home."""
     env = {k: v for k, v in os.environ.items()
            if not k.startswith("LC_") and k not in ("DISPLAY", "WAYLAND_DISPLAY")}
     env.update(LANG=_LOCALES[kind], WINEPREFIX=prefix(kind), WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=")
+               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
     return env
 
 

@@ -91,110 +91,117 @@ bool Addressable(uint64_t offset, uint32_t size) {
 
 }  // namespace
 
-PlatformHandle PlatformOpenForUpdate(PlatformName name) {
-  // The name is an argument's bytes, terminated, opened as they are.
-  const char* path = static_cast<const char*>(name.text);
-  // Anything but a regular file is refused before it is opened, since opening a device
-  // can act on it, and once more after: the name may have changed hands in between.
+namespace {
+
+// Why the file at path is not to be opened: anything but a regular file is refused
+// before it is opened, since opening a device can act on it. 0 for none.
+int RefusalOfPath(const char* path) {
   struct stat status;
-  int error = 0;
-  if (stat(path, &status) == 0) error = RefusalOf(status.st_mode);
-  if (error != 0) {
-    FailWith(error);
-    return kNoHandle;
-  }
-  // Without O_NONBLOCK a FIFO would wait here for a peer; it is refused below anyway.
-  const int fd = open(path, O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    FailWithErrno();
-    return kNoHandle;
-  }
-  error = fstat(fd, &status) != 0 ? errno : RefusalOf(status.st_mode);
-  if (error == 0) error = Prepare(fd);
-  if (error != 0) {
-    close(fd);
-    FailWith(error);
-    return kNoHandle;
-  }
-  return fd;
+  return stat(path, &status) == 0 ? RefusalOf(status.st_mode) : 0;
 }
 
-bool PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t size,
-                    uint32_t* read) {
+// Refuses what the open descriptor turned out to be (the name may have changed hands
+// since it was looked at), and locks it. 0 or the error.
+int Admit(int fd) {
+  struct stat status;
+  const int error = fstat(fd, &status) != 0 ? errno : RefusalOf(status.st_mode);
+  return error != 0 ? error : Prepare(fd);
+}
+
+}  // namespace
+
+PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file) {
+  // The name is an argument's bytes, terminated, opened as they are.
+  const char* path = static_cast<const char*>(name.text);
+  *file = kNoHandle;
+  int error = RefusalOfPath(path);
+  if (error != 0) return static_cast<PlatformError>(error);
+  // Without O_NONBLOCK a FIFO would wait here for a peer; it is refused below anyway.
+  const int fd = open(path, O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return static_cast<PlatformError>(errno);
+  error = Admit(fd);
+  if (error != 0) {
+    close(fd);
+    return static_cast<PlatformError>(error);
+  }
+  *file = fd;
+  return 0;
+}
+
+PlatformError PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t size,
+                             uint32_t* read) {
   *read = 0;
-  if (!Addressable(offset, size)) return FailWith(EINVAL);
+  if (!Addressable(offset, size)) return EINVAL;
   int error;
   const uint32_t done =
       TransferAll(static_cast<int>(file), false, static_cast<char*>(buffer), size, offset, &error);
-  if (error != 0) return FailWith(error);  // nothing read counts after a failure
-  *read = done;
-  return true;
+  if (error == 0) *read = done;  // nothing read counts after a failure
+  return static_cast<PlatformError>(error);
 }
 
-bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, uint32_t size,
-                     uint32_t* written) {
+PlatformError PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer,
+                              uint32_t size, uint32_t* written) {
   *written = 0;
-  if (!Addressable(offset, size)) return FailWith(EINVAL);
+  if (!Addressable(offset, size)) return EINVAL;
   int error;
   // Only read from when writing.
   *written = TransferAll(static_cast<int>(file), true,
                          static_cast<char*>(const_cast<void*>(buffer)), size, offset, &error);
-  return error == 0 || FailWith(error);
+  return static_cast<PlatformError>(error);
 }
 
-bool PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size, uint32_t* read) {
-  *read = 0;
+PlatformError PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size,
+                                 uint32_t* read) {
   char* bytes = static_cast<char*>(buffer);
-  uint32_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::read(static_cast<int>(stream), bytes + done, size - done);
+  *read = 0;
+  while (*read < size) {
+    const ssize_t n = ::read(static_cast<int>(stream), bytes + *read, size - *read);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      *read = done;  // taken from the stream, and to be converted all the same
-      return FailWithErrno();
-    }
+    // What was taken before a failure is gone from the stream, and converted all the same.
+    if (n < 0) return static_cast<PlatformError>(errno);
     if (n == 0) break;  // the end of the stream
-    done += static_cast<uint32_t>(n);
+    *read += static_cast<uint32_t>(n);
   }
-  *read = done;
-  return true;
+  return 0;
 }
 
-bool PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t size,
-                         uint32_t* written) {
+PlatformError PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t size,
+                                  uint32_t* written) {
   const char* bytes = static_cast<const char*>(buffer);
   *written = 0;
   while (*written < size) {
     const ssize_t n = ::write(static_cast<int>(stream), bytes + *written, size - *written);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return FailWithErrno();
-    if (n == 0) return FailWith(EIO);  // or it would be tried for ever
+    if (n < 0) return static_cast<PlatformError>(errno);
+    if (n == 0) return EIO;  // or it would be tried for ever
     *written += static_cast<uint32_t>(n);
   }
-  return true;
+  return 0;
 }
 
-bool PlatformClose(PlatformHandle file) {
-  if (!IsDescriptor(file)) return FailWith(EBADF);
+PlatformError PlatformClose(PlatformHandle file) {
+  if (!IsDescriptor(file)) return EBADF;
   // The locks go with the descriptor. The descriptor is gone even when close reports a
   // failure (data that did not reach the disk), so it is never closed twice.
-  return close(static_cast<int>(file)) == 0 || FailWithErrno();
+  return close(static_cast<int>(file)) == 0 ? 0 : static_cast<PlatformError>(errno);
 }
 
-bool PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
+PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
   struct stat status;
-  if (!IsDescriptor(file) || fstat(static_cast<int>(file), &status) != 0) return false;
+  if (!IsDescriptor(file)) return EBADF;
+  if (fstat(static_cast<int>(file), &status) != 0) return static_cast<PlatformError>(errno);
   *id = {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
-  return true;
+  return 0;
 }
 
-bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
+PlatformError PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
   struct stat status;
-  if (!IsDescriptor(file) || fstat(static_cast<int>(file), &status) != 0) return false;
+  if (!IsDescriptor(file)) return EBADF;
+  if (fstat(static_cast<int>(file), &status) != 0) return static_cast<PlatformError>(errno);
   *size = static_cast<uint64_t>(status.st_size);
   *modified = static_cast<uint64_t>(status.st_mtim.tv_sec) * 1000000000u +
               static_cast<uint64_t>(status.st_mtim.tv_nsec);
-  return true;
+  return 0;
 }
 
 namespace {
@@ -204,18 +211,19 @@ constexpr char kNoteAttribute[] = "user.pelcor.resume";
 
 }  // namespace
 
-bool PlatformReadNote(PlatformHandle file, void* buffer, uint32_t size, uint32_t* read) {
+PlatformError PlatformReadNote(PlatformHandle file, void* buffer, uint32_t size, uint32_t* read) {
   *read = 0;
-  if (!IsDescriptor(file)) return FailWith(EBADF);
+  if (!IsDescriptor(file)) return EBADF;
   const ssize_t length = fgetxattr(static_cast<int>(file), kNoteAttribute, buffer, size);
-  if (length < 0) return FailWithErrno();
+  if (length < 0) return static_cast<PlatformError>(errno);
   *read = static_cast<uint32_t>(length);
-  return true;
+  return 0;
 }
 
-bool PlatformWriteNote(PlatformHandle file, const void* note, uint32_t size) {
-  if (!IsDescriptor(file)) return FailWith(EBADF);
-  return fsetxattr(static_cast<int>(file), kNoteAttribute, note, size, 0) == 0 || FailWithErrno();
+PlatformError PlatformWriteNote(PlatformHandle file, const void* note, uint32_t size) {
+  if (!IsDescriptor(file)) return EBADF;
+  const int done = fsetxattr(static_cast<int>(file), kNoteAttribute, note, size, 0);
+  return done == 0 ? 0 : static_cast<PlatformError>(errno);
 }
 
 void PlatformRemoveNote(PlatformHandle file) {

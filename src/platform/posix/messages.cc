@@ -1,5 +1,5 @@
-// System messages and the console's code page: the C library's error texts in code page
-// 1251, and code page 1251 text in code page 866.
+// System messages: the C library's error texts in code page 866, by way of code page
+// 1251, so that a character 1251 lacks shows as a question mark as on Windows.
 #include <errno.h>
 #include <string.h>
 
@@ -22,22 +22,15 @@ const char* LibraryText(PlatformError number) {
 bool PlatformErrorText(PlatformError number, char* out, uint32_t size) {
   const char* library = LibraryText(number);
   if (library == nullptr || *library == 0) return false;
-  // A character that code page 1251 lacks shows as a question mark.
+  // A character that code page 1251 or 866 lacks shows as a question mark. One byte of
+  // 1251 gives one byte of 866, so the second step works in place.
   const size_t n = ConvertCharset(kCharsetAnsi, kCharsetMessages, library, strlen(library), out,
                                   size - 1, "?", 1, nullptr);
   out[n] = 0;
-  return true;
-}
-
-void PlatformToConsoleCodePage(const char* text, char* out) {
-  // One byte gives one byte, so the conversion may work in place.
-  size_t i = 0;
-  for (; text[i] != 0; ++i) {
-    char byte = text[i];
-    if (static_cast<unsigned char>(byte) >= 0x80) {
-      ConvertCharset(kCharsetOem, kCharsetAnsi, text + i, 1, &byte, 1, "?", 1, nullptr);
-    }
-    out[i] = byte;
+  for (size_t i = 0; i < n; ++i) {
+    const char byte = out[i];
+    if (static_cast<unsigned char>(byte) >= 0x80)
+      ConvertCharset(kCharsetOem, kCharsetAnsi, &byte, 1, out + i, 1, "?", 1, nullptr);
   }
-  out[i] = 0;
+  return true;
 }

@@ -1,15 +1,11 @@
-// What the files of the POSIX side share: the last error, the user's locale and charset
-// conversion through iconv(3), and the terminal's key mode.
+// What the files of the POSIX side share: the user's locale and charset conversion
+// through iconv(3), and the terminal's key mode.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
 
 #include "platform/platform.h"
-
-/// Records errno (or the given value) as the last error and returns false.
-bool FailWithErrno();
-bool FailWith(int error);
 
 /// Whether standard descriptor fd was closed when the process started.
 bool ClosedAtStart(int fd);
@@ -18,7 +14,7 @@ bool ClosedAtStart(int fd);
 enum Charset {
   kCharsetUser,      // the user's charset (UserCharsetName)
   kCharsetMessages,  // the charset of the C library's messages (the locale's codeset)
-  kCharsetAnsi,      // code page 1251, the program's system messages
+  kCharsetAnsi,      // code page 1251, through which the messages reach code page 866
   kCharsetOem,       // code page 866, the program's console text
   kCharsetUtf32,     // UTF-32, little-endian: the value of a key
   kCharsetCount

@@ -1,5 +1,5 @@
-// Process services: start-up, the arguments, the user's language, the last error and
-// the end of the process.
+// Process services: start-up, the command, the user's language and the end of the
+// process.
 #include <errno.h>
 #include <fcntl.h>
 #include <locale.h>
@@ -13,11 +13,8 @@
 
 namespace {
 
-PlatformError lastError;
-// The arguments after the program name, as the system gave them.
-char** arguments;
-uint32_t argumentCount;
-const char* const kNoArguments = nullptr;
+// Stands in for the words of a command without arguments.
+const char* const kNoArguments[1] = {nullptr};
 
 // Which of descriptors 0, 1 and 2 were closed when the process started.
 bool closedAtStart[3];
@@ -63,28 +60,15 @@ bool ClosedAtStart(int fd) {
 
 const PlatformError kErrorNameTooLong = ENAMETOOLONG;
 
-bool FailWith(int error) {
-  lastError = static_cast<PlatformError>(error);
-  return false;
-}
-
-bool FailWithErrno() {
-  return FailWith(errno);
-}
-
 PlatformError PlatformLastError() {
-  return lastError;
-}
-
-void PlatformSetLastError(PlatformError error) {
-  lastError = error;
+  return static_cast<PlatformError>(errno);
 }
 
 bool PlatformUserReadsRussian() {
   return NamesTerritoryOfSeven(UserLocaleName(LC_MESSAGES));
 }
 
-void PlatformStart(int argc, char** argv) {
+PlatformCommand PlatformStart(int argc, char** argv) {
   HoldStandardDescriptors();
   // A write past the file-size limit then fails with EFBIG and is reported, where the
   // signal would end the process without a word, perhaps in the middle of a block.
@@ -97,27 +81,16 @@ void PlatformStart(int argc, char** argv) {
   // Without every conversion the program needs there is nothing it could show or open.
   RequireConversions();
 
-  argumentCount = argc > 1 ? static_cast<uint32_t>(argc - 1) : 0;
-  arguments = argc > 1 ? argv + 1 : nullptr;
+  // The arguments after the program name, as the system gave them, one by one.
+  if (argc < 2) return {kCommandArguments, 0, kNoArguments};
+  return {kCommandArguments, static_cast<uint32_t>(argc - 1), argv + 1};
 }
 
-const char* const* PlatformArguments(uint32_t* count) {
-  *count = argumentCount;
-  return arguments != nullptr ? arguments : &kNoArguments;
-}
-
-PlatformName PlatformArgumentName(uint32_t index) {
-  // Names are bytes, opened as they are and never converted.
-  const char* name = index < argumentCount ? arguments[index] : "";
-  return {name, static_cast<uint32_t>(strlen(name))};
-}
-
-const char* PlatformCommandLine() {
-  return nullptr;  // the arguments come one by one
-}
-
-PlatformName PlatformCommandLineName(uint32_t, uint32_t) {
-  return {"", 0};
+PlatformName PlatformCommandName(const PlatformCommand& command, uint32_t word, uint32_t begin,
+                                 uint32_t end) {
+  // Names are bytes, opened as they are and never converted; a word is terminated where
+  // the name ends, as every name but a cut one does.
+  return {command.words[word] + begin, end - begin};
 }
 
 void PlatformExit(uint8_t code) {

@@ -4,6 +4,12 @@
 
 namespace {
 
+// The system's last error, for a call that failed.
+PlatformError Failure() {
+  const DWORD error = GetLastError();
+  return error != 0 ? error : ERROR_GEN_FAILURE;
+}
+
 // Offsets within a file stay below 2^63, clear of the values that mean "at the end of
 // the file" and "at the file position".
 OVERLAPPED At(uint64_t offset) {
@@ -49,20 +55,21 @@ HANDLE OpenNote(PlatformHandle file, DWORD access, DWORD disposition) {
 
 }  // namespace
 
-PlatformHandle PlatformOpenForUpdate(PlatformName name) {
+PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file) {
   // The name is part of the command line: a terminated copy goes to the system.
   const WCHAR* text = static_cast<const WCHAR*>(name.text);
+  *file = kNoHandle;
   WCHAR* wide = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, (name.length + 1) * sizeof(WCHAR)));
-  if (wide == nullptr) return kNoHandle;
+  if (wide == nullptr) return Failure();
   for (uint32_t i = 0; i < name.length; ++i)
     wide[i] = text[i];
   wide[name.length] = 0;
-  const HANDLE file = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  const DWORD error = GetLastError();
+  const HANDLE opened = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const PlatformError error = opened == INVALID_HANDLE_VALUE ? Failure() : 0;
   LocalFree(wide);
-  SetLastError(error);  // the reason, whatever freeing did
-  return DoorHandle(file);
+  *file = DoorHandle(opened);
+  return error;
 }
 
 void PlatformShowName(PlatformName name, char* out, uint32_t size) {
@@ -77,93 +84,88 @@ void PlatformShowName(PlatformName name, char* out, uint32_t size) {
   out[n > 0 ? n : 0] = 0;
 }
 
-bool PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t size,
-                    uint32_t* read) {
+PlatformError PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t size,
+                             uint32_t* read) {
   OVERLAPPED at = At(offset);
   DWORD count = 0;
   const BOOL ok = ReadFile(SystemHandle(file), buffer, size, &count, &at);
   *read = ok ? count : 0;
-  if (ok) return true;
+  if (ok) return 0;
   // Where a read at the file position finds the end and delivers nothing, one that names
   // its offset fails with this error instead.
-  return GetLastError() == ERROR_HANDLE_EOF;
+  const PlatformError error = Failure();
+  return error == ERROR_HANDLE_EOF ? 0 : error;
 }
 
-bool PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer, uint32_t size,
-                     uint32_t* written) {
+PlatformError PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* buffer,
+                              uint32_t size, uint32_t* written) {
   OVERLAPPED at = At(offset);
   DWORD count = 0;
   const BOOL ok = WriteFile(SystemHandle(file), buffer, size, &count, &at);
   *written = count;
-  return ok != 0;
+  return ok ? 0 : Failure();
 }
 
-bool PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size, uint32_t* read) {
+PlatformError PlatformReadStream(PlatformHandle stream, void* buffer, uint32_t size,
+                                 uint32_t* read) {
   *read = 0;
-  uint32_t done = 0;
-  while (done < size) {
+  while (*read < size) {
     DWORD count = 0;
-    if (!ReadFile(SystemHandle(stream), static_cast<char*>(buffer) + done, size - done, &count,
+    if (!ReadFile(SystemHandle(stream), static_cast<char*>(buffer) + *read, size - *read, &count,
                   nullptr)) {
       // A pipe whose writer has gone has ended. What was taken before a failure is gone
       // from the stream, and to be converted all the same.
-      if (GetLastError() != ERROR_BROKEN_PIPE) {
-        *read = done;
-        return false;
-      }
-      break;
+      const PlatformError error = Failure();
+      return error == ERROR_BROKEN_PIPE ? 0 : error;
     }
     if (count == 0) break;
-    done += count;
+    *read += count;
   }
-  *read = done;
-  return true;
+  return 0;
 }
 
-bool PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t size,
-                         uint32_t* written) {
+PlatformError PlatformWriteStream(PlatformHandle stream, const void* buffer, uint32_t size,
+                                  uint32_t* written) {
   *written = 0;
   while (*written < size) {
     DWORD count = 0;
     const BOOL ok = WriteFile(SystemHandle(stream), static_cast<const char*>(buffer) + *written,
                               size - *written, &count, nullptr);
     *written += count;
-    if (!ok) return false;
-    if (count == 0) {
-      SetLastError(ERROR_WRITE_FAULT);  // or it would be tried for ever
-      return false;
-    }
+    if (!ok) return Failure();
+    if (count == 0) return ERROR_WRITE_FAULT;  // or it would be tried for ever
   }
-  return true;
+  return 0;
 }
 
-bool PlatformClose(PlatformHandle file) {
-  return CloseHandle(SystemHandle(file)) != 0;
+PlatformError PlatformClose(PlatformHandle file) {
+  return CloseHandle(SystemHandle(file)) ? 0 : Failure();
 }
 
-bool PlatformReadNote(PlatformHandle file, void* buffer, uint32_t size, uint32_t* read) {
+PlatformError PlatformReadNote(PlatformHandle file, void* buffer, uint32_t size, uint32_t* read) {
   *read = 0;
-  if (!KeepsStreams(file)) return false;
+  if (!KeepsStreams(file)) return ERROR_NOT_SUPPORTED;
   const HANDLE stream = OpenNote(file, GENERIC_READ, OPEN_EXISTING);
-  if (stream == INVALID_HANDLE_VALUE) return false;
+  if (stream == INVALID_HANDLE_VALUE) return Failure();
   DWORD count = 0;
-  const BOOL ok = ReadFile(stream, buffer, size, &count, nullptr);
+  const PlatformError error = ReadFile(stream, buffer, size, &count, nullptr) ? 0 : Failure();
   CloseHandle(stream);
-  *read = ok ? count : 0;
-  return ok != 0;
+  *read = error == 0 ? count : 0;
+  return error;
 }
 
-bool PlatformWriteNote(PlatformHandle file, const void* note, uint32_t size) {
+PlatformError PlatformWriteNote(PlatformHandle file, const void* note, uint32_t size) {
   // A write to any stream of a file is a change of the file: its time is set back to what
   // it was, and set by hand it stays so when the handle is closed.
   FILETIME written;
-  if (!KeepsStreams(file) || !GetFileTime(SystemHandle(file), nullptr, nullptr, &written))
-    return false;
+  if (!KeepsStreams(file)) return ERROR_NOT_SUPPORTED;
+  if (!GetFileTime(SystemHandle(file), nullptr, nullptr, &written)) return Failure();
   const HANDLE stream = OpenNote(file, GENERIC_WRITE, CREATE_ALWAYS);
-  if (stream == INVALID_HANDLE_VALUE) return false;
+  if (stream == INVALID_HANDLE_VALUE) return Failure();
   DWORD count = 0;
   const BOOL ok = WriteFile(stream, note, size, &count, nullptr) && count == size;
-  return CloseHandle(stream) && ok && SetFileTime(SystemHandle(file), nullptr, nullptr, &written);
+  if (!CloseHandle(stream) || !ok) return ERROR_WRITE_FAULT;
+  return SetFileTime(SystemHandle(file), nullptr, nullptr, &written) ? 0 : Failure();
 }
 
 void PlatformRemoveNote(PlatformHandle file) {
@@ -176,21 +178,21 @@ void PlatformRemoveNote(PlatformHandle file) {
   CloseHandle(stream);
 }
 
-bool PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
+PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
   BY_HANDLE_FILE_INFORMATION information;
-  if (!GetFileInformationByHandle(SystemHandle(file), &information)) return false;
+  if (!GetFileInformationByHandle(SystemHandle(file), &information)) return GetLastError();
   *id = {information.dwVolumeSerialNumber,
          uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
-  return true;
+  return 0;
 }
 
-bool PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
+PlatformError PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
   LARGE_INTEGER length;
   FILETIME written;
   if (!GetFileSizeEx(SystemHandle(file), &length) ||
       !GetFileTime(SystemHandle(file), nullptr, nullptr, &written))
-    return false;
+    return Failure();
   *size = static_cast<uint64_t>(length.QuadPart);
   *modified = uint64_t{written.dwHighDateTime} << 32 | written.dwLowDateTime;
-  return true;
+  return 0;
 }

@@ -1,4 +1,4 @@
-// System messages and the console's code page on Windows.
+// System messages on Windows, in code page 866.
 #include "platform/win32/win32.h"
 
 namespace {
@@ -18,13 +18,14 @@ bool PlatformErrorText(PlatformError number, char* out, uint32_t size) {
     if (message != nullptr) LocalFree(message);
     return false;
   }
-  // A text too long for out fills it and fails; the last byte ends it either way.
-  WideCharToMultiByte(CP_ACP, 0, message, -1, out, static_cast<int>(size), nullptr, nullptr);
+  // A text too long for out fills it and fails; the last byte ends it either way. What
+  // code page 866 lacks becomes its nearest character, or a question mark.
+  WideCharToMultiByte(866, 0, message, -1, out, static_cast<int>(size), "?", nullptr);
   out[size - 1] = 0;
   LocalFree(message);
   return true;
 }
 
-void PlatformToConsoleCodePage(const char* text, char* out) {
-  CharToOemA(text, out);
+PlatformError PlatformLastError() {
+  return GetLastError();
 }

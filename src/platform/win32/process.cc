@@ -1,93 +1,42 @@
-// Process services on Windows: the command line as the system gives it, wide, the user's
-// language, the last error and the end of the process, also at the console's Ctrl+C,
-// Ctrl+Break and close.
+// Process services on Windows: start-up, the command line as the system gives it, wide,
+// the user's language and the end of the process.
 #include "platform/win32/win32.h"
-
-namespace {
-
-// What becomes of a request to end the process: it ends the process (not holding, or a
-// second request), or it is held while a run is at work, for the run to stop at its
-// next boundary. The console's handler runs in a thread of its own: the state changes
-// in one step each.
-enum HoldState : LONG { kNotHolding, kHolding, kHeld };
-volatile LONG holdState = kNotHolding;
-
-BOOL WINAPI OnConsoleControl(DWORD event) {
-  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
-    return FALSE;
-  }
-  // Anything but the first request while a run is at work: the system's own handler
-  // ends the process.
-  if (InterlockedCompareExchange(&holdState, kHeld, kHolding) != kHolding) return FALSE;
-  // A closed console ends the process as soon as this returns: the handler waits here
-  // while the run gets to its boundary, and ends with the process.
-  if (event == CTRL_CLOSE_EVENT) Sleep(INFINITE);
-  return TRUE;
-}
-
-// The status the system's own handler ends the process with.
-[[noreturn]] void EndAsInterrupted() {
-  ExitProcess(STATUS_CONTROL_C_EXIT);
-}
-
-}  // namespace
 
 const PlatformError kErrorNameTooLong = ERROR_FILENAME_EXCED_RANGE;
 
-void PlatformStart(int argc, char** argv) {
-  // The program calls the system directly and needs no preparation.
+namespace {
+
+// The command line, one byte a character, and the one word it makes. The system's line
+// holds at most 32767 units, the terminator included.
+char Line[32768];
+const char* const Words[1] = {Line};
+
+}  // namespace
+
+PlatformCommand PlatformStart(int argc, char** argv) {
+  // The program calls the system directly and needs no preparation; it reads the wide
+  // command line instead of the arguments.
   (void)argc;
   (void)argv;
+  const WCHAR* wide = GetCommandLineW();
+  uint32_t i = 0;
+  for (; wide[i] != 0 && i + 1 < sizeof Line; ++i)
+    Line[i] = wide[i] < 0x80 ? static_cast<char>(wide[i]) : '\x98';
+  Line[i] = 0;
+  return {kCommandLine, 1, Words};
+}
+
+PlatformName PlatformCommandName(const PlatformCommand& command, uint32_t word, uint32_t begin,
+                                 uint32_t end) {
+  // Each byte of the one word stands for the unit of the wide line at its position.
+  (void)command;
+  (void)word;
+  return {GetCommandLineW() + begin, end - begin};
 }
 
 void PlatformExit(uint8_t code) {
   EndConsoleLines();
   ExitProcess(code);
-}
-
-void PlatformBeginInterruptible() {
-  static bool installed = false;
-  if (!installed) installed = SetConsoleCtrlHandler(OnConsoleControl, TRUE) != 0;
-  InterlockedCompareExchange(&holdState, kHolding, kNotHolding);
-}
-
-void PlatformEndInterruptible() {
-  if (InterlockedCompareExchange(&holdState, kNotHolding, kHolding) == kHeld) EndAsInterrupted();
-}
-
-bool PlatformInterrupted() {
-  return holdState == kHeld;
-}
-
-void PlatformEndInterrupted() {
-  if (holdState != kHeld) PlatformExit(1);
-  EndAsInterrupted();
-}
-
-const char* const* PlatformArguments(uint32_t* count) {
-  *count = 0;
-  return nullptr;  // the command comes as one line
-}
-
-PlatformName PlatformArgumentName(uint32_t) {
-  return {L"", 0};
-}
-
-const char* PlatformCommandLine() {
-  // The system's line holds at most 32767 units, the terminator included.
-  static char line[32768];
-  if (line[0] == 0) {
-    const WCHAR* wide = GetCommandLineW();
-    uint32_t i = 0;
-    for (; wide[i] != 0 && i + 1 < sizeof line; ++i)
-      line[i] = wide[i] < 0x80 ? static_cast<char>(wide[i]) : '\x98';
-    line[i] = 0;
-  }
-  return line;
-}
-
-PlatformName PlatformCommandLineName(uint32_t begin, uint32_t end) {
-  return {GetCommandLineW() + begin, end - begin};
 }
 
 bool PlatformUserReadsRussian() {
@@ -107,12 +56,4 @@ bool PlatformUserReadsRussian() {
   // Russia's calling code is 7. Only the first character counts, its bits 4 and 5
   // cleared ("7" and "70" are Russian, "49" is not).
   return status == ERROR_SUCCESS && (static_cast<uint8_t>(code[0]) & 0xCF) == 7;
-}
-
-PlatformError PlatformLastError() {
-  return GetLastError();
-}
-
-void PlatformSetLastError(PlatformError error) {
-  SetLastError(error);
 }

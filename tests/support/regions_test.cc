@@ -1,5 +1,5 @@
 // Counted byte regions: order, copies in both directions, searches, counts and fills.
-#include "text/regions.h"
+#include "support/regions.h"
 
 #include <gtest/gtest.h>
 

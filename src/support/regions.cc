@@ -1,4 +1,4 @@
-#include "text/regions.h"
+#include "support/regions.h"
 
 #include <string.h>
 

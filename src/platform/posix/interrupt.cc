@@ -1,8 +1,10 @@
-// The terminal's mode while the program waits for keys: one key at a time, without
-// echo. Whatever way the process ends, the terminal gets its own settings back; while
-// the process is stopped it has them too, and key mode comes back when it continues.
-// The same handlers hold an interrupt, a termination or a hang-up while a run is at work,
-// for it to stop at its next boundary; a second one ends the process at once.
+// Requests to end the process on POSIX: an interrupt, a termination or a hang-up is held
+// while a run is at work, for it to stop at its next boundary, and a second one ends the
+// process at once. The same
+// handlers keep the terminal's mode while the program waits for keys (one key at a time,
+// without echo): whatever way the process ends, the terminal gets its own settings back;
+// while the process is stopped it has them too, and key mode comes back when it
+// continues.
 #include <errno.h>
 #include <poll.h>
 #include <signal.h>

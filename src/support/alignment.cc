@@ -1,6 +1,6 @@
-#include "text/alignment.h"
+#include "support/alignment.h"
 
-#include "text/regions.h"
+#include "support/regions.h"
 #include "text/strings.h"
 
 // Each length is counted no further than width: only that much of src is ever used.

@@ -1,5 +1,5 @@
 // Alignment in a fixed width: the fill on each side, cutting, and work in place.
-#include "text/alignment.h"
+#include "support/alignment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "layout/layout_filter.h"
+#include "support/layout/layout_filter.h"
 
 #include "codepage/char_services.h"
 

@@ -18,8 +18,6 @@ constexpr char kEscape = '\x1B';
 // How long the rest of an escape sequence or of a character may take to arrive. A lone
 // Escape press answers nothing, so a generous wait costs the operator nothing.
 constexpr int kRestWaitMs = 300;
-// What the last error tells once no further byte can come from a descriptor that ended.
-constexpr int kEndOfInput = ENODATA;
 
 struct ConsoleInputState {
   int fd = -1;   // the descriptor the state belongs to, -1 for none yet
@@ -32,7 +30,6 @@ struct ConsoleInputState {
   char pending[kPendingSize];
   size_t pendingCount;
   bool ended;  // no further byte can come
-  int endError;
 };
 ConsoleInputState Input;
 
@@ -40,7 +37,7 @@ ConsoleInputState Input;
 bool Bind(PlatformHandle handle) {
   const int fd = static_cast<int>(handle);
   struct stat info;
-  if (fd < 0 || fstat(fd, &info) != 0) return FailWith(EBADF);
+  if (fd < 0 || fstat(fd, &info) != 0) return false;
   if (fd == Input.fd && info.st_dev == Input.device && info.st_ino == Input.inode) return true;
   if (Input.terminal) RestoreTerminal();
   Input = ConsoleInputState{};
@@ -91,9 +88,8 @@ void DecodePending(bool whole) {
 
 enum Intake { kIntakeBytes, kIntakeTimedOut, kIntakeEnded };
 
-Intake EndInput(int error) {
+Intake EndInput() {
   Input.ended = true;
-  Input.endError = error;
   return kIntakeEnded;
 }
 
@@ -105,17 +101,17 @@ Intake ReadBytes(int timeoutMs) {
     const int ready = PollUnlessInterrupted(Input.fd, timeoutMs, &revents);
     // A request to end the process held: the question is left unanswered.
     if (ready < 0 && errno == EINTR && !PlatformInterrupted()) continue;
-    if (ready < 0) return EndInput(errno);
+    if (ready < 0) return EndInput();
     if (ready == 0) return kIntakeTimedOut;
-    if ((revents & POLLNVAL) != 0) return EndInput(EBADF);
+    if ((revents & POLLNVAL) != 0) return EndInput();
     const ssize_t n =
         read(Input.fd, Input.pending + Input.pendingCount, kPendingSize - Input.pendingCount);
     if (n > 0) {
       Input.pendingCount += static_cast<size_t>(n);
       return kIntakeBytes;
     }
-    if (n == 0) return EndInput(kEndOfInput);
-    if (errno != EINTR && errno != EAGAIN) return EndInput(errno);
+    if (n == 0) return EndInput();
+    if (errno != EINTR && errno != EAGAIN) return EndInput();
   }
 }
 
@@ -126,7 +122,7 @@ bool WaitForKeys() {
     if (Input.count > 0) return true;
     if (Input.ended) {
       RestoreTerminal();
-      return FailWith(Input.endError);
+      return false;
     }
     if (Input.terminal) EnterKeyMode(Input.fd);
     // An unfinished sequence waits only briefly for its rest.

@@ -1,4 +1,4 @@
-#include "codepage/more_char_services.h"
+#include "support/more_char_services.h"
 
 #include "codepage/char_services.h"
 

@@ -1,10 +1,13 @@
 // The critical-error handler entry: a system-level fault event becomes the usual report,
 // and the operator's answer resumes the interrupted code or ends the program. Nothing
 // in the program installs it; it is exported for the platform that delivers the event.
+// Called without the run's values, it keeps the two it needs: the console the run
+// settled on, and the code segment mapped for it.
 #pragma once
 
 #include <stdint.h>
 
+#include "errors/console_output.h"
 #include "platform/platform.h"
 
 /// The event frame found above the caller's return point, eight 16-bit words in order.
@@ -34,6 +37,10 @@ inline constexpr uint16_t kHardErrorCodeOther = 31;
 inline constexpr uint8_t kHardErrorCause = 6;           // "system failure"
 inline constexpr uint8_t kHardErrorRecommendation = 4;  // "end application"
 
+/// The console the entry reports on and takes its answers from: the run's, once the run
+/// has settled it.
+void SetHardErrorConsole(const Console& console);
+
 /// Lets the entry read the instruction bytes of code segment selector: size bytes at
 /// base, which stay readable until the next call. One segment at a time; whoever delivers
 /// fault events maps the one they interrupt (nothing in the program does).
@@ -45,12 +52,11 @@ void MapCodeSegment(uint16_t selector, const uint8_t* base, uint32_t size);
 /// beyond the count bytes given.
 uint16_t HardErrorInstructionLength(const uint8_t* code, uint32_t count);
 
-/// Reports the event by its kind, asks the operator (unless an answer is recorded) and
-/// decides; advances frame->instructionOffset when the interrupted instruction is to be
-/// stepped over.
-uint16_t DecideHardError(HardErrorFrame* frame);
+/// Reports the event by its kind on the console, asks the operator and decides; advances
+/// frame->instructionOffset when the interrupted instruction is to be stepped over.
+uint16_t DecideHardError(const Console& console, HardErrorFrame* frame);
 
-/// The exported entry. Resumes by returning kHardErrorResume with the frame updated,
-/// passes the event on by returning kHardErrorPassOn, and ends the program (exit code 1:
+/// The exported entry, on the console kept. Resumes by returning kHardErrorResume with the frame
+/// updated, passes the event on by returning kHardErrorPassOn, and ends the program (exit code 1:
 /// the run was cut off) without returning.
 PLATFORM_EXPORT uint16_t winHardErrorHandle(HardErrorFrame* frame);

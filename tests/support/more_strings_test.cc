@@ -1,11 +1,11 @@
 // Appends, words, signed order, searches, runs and decimal numbers.
-#include "text/more_strings.h"
+#include "support/more_strings.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "text/regions.h"
+#include "support/regions.h"
 #include "text/strings.h"
 
 namespace {

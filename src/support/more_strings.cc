@@ -1,4 +1,4 @@
-#include "text/more_strings.h"
+#include "support/more_strings.h"
 
 #include "text/strings.h"
 

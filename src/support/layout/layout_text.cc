@@ -1,7 +1,7 @@
 #include "codepage/char_services.h"
-#include "layout/layout_filter.h"
-#include "text/more_strings.h"
-#include "text/regions.h"
+#include "support/layout/layout_filter.h"
+#include "support/more_strings.h"
+#include "support/regions.h"
 #include "text/strings.h"
 
 namespace {
@@ -83,6 +83,44 @@ struct Output {
   }
 };
 
+// Writes the first part and the blank after it; true when that completes the result.
+bool WriteFirst(Output& out, const Parts& parts, uint16_t options) {
+  if (parts.first.length == 0) return false;
+  char* begun = out.Filter(parts.first, options);
+  if (parts.middle.length == 0) {
+    if (out.end != begun) UpperFirst(begun);
+    return true;
+  }
+  if (out.Full()) return true;
+  if (out.end == begun || out.end[-1] != ' ') out.Append(' ');
+  return out.Full();
+}
+
+// Writes the middle part, between its delimiters where the options ask for them; true
+// when that completes the result.
+bool WriteMiddle(Output& out, Part middle, char delimiter, uint16_t middleOptions,
+                 uint16_t outerOptions) {
+  if (outerOptions & EncloseMiddle) out.Append(delimiter);
+  if (out.Full()) return true;
+  middle = SkipLeadingSpaces(middle);
+  if (middle.length != 0) {
+    // A middle part that fills the room ends the result at once, as the filter wrote
+    // it: no case change, no space taken off, and so no closing delimiter that would
+    // make the cut part look whole.
+    char* begun = out.Filter(middle, middleOptions);
+    if (out.Full()) return true;
+    if (out.end != begun) {
+      UpperFirst(begun);
+      if (out.end[-1] == ' ') {
+        --out.end;
+        ++out.room;
+      }
+    }
+  }
+  if (outerOptions & EncloseMiddle) out.Append(delimiter);
+  return out.Full();
+}
+
 }  // namespace
 
 char* LayoutPhrase(const char* text, char* destination, uint16_t size, uint16_t options) {
@@ -100,47 +138,15 @@ char* LayoutEnclosed(const char* text, char* destination, uint16_t size, char de
   if (size == 0) return destination;
   Output out = {destination, destination, size};
   if (out.Full()) return out.Finish();
-
   const char* rest = StrSkipChar(text, ' ');
   const Parts parts = SplitAtDelimiter({rest, ShortLength(rest)}, delimiter);
   // Nothing to enclose: the whole text is filtered as the middle part would be.
   if (!parts.enclosed) outerOptions = middleOptions;
-  const Part first = parts.first;
-  Part middle = parts.middle, last = parts.last;
-
-  if (first.length != 0) {
-    char* begun = out.Filter(first, outerOptions);
-    if (middle.length == 0) {
-      if (out.end != begun) UpperFirst(begun);
-      return out.Finish();
-    }
-    if (out.Full()) return out.Finish();
-    if (out.end == begun || out.end[-1] != ' ') out.Append(' ');
-    if (out.Full()) return out.Finish();
-  }
-  if (outerOptions & EncloseMiddle) out.Append(delimiter);
-  if (out.Full()) return out.Finish();
-
-  middle = SkipLeadingSpaces(middle);
-  if (middle.length != 0) {
-    // A middle part that fills the room ends the result at once, as the filter wrote
-    // it: no case change, no space taken off, and so no closing delimiter that would
-    // make the cut part look whole.
-    char* begun = out.Filter(middle, middleOptions);
-    if (out.Full()) return out.Finish();
-    if (out.end != begun) {
-      UpperFirst(begun);
-      if (out.end[-1] == ' ') {
-        --out.end;
-        ++out.room;
-      }
-    }
-  }
-  if (outerOptions & EncloseMiddle) out.Append(delimiter);
-  if (out.Full()) return out.Finish();
+  if (WriteFirst(out, parts, outerOptions) ||
+      WriteMiddle(out, parts.middle, delimiter, middleOptions, outerOptions))
+    return out.Finish();
   out.Append(' ');
-
-  last = SkipLeadingSpaces(last);
+  const Part last = SkipLeadingSpaces(parts.last);
   if (last.length != 0) out.Filter(last, outerOptions);
   return out.Finish();
 }

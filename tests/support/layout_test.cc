@@ -1,5 +1,5 @@
 // The text layout filter and the two formatting operations built on it.
-#include "layout/layout_filter.h"
+#include "support/layout/layout_filter.h"
 
 #include <gtest/gtest.h>
 

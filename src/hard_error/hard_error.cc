@@ -1,4 +1,4 @@
-#include "errors/hard_error.h"
+#include "hard_error/hard_error.h"
 
 #include "errors/error_context.h"
 #include "platform/platform.h"
@@ -9,7 +9,11 @@ struct CodeSegment {
   uint16_t selector;
   const uint8_t* base;
   uint32_t size;
-} MappedCode;
+};
+
+// What the entry finds without an argument.
+CodeSegment MappedCode;
+Console EntryConsole;
 
 // Copies up to count bytes of code at segment:offset to out; returns how many could be
 // read (0 for a segment that is not mapped). Never reads past the mapped bytes.
@@ -33,6 +37,10 @@ uint32_t ReadCode(uint16_t segment, uint16_t offset, uint8_t* out, uint32_t coun
 }
 
 }  // namespace
+
+void SetHardErrorConsole(const Console& console) {
+  EntryConsole = console;
+}
 
 void MapCodeSegment(uint16_t selector, const uint8_t* base, uint32_t size) {
   MappedCode = {selector, base, size};
@@ -80,8 +88,11 @@ bool StepOverInstruction(HardErrorFrame* frame) {
   return true;
 }
 
-uint16_t Report(uint16_t code) {
-  return ReportError(code, kHardErrorCause, kHardErrorRecommendation);
+// The report of an event shows no action of its own: the entry cannot tell what the
+// program was doing.
+AnswerCode Report(const Console& console, uint16_t code) {
+  return ShowErrorReport(
+      console, {kActionCreateFile, nullptr, code, kHardErrorCause, kHardErrorRecommendation});
 }
 
 uint16_t ResumeOnlyOnRepeat(uint16_t answer) {
@@ -90,31 +101,32 @@ uint16_t ResumeOnlyOnRepeat(uint16_t answer) {
 
 }  // namespace
 
-uint16_t DecideHardError(HardErrorFrame* frame) {
+uint16_t DecideHardError(const Console& console, HardErrorFrame* frame) {
   switch (frame->kind) {
     case 1:
     case 4: {
-      if (Report(kHardErrorCodeStep) == kAnswerAbort) return kHardErrorEnd;
+      if (Report(console, kHardErrorCodeStep) == kAnswerAbort) return kHardErrorEnd;
       // Ignore and Repeat both go on after the instruction. Code that cannot be read
       // cannot be stepped over: resuming anywhere else would run the wrong bytes.
       return StepOverInstruction(frame) ? kHardErrorResume : kHardErrorEnd;
     }
     case 2:
-      return ResumeOnlyOnRepeat(Report(kHardErrorCodeKind2));
+      return ResumeOnlyOnRepeat(Report(console, kHardErrorCodeKind2));
     case 3:
-      return ResumeOnlyOnRepeat(Report(kHardErrorCodeKind3));
+      return ResumeOnlyOnRepeat(Report(console, kHardErrorCodeKind3));
     case 6:
       return kHardErrorResume;
     case 36:
-      return ResumeOnlyOnRepeat(ReportSystemError());
+      return ResumeOnlyOnRepeat(
+          ReportSystemError(console, kActionCreateFile, nullptr, PlatformLastError()));
     default:
-      return ResumeOnlyOnRepeat(Report(kHardErrorCodeOther));
+      return ResumeOnlyOnRepeat(Report(console, kHardErrorCodeOther));
   }
 }
 
 uint16_t winHardErrorHandle(HardErrorFrame* frame) {
   // The machine context needs no saving here: the compiler keeps the caller's registers.
-  const uint16_t decision = DecideHardError(frame);
+  const uint16_t decision = DecideHardError(EntryConsole, frame);
   if (decision == kHardErrorEnd) EndTask(0, 1);
   return decision == kHardErrorResume ? kHardErrorResume : kHardErrorPassOn;
 }
