@@ -17,8 +17,13 @@ inline constexpr uint32_t kHashBlockSize = 1024;
 /// lengths hash differently even when the longer only adds zeros.
 uint64_t BlockHash(const uint8_t* bytes, uint32_t count);
 
-/// The chain after one more block whose hash is block. A file's hash is the chain over
-/// its blocks of 1024 bytes from its start, the last one shorter.
+/// The hashes of the blocks of count bytes that start at a block's start, as BlockHash
+/// gives each, into hashes (one for each block begun), many blocks to a call.
+void HashBlocks(const uint8_t* bytes, uint32_t count, uint64_t* hashes);
+
+/// The chain after one more block whose hash is block: the chain times a fixed odd
+/// number, plus block. A file's hash is the chain over its blocks of 1024 bytes from its
+/// start, the last one shorter.
 uint64_t ChainHash(uint64_t chain, uint64_t block);
 
 /// The chain after count bytes that start at a block's start, block by block.

@@ -44,17 +44,17 @@ uint32_t BlockAt(uint32_t done, uint32_t count) {
 
 // Converts the blocks that hold the first count bytes of the buffer, each block whole,
 // whatever part of it was read: only the bytes read go back. Notes of each block whether
-// its bytes read changed, and their hash, while they are at hand.
+// its bytes read changed, and the hash of its bytes read once converted.
 void ConvertBlocksOf(Converter* c, uint32_t count) {
   for (uint32_t done = 0; done < count; done += kBlockSize) {
     uint8_t* const block = c->span + done;
     const uint32_t read = BlockAt(done, count);
     c->blockChanged[done / kBlockSize] =
         ConvertBuffer(c->direction, block, static_cast<uint16_t>(read));
-    c->blockHashes[done / kBlockSize] = BlockHash(block, read);
     if (read < kBlockSize)
       ConvertBuffer(c->direction, block + read, static_cast<uint16_t>(kBlockSize - read));
   }
+  HashBlocks(c->span, count, c->blockHashes);
 }
 
 // How the conversion of a span ended.
@@ -62,8 +62,8 @@ enum SpanEnd { kSpanGoesOn, kSpanLast, kSpanAborted, kSpanCut };
 
 // Whether the file is shorter than when its conversion began: another program cut it.
 bool CutShort(const Converter* c, PlatformHandle file) {
-  uint64_t size = 0, modified = 0;
-  return PlatformFileStamp(file, &size, &modified) == 0 && size < c->sizeAtStart;
+  uint64_t size = 0;
+  return PlatformFileSize(file, &size) == 0 && size < c->sizeAtStart;
 }
 
 // Writes one block of the buffer, at done, back at offset + done with its own report and
@@ -158,8 +158,8 @@ bool WriteChangedRuns(Converter* c, PlatformHandle file, uint64_t offset, uint32
 // Only what changes is written: each run of blocks that changed goes in one write, and
 // blocks whose bytes stay as they were are not written back, so that holes stay holes and
 // a file with nothing to convert keeps its blocks and its time of last change. A file cut
-// short by another program since it was read is not written, lest the span make it long
-// again; one cut while the span was written stops after it.
+// short by another program since it began is not written, lest the span make it long
+// again: its size is looked at before each span is written, and after the last.
 SpanEnd ConvertSpan(Converter* c, PlatformHandle file, uint64_t* offset) {
   uint32_t count = 0;
   if (PlatformReadAt(file, *offset, c->span, kSpanSize, &count) != 0)
@@ -168,11 +168,13 @@ SpanEnd ConvertSpan(Converter* c, PlatformHandle file, uint64_t* offset) {
   if (CutShort(c, file)) return kSpanCut;
   if (!WriteChangedRuns(c, file, *offset, count)) return kSpanAborted;
   *offset += count;
-  if (CutShort(c, file)) return kSpanCut;
   // A read shorter than the span has met the end of the file. One that ends on a block
   // boundary leaves a read of nothing to the next span, as a last block of 1024 bytes
-  // leaves one to the next block.
-  return count != 0 && count % kBlockSize == 0 ? kSpanGoesOn : kSpanLast;
+  // leaves one to the next block. A file cut while this span was written is found short
+  // by the next span, its read shorter still; after the last, here.
+  const bool last = count == 0 || count % kBlockSize != 0;
+  if (last && CutShort(c, file)) return kSpanCut;
+  return last ? kSpanLast : kSpanGoesOn;
 }
 
 // Stops the conversion of a file that another program cut short meanwhile with a report,

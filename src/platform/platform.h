@@ -170,6 +170,9 @@ struct PlatformFileId {
 /// The open file's identity. Fails when the system cannot tell.
 PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id);
 
+/// The open file's size as it is now, cheaply, to be asked often.
+PlatformError PlatformFileSize(PlatformHandle file, uint64_t* size);
+
 /// The open file's size, and the time its data was last written, in the system's own
 /// unit. Fails when the system cannot tell.
 PlatformError PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified);

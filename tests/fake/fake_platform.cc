@@ -283,6 +283,11 @@ PlatformError PlatformClose(PlatformHandle file) {
   return Logged(kFakeClose, 0, 0, 0, fault != nullptr ? fault->error : 0);
 }
 
+PlatformError PlatformFileSize(PlatformHandle file, uint64_t* size) {
+  uint64_t modified = 0;
+  return PlatformFileStamp(file, size, &modified);
+}
+
 PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
   const FakeFile* open = OpenFile(file);
   if (open == nullptr) return kFakeBadHandle;

@@ -328,7 +328,7 @@ const std::vector<Row> kRows = {
      {{0, B(256)}}, {"write to file"}, kLong, kNameWhole, "", 0, Stopped("stopped", B(256)),
      kNoneBefore, B(300)},
     {"cut while a span is written", false, {{kFakeCutAfterWrite, B(300), 1, 0, 0}}, u"",
-     "O R0-255 W0-255 R256-511 W256-511 R0-255 C",
+     "O R0-255 W0-255 R256-511 W256-511 R512-767 R0-255 C",
      {{0, B(300)}}, {"write to file"}, kLong, kNameWhole, "", 0, Stopped("stopped", B(300)),
      kNoneBefore, B(300)},
     {"ASCII blocks read one by one", true, {{kFakeRead, B(200), 1, 5, 0}}, u"",

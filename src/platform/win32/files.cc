@@ -178,6 +178,13 @@ void PlatformRemoveNote(PlatformHandle file) {
   CloseHandle(stream);
 }
 
+PlatformError PlatformFileSize(PlatformHandle file, uint64_t* size) {
+  LARGE_INTEGER length;
+  if (!GetFileSizeEx(SystemHandle(file), &length)) return GetLastError();
+  *size = static_cast<uint64_t>(length.QuadPart);
+  return 0;
+}
+
 PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
   BY_HANDLE_FILE_INFORMATION information;
   if (!GetFileInformationByHandle(SystemHandle(file), &information)) return GetLastError();
