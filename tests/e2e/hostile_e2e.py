@@ -167,6 +167,9 @@ class Signals(unittest.TestCase):
                     child.kill(number)
                     child.expect(pexpect.EOF)
                     self.assertTrue(line_mode(child.child_fd))
+                    # The signals a run holds leave the question unanswered, and say so.
+                    held = name in ("SIGHUP", "SIGINT", "SIGTERM")
+                    self.assertEqual(b"none.txt: interrupted; 0 bytes" in child.before, held)
                     child.close()
                     self.assertEqual(child.signalstatus, number)
 
@@ -211,6 +214,34 @@ class Signals(unittest.TestCase):
                 self.assertEqual(again.returncode, 0)
                 self.assertEqual(read_file(path), expected(data, "/1251"))
                 self.assertTrue(os.getxattr(path, NOTE).startswith(b"v1 whole 866 "))
+
+    def test_a_second_signal_ends_the_run_at_once(self):
+        # The first is held for the span in hand; the second ends the program at once,
+        # as a run hung on a dead disk must still stop: no line, nothing finished.
+        if shutil.which("strace") is None or subprocess.run(
+                ["strace", "-o", "/dev/null", "true"], capture_output=True).returncode != 0:
+            self.skipTest("needs strace, allowed to trace, to slow the writes down")
+        data = "Съешь же ещё этих мягких французских булок.\n".encode("cp1251") * 20000
+        with TempDir() as d:
+            path = write_file(os.path.join(d, "f.txt"), data)
+            tracer = subprocess.Popen(
+                ["strace", "-o", "/dev/null", "-e", "trace=pwrite64", "-e",
+                 "inject=pwrite64:delay_exit=200000", PELCOR, path],
+                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                env=environment())
+            while read_file(path)[:1024] == data[:1024]:
+                time.sleep(0.01)
+            with open(f"/proc/{tracer.pid}/task/{tracer.pid}/children") as children:
+                pid = int(children.read().split()[0])
+            # Two of a kind would merge while the first waits to be taken: another kind,
+            # and whichever the program takes second ends it.
+            os.kill(pid, signal.SIGINT)
+            time.sleep(0.02)
+            os.kill(pid, signal.SIGTERM)
+            _, errors = tracer.communicate(timeout=60)
+            self.assertIn(tracer.returncode, (-signal.SIGINT, -signal.SIGTERM))
+            self.assertEqual(errors, b"")
+            self.assertNotEqual(read_file(path), expected(data, "/1251"))
 
     def test_keys_typed_ahead_end_the_run_with_the_terminal_restored(self):
         with TempDir() as d:
