@@ -38,6 +38,7 @@ update_index() {
   until apt_get update -q; do
     if ((retries == 0)); then
       echo "apt-get update failed; installing from the package index as it stands" >&2
+      INDEX_STALE=1
       return 0
     fi
     retries=$((retries - 1))
@@ -45,6 +46,9 @@ update_index() {
     sleep "${PELCOR_APT_RETRY_SECONDS:-60}"
   done
 }
+
+# The suite of the running release (bookworm, say).
+release_suite() { (. /etc/os-release && echo "$VERSION_CODENAME"); }
 
 # The packages named that are not installed.
 not_installed() {
@@ -67,6 +71,16 @@ install_packages() {
   errors=$(mktemp)
   apt_get install -y -q --no-install-recommends "${target[@]}" "$@" 2>"$errors" || status=$?
   cat "$errors" >&2
+  # With one index missing (say the security updates of one architecture), packages of
+  # two architectures that must agree can have candidates from different suites. The
+  # release's own suite, taken for both, still agrees.
+  if ((status != 0)) && [[ -n ${INDEX_STALE:-} && ${#target[@]} -eq 0 ]]; then
+    echo "Trying again with the release's own suite" >&2
+    status=0
+    apt_get install -y -q --no-install-recommends -t "$(release_suite)" "$@" 2>"$errors" ||
+      status=$?
+    cat "$errors" >&2
+  fi
   if ((status != 0)); then
     echo "Cannot install $(not_installed "$@")(apt-get install ended with status $status):" >&2
     sed -n 's/^E:/  E:/p' "$errors" >&2

@@ -3,8 +3,16 @@
 #include "errors/prompt.h"
 #include "errors/report_lines.h"
 #include "errors/report_texts.h"
+#include "platform/platform.h"
 
 namespace {
+
+// The door's refusals of a name that is no regular file are told in Pelcor's own words.
+uint32_t InOwnWords(uint32_t error) {
+  if (error == kErrorDevice) return kErrorNameIsDevice;
+  if (error == kErrorStream) return kErrorNameIsStream;
+  return error;
+}
 
 // One line of the report: its label, then its text.
 void WriteLine(const Console& console, int8_t label, const char* text) {
@@ -30,5 +38,5 @@ AnswerCode ShowErrorReport(const Console& console, const ErrorReport& report) {
 
 AnswerCode ReportSystemError(const Console& console, uint16_t action, const FormatSlot* arguments,
                              uint32_t error) {
-  return ShowErrorReport(console, SystemErrorReport(action, arguments, error));
+  return ShowErrorReport(console, SystemErrorReport(action, arguments, InOwnWords(error)));
 }

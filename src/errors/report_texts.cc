@@ -106,27 +106,27 @@ const TextPair kOwnTexts[kOwnTextCount] = {
      "the text is in UTF-16; Pelcor converts only code pages 866 and 1251"},
     {Ru<u8"файл перекодирован лишь частично: его начало и конец в разных кодовых страницах">,
      "the file is converted only in part: its beginning and its end are in different code pages"},
+    {Ru<u8"не обычный файл: устройство">, "not a regular file: a device"},
+    {Ru<u8"нельзя перезаписать на месте; чтобы перекодировать поток, укажите -">,
+     "cannot be rewritten in place; use - to convert a stream"},
     {Ru<u8"файл изменился, пока его перекодировали">, "the file changed while it was converted"},
     // The lines that say where a file stands: the name, the word for how its conversion
-    // stopped and the bytes converted fill their three %s.
-    {Ru<u8"pelcor: %s: %s; от начала файла перекодировано %s байт; "
-        u8"та же команда закончит перекодировку">,
-     "pelcor: %s: %s; %s bytes from the start of the file are converted; the same command "
-     "finishes the conversion"},
-    {Ru<u8"pelcor: %s: %s; от начала файла перекодировано %s байт; "
-        u8"продолжить перекодировку нельзя">,
-     "pelcor: %s: %s; %s bytes from the start of the file are converted; the conversion "
-     "cannot be resumed"},
+    // stopped and the count of the bytes converted, in words that agree with it, fill
+    // their three %s.
+    {Ru<u8"pelcor: %s: %s; %s; та же команда закончит перекодировку">,
+     "pelcor: %s: %s; %s; the same command finishes the conversion"},
+    {Ru<u8"pelcor: %s: %s; %s; продолжить перекодировку нельзя">,
+     "pelcor: %s: %s; %s; the conversion cannot be resumed"},
     {Ru<u8"pelcor: %s: перекодировка продолжается с байта %s">,
      "pelcor: %s: resuming the conversion at byte %s"},
-    {Ru<u8"pelcor: %s: %s; от начала файла перекодировано %s байт; "
+    {Ru<u8"pelcor: %s: %s; %s; "
         u8"та же команда без файлов, названных перед ним, закончит перекодировку">,
-     "pelcor: %s: %s; %s bytes from the start of the file are converted; the same command "
-     "without the files named before it finishes the conversion"},
-    {Ru<u8"pelcor: %s: %s; от начала файла перекодировано %s байт, файлы, названные перед "
-        u8"ним, готовы, а после него не тронуты; та же команда закончит работу">,
-     "pelcor: %s: %s; %s bytes from the start of the file are converted, the files named "
-     "before it are done and those after it untouched; the same command finishes the run"},
+     "pelcor: %s: %s; %s; the same command without the files named before it finishes the "
+     "conversion"},
+    {Ru<u8"pelcor: %s: %s; %s, файлы, названные перед ним, готовы, а после него не тронуты; "
+        u8"та же команда закончит работу">,
+     "pelcor: %s: %s; %s, the files named before it are done and those after it untouched; "
+     "the same command finishes the run"},
     {Ru<u8"прервано">, "interrupted"},
     {Ru<u8"остановлено">, "stopped"},
     {Ru<u8"pelcor: %s: уже перекодирован, он теперь в кодовой странице %s; "
@@ -138,10 +138,24 @@ const TextPair kOwnTexts[kOwnTextCount] = {
     {Ru<u8"pelcor: -: стандартный вывод закрыт">, "pelcor: -: standard output is closed"},
 };
 
+// The count in the lines of an interrupted conversion above, one form after the other.
+const TextPair kConvertedCountTexts[kCountForms] = {
+    {Ru<u8"от начала файла перекодирован %s байт">,
+     "%s byte from the start of the file is converted"},
+    {Ru<u8"от начала файла перекодировано %s байта">,
+     "%s bytes from the start of the file are converted"},
+    {Ru<u8"от начала файла перекодировано %s байт">,
+     "%s bytes from the start of the file are converted"},
+};
+
 const char* LabelText(Language language, int8_t n) {
   return Pick(language, kLabelTexts[n]);
 }
 
 const char* OwnText(Language language, int16_t n) {
   return Pick(language, kOwnTexts[n]);
+}
+
+const char* ConvertedCountText(Language language, uint64_t value) {
+  return Pick(language, kConvertedCountTexts[CountFormOf(value, language == kRussian)]);
 }

@@ -4,6 +4,7 @@
 
 #include <stdint.h>
 
+#include "text/count_forms.h"
 #include "text/language.h"
 
 /// Entries in each table.
@@ -25,6 +26,8 @@ enum OwnError : uint16_t {
   kErrorTextInIso88595,
   kErrorTextInUtf16,
   kErrorPartlyConverted,
+  kErrorNameIsDevice,  // the door's kErrorDevice and kErrorStream, in Pelcor's words
+  kErrorNameIsStream,
   kErrorFileChanged,  // cut short by another program while it was converted
 };
 
@@ -42,7 +45,7 @@ inline constexpr uint8_t kRecommendRepeatWhenMended = 7;
 /// that say where a file stands once its conversion stopped part-way (the name, the word
 /// for how it stopped and the bytes converted fill their three %s), where a conversion
 /// resumes, and why a file or a stream is left alone.
-inline constexpr int16_t kOwnErrorCount = 9;
+inline constexpr int16_t kOwnErrorCount = 11;
 inline constexpr int16_t kOwnTextStoppedRecorded = kOwnErrorCount;
 inline constexpr int16_t kOwnTextNotResumable = kOwnErrorCount + 1;
 inline constexpr int16_t kOwnTextResuming = kOwnErrorCount + 2;
@@ -82,9 +85,17 @@ extern const TextPair kCauseTexts[kCauseCount];
 extern const TextPair kRecommendationTexts[kRecommendationCount];
 extern const TextPair kOwnTexts[kOwnTextCount];
 
+/// The words of a count of bytes converted from the start of a file, with %s for the
+/// number, in each form the count takes (CountFormOf): Russian 1 байт, 2 байта, 5 байт;
+/// English 1 byte, 5 bytes.
+extern const TextPair kConvertedCountTexts[kCountForms];
+
 /// Label n in the language given.
 const char* LabelText(Language language, int8_t n);
 
 /// Pelcor's own text n (an error's number less kOwnErrorFirst, or one of the lines above)
 /// in the language given.
 const char* OwnText(Language language, int16_t n);
+
+/// The words of a count of value bytes converted, in the language given.
+const char* ConvertedCountText(Language language, uint64_t value);

@@ -19,6 +19,7 @@ AnswerCode Guarded(Converter* c, uint16_t action, Call call) {
   for (;;) {
     const PlatformError error = call();
     if (error == 0) return kAnswerNone;
+    ClearProgress(&c->progress);
     const AnswerCode answer = ReportSystemError(c->console, action, c->name, error);
     if (answer == kAnswerRepeat) continue;
     c->allDone = false;
@@ -180,6 +181,7 @@ SpanEnd ConvertSpan(Converter* c, PlatformHandle file, uint64_t* offset) {
 // Stops the conversion of a file that another program cut short meanwhile with a report,
 // whatever its answer, as after an Abort: the file is no longer what was converted.
 void ReportCut(Converter* c) {
+  ClearProgress(&c->progress);
   ShowErrorReport(c->console, {kActionWriteFile, c->name, kErrorFileChanged, kCauseUnexpected,
                                kRecommendRepeatWhenMended});
   c->allDone = false;
@@ -190,8 +192,11 @@ void ReportCut(Converter* c) {
 // request to end the process is obeyed between spans, before the first of them too.
 void ConvertSpans(Converter* c, PlatformHandle file, uint64_t offset) {
   SpanEnd end = kSpanGoesOn;
-  while (end == kSpanGoesOn && !PlatformInterrupted())
+  while (end == kSpanGoesOn && !PlatformInterrupted()) {
     end = ConvertSpan(c, file, &offset);
+    if (end == kSpanGoesOn) ShowProgress(&c->progress, offset);
+  }
+  ClearProgress(&c->progress);
   if (end == kSpanCut) ReportCut(c);
   c->reachedEnd = end == kSpanLast;
 }
@@ -206,6 +211,7 @@ void StartFile(Converter* c, const char* shown) {
   c->convertedHash = kHashStart;
   c->anyWritten = false;
   c->name[0].text = shown;
+  c->progress = ProgressLine{};
 }
 
 // Opens the named file for the conversion, with the open's reports: kNoHandle after an
@@ -228,6 +234,7 @@ void StartCounts(Converter* c, PlatformHandle file, FileRecord record) {
   }
   uint64_t modified = 0;
   if (PlatformFileStamp(file, &c->sizeAtStart, &modified) != 0) c->sizeAtStart = 0;
+  c->progress = StartProgress(c->console, c->name[0].text, c->sizeAtStart, c->convertedFromStart);
 }
 
 // Converts the open file from where its record says, once the guard has judged the text
@@ -327,6 +334,7 @@ void ConvertStreamSpans(Converter* c, PlatformHandle input, PlatformHandle outpu
     if (c->aborted) return;
     c->convertedFromStart += done;
     if (count < kSpanSize || PlatformInterrupted()) return;
+    ShowProgress(&c->progress, c->convertedFromStart);
     count = MoveSpan(c, input, kActionReadFile, kSpanSize);
   }
 }
@@ -379,7 +387,9 @@ bool ConvertStream(Converter* c, PlatformHandle input, PlatformHandle output,
   // Bytes taken from the stream are gone from it: once read, the span goes out.
   if (!PlatformInterrupted() || count != 0) {
     if (!BytesAgree(c->console, c->direction, c->span, count, c->name)) return false;
+    c->progress = StartProgress(c->console, shownName, 0, 0);
     ConvertStreamSpans(c, input, output, count);
+    ClearProgress(&c->progress);
   }
   // What went out cannot be taken back: the line says how much did.
   if (PlatformInterrupted()) {

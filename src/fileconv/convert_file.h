@@ -7,6 +7,7 @@
 #include "codepage/byte_maps.h"
 #include "errors/console_output.h"
 #include "errors/report_texts.h"
+#include "fileconv/progress.h"
 #include "fileconv/standing.h"
 #include "platform/platform.h"
 #include "text/formatter.h"
@@ -63,6 +64,8 @@ struct Converter {
   // of their action texts, which shows it.
   char shown[kActionTextSize];
   FormatSlot name[1];
+  // How far the conversion in hand has got, on the terminal where the reports go.
+  ProgressLine progress;
 };
 
 /// Makes the converter of a run: the direction, the console its reports go to, and its

@@ -100,10 +100,15 @@ void SayResuming(const Console& console, const char* shown, uint64_t from) {
 
 void SayStopped(const Console& console, const char* shown, int16_t word, uint64_t converted,
                 bool recorded, RunSoFar run) {
+  // The count in words that agree with it: 1 byte, 5 bytes.
   char digits[21];
   CountToText(converted, digits);
+  FormatSlot slot[1];
+  slot[0].text = digits;
+  char count[96];
+  FormatMessageTextMax(count, sizeof count, ConvertedCountText(console.language, converted), slot);
   Say(console, recorded ? FinishingLine(word, run) : kOwnTextNotResumable, shown,
-      OwnText(console.language, word), digits);
+      OwnText(console.language, word), count);
 }
 
 void SayStreamClosed(const Console& console, bool input) {

@@ -22,6 +22,12 @@ typedef uint32_t PlatformError;
 /// The system's error for a name too long for it.
 extern const PlatformError kErrorNameTooLong;
 
+/// Why a name that is no regular file is refused: it names a device, or a stream (a FIFO,
+/// a socket) that cannot be rewritten in place. No system gives these numbers; the
+/// program tells them in its own words.
+inline constexpr PlatformError kErrorDevice = 0xFE00;
+inline constexpr PlatformError kErrorStream = 0xFE01;
+
 // ---- Process ----
 
 /// How the system hands over the command: as arguments one by one (POSIX: several names
@@ -115,24 +121,47 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
 /// line of its own.
 void PlatformWriteErrorLine(const char* text);
 
+/// Whether what goes to output is read by a person: a terminal or a console, not a pipe
+/// or a file.
+bool PlatformIsTerminal(PlatformHandle output);
+
+/// Shows count bytes of code page 866 text (one line, no line end) on the terminal's
+/// current line in one write, over whatever an earlier call showed there; count 0 clears
+/// the line. The cursor stays on that line, and text wider than the terminal is cut.
+void PlatformShowStatus(PlatformHandle terminal, const char* text, uint32_t count);
+
+/// Milliseconds from a fixed moment of the process, never going back.
+uint64_t PlatformClockMs();
+
 /// PlatformNextKey's answer when no further key can come: the input has ended or is
 /// closed, or is no console to read keys from.
 inline constexpr uint32_t kNoMoreKeys = 0xFFFFFFFFu;
 
-/// Waits for the next key typed on the console input and gives its character as a
-/// Unicode value (0 for a key without one, such as an arrow), or kNoMoreKeys. A key
-/// counts once, however long it is held.
-uint32_t PlatformNextKey(PlatformHandle input);
+/// A key: its character as a Unicode value (0 for a key without one, such as an arrow), or
+/// kNoMoreKeys. Where a script gives the keys (the input is a pipe or a file on Windows),
+/// a key of one byte from 0x80 up carries that byte too, else 0: a script saved in code
+/// page 866 or 1251 may be read in another.
+struct PlatformKey {
+  uint32_t character;
+  uint8_t scriptByte;
+};
+
+/// Waits for the next key typed on the console input, or given by a script, one
+/// character a key. A typed key counts once, however long it is held.
+PlatformKey PlatformNextKey(PlatformHandle input);
 
 /// Discards keys typed but not yet read, so that none typed before a question answers it.
+/// Answers given by a script through a pipe or a file stay.
 void PlatformDiscardKeys(PlatformHandle input);
 
 // ---- Files ----
 
 // Each call that can fail returns the system's error, 0 for none.
 
-/// Opens an existing file for reading and writing, shared with readers only: no second
-/// writer can open it while it is open. *file receives the handle, kNoHandle on failure.
+/// Opens an existing regular file for reading and writing, shared with readers only: no
+/// second writer can open it while it is open. *file receives the handle, kNoHandle on
+/// failure. A name that is no regular file but no directory fails with kErrorDevice or
+/// kErrorStream.
 PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file);
 
 /// Reads up to size bytes at offset into buffer; *read receives the bytes read, fewer

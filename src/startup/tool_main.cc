@@ -21,11 +21,15 @@ const TextPair kBanner = {
 const TextPair kUsageLabel = {Ru<u8"Использование :">, "Usage :"};
 const TextPair kUsageLine = {Ru<u8"\tPelcor <файл> [/866 | /1251]">,
                              "\tPelcor <file> [/866 | /1251]"};
+// Where the system hands over arguments the command is pelcor, and takes several names.
+const TextPair kArgumentsUsageLine = {Ru<u8"\tpelcor <файл>... [/866 | /1251]">,
+                                      "\tpelcor <file>... [/866 | /1251]"};
 
-void WriteUsage(const Console& console) {
+void WriteUsage(const Console& console, CommandForm form) {
   WriteText(console, Pick(console.language, kUsageLabel));
   WriteLineEnd(console);
-  WriteText(console, Pick(console.language, kUsageLine));
+  const TextPair& line = form == kCommandArguments ? kArgumentsUsageLine : kUsageLine;
+  WriteText(console, Pick(console.language, line));
   WriteLineEnd(console);
 }
 
@@ -135,7 +139,7 @@ int RunArguments(const PlatformCommand& command, Console console) {
   SetHardErrorConsole(console);
   WriteBanner(console);
   if (words.help || (!words.version && (words.names == 0 || words.twoSwitches))) {
-    WriteUsage(console);
+    WriteUsage(console, kCommandArguments);
     if (words.help) WriteHelp(console, kCommandArguments);
     return words.help ? 0 : 2;
   }
@@ -150,12 +154,12 @@ int AnswerRequest(const Console& console, const char* tail) {
   const TailRequest request = RequestOfTail(tail);
   if (request == kTailVersion) return 0;
   if (request == kTailHelp) {
-    WriteUsage(console);
+    WriteUsage(console, kCommandLine);
     WriteHelp(console, kCommandLine);
     return 0;
   }
   if (!StrHasControl(tail) && request != kTailNoName) return -1;
-  WriteUsage(console);
+  WriteUsage(console, kCommandLine);
   return 2;
 }
 

@@ -11,7 +11,7 @@ import pexpect
 from pelcor_run import PELCOR, TempDir, environment, expected, read_file, write_file
 
 BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n"
-USAGE = BANNER + b"Usage :\n\tPelcor <file> [/866 | /1251]\n"
+USAGE = BANNER + b"Usage :\n\tpelcor <file>... [/866 | /1251]\n"
 PROMPT = b"? Ignore /I/ Repeat /R/ Abort /A/ ?"
 # Lines of the help: what the switch means, several names and "-", where to read more.
 HELP = [b"  /866   the file is in code page 866 (DOS): convert it to 1251 (Windows)",

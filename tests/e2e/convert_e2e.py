@@ -4,6 +4,7 @@ import contextlib
 import fcntl
 import os
 import random
+import re
 import resource
 import shutil
 import signal
@@ -354,6 +355,45 @@ class Terminal(unittest.TestCase):
                 converted = 1024 if lock is None else 0
                 self.assertEqual(read_file(path),
                                  expected(data[:converted], "/1251") + data[converted:])
+
+
+def strace_delays():
+    """Whether strace may trace here, to slow a run's transfers down."""
+    return shutil.which("strace") is not None and subprocess.run(
+        ["strace", "-o", "/dev/null", "true"], capture_output=True).returncode == 0
+
+
+class ProgressLine(unittest.TestCase):
+    """A run that takes over a second shows one line on the terminal, rewritten in place;
+    strace makes each write of the file take 0.1 s."""
+
+    LINE = rb"\rpelcor: (\S+): (\d+)%, \d+\.\d MB/s\x1b\[K"
+    DATA = "Съешь же ещё этих мягких французских булок, да выпей чаю.\n".encode("cp1251") * 70000
+
+    def slowed(self, path):
+        return ["strace", "-o", "/dev/null", "-e", "trace=pwrite64", "-e",
+                "inject=pwrite64:delay_exit=100000", PELCOR, path]
+
+    def test_a_slow_file_on_a_terminal_and_not_in_a_pipe(self):
+        if not strace_delays():
+            self.skipTest("needs strace, allowed to trace, to slow the writes down")
+        with TempDir() as d:
+            path = write_file(os.path.join(d, "f.txt"), self.DATA)
+            # A leak check cannot run under a tracer.
+            traced = environment(ASAN_OPTIONS="detect_leaks=0")
+            child = pexpect.spawn(self.slowed(path)[0], self.slowed(path)[1:], env=traced,
+                                  timeout=60)
+            child.expect(pexpect.EOF)
+            shown = child.before.replace(b"\r\n", b"\n")
+            lines = re.findall(self.LINE, shown)
+            self.assertTrue(lines, shown)
+            self.assertEqual({name for name, _ in lines}, {path.encode()})
+            self.assertTrue(shown.endswith(b"\r\x1b[K"), shown)
+            self.assertEqual(read_file(path), expected(self.DATA, "/1251"))
+            write_file(path, self.DATA)
+            piped = subprocess.run(self.slowed(path), stdin=subprocess.DEVNULL,
+                                   capture_output=True, env=traced, timeout=60)
+            self.assertEqual(piped.stderr, b"")
 
 
 @unittest.skipIf(os.environ.get("PELCOR_SKIP_LONG"), "long test skipped on request")

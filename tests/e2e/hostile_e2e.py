@@ -19,8 +19,8 @@ from convert_e2e import BANNER, END, PROMPT, os_text, report
 from pelcor_run import (NOTE, PELCOR, NoteDir, TempDir, environment, expected, read_file, run,
                         write_file)
 
-# What opening a device tells on Linux.
-NOT_A_REGULAR_FILE = errno.EMEDIUMTYPE
+# What opening a device tells.
+NOT_A_REGULAR_FILE = b"not a regular file: a device"
 
 
 def limited(size, ignore_xfsz=False, close=()):
@@ -107,7 +107,22 @@ class Devices(unittest.TestCase):
                     result = subprocess.run([PELCOR, device], input=b"a", capture_output=True,
                                             env=environment(), timeout=10)
                     self.assertEqual((result.stdout, result.stderr), (BANNER, report(
-                        b"opening file " + device.encode(), os_text(NOT_A_REGULAR_FILE)) + END))
+                        b"opening file " + device.encode(), NOT_A_REGULAR_FILE) + END))
+
+    def test_streams_and_folders_are_refused_in_their_own_words(self):
+        with TempDir() as d:
+            os.mkfifo(os.path.join(d, "fifo"))
+            os.mkdir(os.path.join(d, "folder"))
+            for name, lang, said in (
+                    ("fifo", "C.UTF-8", "cannot be rewritten in place; use - to convert a stream"),
+                    ("fifo", "ru_RU.UTF-8",
+                     "нельзя перезаписать на месте; чтобы перекодировать поток, укажите -"),
+                    ("folder", "C.UTF-8", "is a directory"),
+                    ("/dev/null", "ru_RU.UTF-8", "не обычный файл: устройство")):
+                with self.subTest(name=name, lang=lang):
+                    result = subprocess.run([PELCOR, name], input=b"a", capture_output=True,
+                                            cwd=d, env=environment(lang), timeout=10)
+                    self.assertIn(" : " + said + "\n", result.stderr.decode())
 
 
 class FileSizeLimit(unittest.TestCase):
@@ -182,8 +197,12 @@ class Signals(unittest.TestCase):
         data *= 20000  # room for many spans of many blocks
         said = {"C.UTF-8": "pelcor: {}: interrupted; {} bytes from the start of the file are "
                             "converted; the same command finishes the conversion",
-                "ru_RU.UTF-8": "pelcor: {}: прервано; от начала файла перекодировано {} байт; "
+                "ru_RU.UTF-8": "pelcor: {}: прервано; от начала файла {}; "
                                "та же команда закончит перекодировку"}
+        # The Russian words agree with the number: 1024 байта, 2048 байт, 5120 байт.
+        ending = {2: "о {} байта", 3: "о {} байта", 4: "о {} байта"}
+        words = {"C.UTF-8": "{}".format, "ru_RU.UTF-8": lambda n: "перекодирован" + ending.get(
+            n % 10 if n % 100 // 10 != 1 else 0, "о {} байт").format(n)}
         resumed = {"C.UTF-8": "pelcor: {}: resuming the conversion at byte {}",
                    "ru_RU.UTF-8": "pelcor: {}: перекодировка продолжается с байта {}"}
         for name, lang in (("SIGINT", "C.UTF-8"), ("SIGTERM", "ru_RU.UTF-8"), ("SIGHUP", "C.UTF-8")):
@@ -201,7 +220,8 @@ class Signals(unittest.TestCase):
                     os.kill(int(children.read().split()[0]), getattr(signal, name))
                 _, errors = tracer.communicate(timeout=60)
                 converted = int(re.search(rb"(\d+)\D*$", errors)[1]) if errors else -1
-                self.assertEqual(errors.decode(), said[lang].format(path, converted) + "\n")
+                self.assertEqual(errors.decode(),
+                                 said[lang].format(path, words[lang](converted)) + "\n")
                 self.assertTrue(0 < converted < len(data) and converted % 1024 == 0, converted)
                 self.assertEqual(read_file(path),
                                  expected(data[:converted], "/1251") + data[converted:])

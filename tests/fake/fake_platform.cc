@@ -166,20 +166,32 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
   if (output == kFakeOutput) FakePlatform.output.emplace_back(text, count);
 }
 
+bool PlatformIsTerminal(PlatformHandle output) {
+  return FakePlatform.terminal && output == kFakeError;
+}
+
+void PlatformShowStatus(PlatformHandle terminal, const char* text, uint32_t count) {
+  if (terminal == kFakeError) FakePlatform.console.push_back("\r" + std::string(text, count));
+}
+
+uint64_t PlatformClockMs() {
+  return FakePlatform.clockMs += FakePlatform.clockStepMs;
+}
+
 void PlatformWriteErrorLine(const char* text) {
   FakePlatform.errorLines.push_back(text);
 }
 
-uint32_t PlatformNextKey(PlatformHandle input) {
+PlatformKey PlatformNextKey(PlatformHandle input) {
   // A request to end the process held leaves the question unanswered.
-  if (input != kFakeInput || FakePlatform.interrupted) return kNoMoreKeys;
+  if (input != kFakeInput || FakePlatform.interrupted) return {kNoMoreKeys, 0};
   if (!FakePlatform.typedAhead.empty()) {
     const char16_t key = FakePlatform.typedAhead[0];
     FakePlatform.typedAhead.erase(0, 1);
-    return key;
+    return {key, 0};
   }
-  if (FakePlatform.nextKey == FakePlatform.keys.size()) return kNoMoreKeys;
-  return FakePlatform.keys[FakePlatform.nextKey++];
+  if (FakePlatform.nextKey == FakePlatform.keys.size()) return {kNoMoreKeys, 0};
+  return {FakePlatform.keys[FakePlatform.nextKey++], 0};
 }
 
 void PlatformDiscardKeys(PlatformHandle input) {

@@ -80,8 +80,12 @@ struct FakePlatformRecord {
 
   std::vector<std::string> console;  // one piece of code page 866 text per report write
   std::vector<std::string> output;   // the same for standard output
-  std::u16string typedAhead;         // keys waiting before a question, until discarded
-  std::u16string keys;               // then these, in order; after the last no key can come
+  bool terminal;                     // the reports' handle is a terminal: status lines go there,
+                                     // each a piece "\r" and its text
+  uint64_t clockMs;                  // the clock, which each reading moves on by clockStepMs
+  uint64_t clockStepMs;
+  std::u16string typedAhead;  // keys waiting before a question, until discarded
+  std::u16string keys;        // then these, in order; after the last no key can come
   size_t nextKey;
 
   std::map<PlatformError, std::string> errorTexts;  // code page 1251; none: no text

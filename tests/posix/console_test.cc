@@ -38,7 +38,7 @@ using Keys = std::vector<uint32_t>;
 // The characters of every key until input ends.
 Keys KeysFrom(PlatformHandle input) {
   Keys keys;
-  for (uint32_t key; (key = PlatformNextKey(input)) != kNoMoreKeys;)
+  for (uint32_t key; (key = PlatformNextKey(input).character) != kNoMoreKeys;)
     keys.push_back(key);
   EXPECT_TRUE(PlannedFaults[kCallRead].empty());
   return keys;
@@ -107,16 +107,16 @@ TEST(PosixConsoleInput, NoMoreKeysOnceInputHasEndedAndOnBadHandles) {
     number = piped.fds[0];
     // Answers given by a script stay when the typed keys are discarded.
     PlatformDiscardKeys(number);
-    EXPECT_EQ(PlatformNextKey(number), uint32_t{'x'});
+    EXPECT_EQ(PlatformNextKey(number).character, uint32_t{'x'});
     for (PlatformHandle input : {PlatformHandle{number}, kNoHandle, PlatformHandle{1000}}) {
-      EXPECT_EQ(PlatformNextKey(input), kNoMoreKeys) << input;
+      EXPECT_EQ(PlatformNextKey(input).character, kNoMoreKeys) << input;
       PlatformDiscardKeys(input);
     }
   }
   // Another pipe on the number of the one that ended starts afresh.
   Pipe again("r");
   ASSERT_EQ(again.fds[0], number);
-  EXPECT_EQ(PlatformNextKey(number), uint32_t{'r'});
+  EXPECT_EQ(PlatformNextKey(number).character, uint32_t{'r'});
 }
 
 TEST(PosixConsoleOutput, TextLeavesWholeInTheUsersCharsetWithLinuxLineEnds) {

@@ -72,8 +72,8 @@ TEST_F(PosixFilesTest, OnlyRegularFilesOpenAndOnlyOnce) {
       {"файл.txt", 0},
       {"held.txt", EBUSY},  // open already: locked against a second open
       {"sub", EISDIR},
-      {"fifo", ESPIPE},
-      {"/dev/null", EMEDIUMTYPE},
+      {"fifo", static_cast<int>(kErrorStream)},
+      {"/dev/null", static_cast<int>(kErrorDevice)},
       {"missing.txt", ENOENT},
       // Bytes no charset reads: x?.txt is there, and must not be opened instead.
       {"x\x98.txt", ENOENT},

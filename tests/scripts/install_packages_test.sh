@@ -11,6 +11,7 @@ echo "$1" >>"$FAKE_CALLS"
 if [ "$1" = update ] && [ "$(grep -c update "$FAKE_CALLS")" -le "$FAKE_UPDATE_FAILURES" ]; then
   echo "E: File has unexpected size (3 != 4). Mirror sync in progress?" >&2 && exit 100
 fi
+case "$*" in *-t\ *) ;; *-split*) echo "E: held broken packages" >&2 && exit 100 ;; esac
 case "$*" in *-absent*) echo "E: Unable to locate package pelcor-absent" >&2 && exit 100 ;; esac
 FAKE
 printf '#!/bin/sh\n[ "$1" != -n ] || shift\nexec "$@"\n' >"$work/bin/sudo" # one not root
@@ -28,6 +29,7 @@ check() {
 }
 check 1 "0 update update install" "trying again in 0 s" pelcor-present
 check 9 "0 update update update update install" "index as it stands" pelcor-present
+check 9 "0 update update update update install install" "release's own suite" pelcor-split
 check 0 "1 update install" "Cannot install pelcor-present pelcor-absent (apt-get install ended \
 with status 100):
   E: Unable to locate package pelcor-absent" pelcor-present pelcor-absent

@@ -14,6 +14,7 @@
 #include "codepage/cp866_literal.h"
 #include "errors_test_support.h"
 #include "fileconv/code_page_guard.h"
+#include "recode.h"
 
 namespace {
 
@@ -571,6 +572,39 @@ TEST_F(ConvertFileTest, StreamsGoSpanBySpanAndRepeatAfterTheBytesWritten) {
       byte = MapCp1251ToCp866(byte);
     EXPECT_EQ(FakePlatform.streamOut, expected) << row.what;
   }
+}
+
+TEST_F(ConvertFileTest, ProgressShowsOnATerminalOnceASecondHasPassed) {
+  // Each reading of the clock moves it on by 0.7 s: the line shows after the second span,
+  // not the first, and is cleared before the report of the third span's write, and at the
+  // end of a stream.
+  FakePlatform.terminal = true;
+  FakePlatform.clockStepMs = 700;
+  FakePlatform.files[kName] = Original(kLong, "");
+  FakePlatform.faults = {{kFakeWrite, B(512), kFakeForever, 28, 0}};
+  FakePlanKeys(u"i");
+  EXPECT_FALSE(ConvertFileInPlace(&converter_, FakeName(kName)));
+  EXPECT_EQ(FakeConsoleText().find(std::string("\rpelcor: ") + (kShownName + 1) +
+                                   ": 99%, 0.3 MB/s\r\r\nAction : write to file"),
+            0u)
+      << FakeConsoleText();
+
+  FakePlatformReset();
+  FakePlatform.terminal = true;
+  FakePlatform.clockStepMs = 700;
+  FakePlatform.streamIn = Original(B(600) + 7, "");
+  Converter russian;
+  ASSERT_TRUE(StartConverter(&russian, kFrom1251, {kRussian, kFakeInput, kFakeOutput, kFakeError}));
+  EXPECT_TRUE(ConvertStream(&russian, kFakeInput, kFakeOutput, "-"));
+  EndConverter(&russian);
+  EXPECT_EQ(FakeConsoleText(), "\r" + Recode("pelcor: -: 524288 байт, 0,3 МБ/с", "CP866") + "\r");
+
+  // Reports that go to a pipe or a file get no line.
+  FakePlatformReset();
+  FakePlatform.clockStepMs = 700;
+  FakePlatform.streamIn = Original(B(600) + 7, "");
+  EXPECT_TRUE(ConvertStream(&converter_, kFakeInput, kFakeOutput, "-"));
+  EXPECT_EQ(FakeConsoleText(), "");
 }
 
 TEST_F(ConvertFileTest, AnInterruptedFilterEndsAfterTheSpanInHand) {

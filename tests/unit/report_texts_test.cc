@@ -7,6 +7,8 @@
 #include "errors/error_context.h"
 #include "errors/report_lines.h"
 #include "errors_test_support.h"
+#include "recode.h"
+#include "text/formatter.h"
 #include "text/strings.h"
 
 namespace {
@@ -124,6 +126,7 @@ TEST_F(ReportLineTest, SystemTextIsTrimmedStoppedAndLowered) {
        "\xE1\xE2\xE0\xA0\xAD\xA8\xE6\xA5 866",  // текст в UTF-8, а не в кодовой странице
        kErrorUtf8Not866},
       {nullptr, false, "code - 65535", 0xFFFF},
+      {nullptr, false, "not a regular file: a device", kErrorNameIsDevice},
   };
   for (const Case& c : cases) {
     FakePlatformReset();
@@ -131,6 +134,41 @@ TEST_F(ReportLineTest, SystemTextIsTrimmedStoppedAndLowered) {
     ReportLines lines;
     const ErrorReport report = {kActionOpenFile, nullptr, c.number, 0, 0};
     EXPECT_EQ(SystemErrorText(c.russian ? kRussian : kEnglish, report, &lines), c.shown) << c.shown;
+  }
+}
+
+TEST_F(ReportLineTest, CountsOfBytesConvertedReadRight) {
+  struct Row {
+    uint64_t count;
+    const char* russian;  // UTF-8, after "от начала файла"
+    const char* english;  // before "from the start of the file"
+  };
+  const Row rows[] = {
+      {0, "перекодировано 0 байт", "0 bytes"},
+      {1, "перекодирован 1 байт", "1 byte"},
+      {2, "перекодировано 2 байта", "2 bytes"},
+      {4, "перекодировано 4 байта", "4 bytes"},
+      {5, "перекодировано 5 байт", "5 bytes"},
+      {11, "перекодировано 11 байт", "11 bytes"},
+      {12, "перекодировано 12 байт", "12 bytes"},
+      {14, "перекодировано 14 байт", "14 bytes"},
+      {21, "перекодирован 21 байт", "21 bytes"},
+      {22, "перекодировано 22 байта", "22 bytes"},
+      {111, "перекодировано 111 байт", "111 bytes"},
+      {112, "перекодировано 112 байт", "112 bytes"},
+      {1001, "перекодирован 1001 байт", "1001 bytes"},
+      {44826624, "перекодировано 44826624 байта", "44826624 bytes"},
+  };
+  for (const Row& row : rows) {
+    char digits[21];
+    CountToText(row.count, digits);
+    FormatSlot slot[1];
+    slot[0].text = digits;
+    char words[96];
+    FormatMessageTextMax(words, sizeof words, ConvertedCountText(kRussian, row.count), slot);
+    EXPECT_EQ(words, Recode(std::string("от начала файла ") + row.russian, "CP866"));
+    FormatMessageTextMax(words, sizeof words, ConvertedCountText(kEnglish, row.count), slot);
+    EXPECT_EQ(std::string(words).find(std::string(row.english) + " from the start"), 0u) << words;
   }
 }
 

@@ -3,8 +3,10 @@ texts are code page 866 bytes that reach the console as UTF-16, so they read the
 after `chcp 866`, `1251`, `437` or `65001`, in a Russian and in an English prefix."""
 
 import os
+import re
 import shutil
 import tempfile
+import time
 import unittest
 
 import wine_run
@@ -32,6 +34,33 @@ class CodePageTest(unittest.TestCase):
                             kind, ["cmd", "/c", "chcp", code_page, ">nul", "&", "Pelcor.exe",
                                    "missing.txt", "<nul", "||", "echo", "failed"], cwd=folder)
                         self.assertEqual(lines, expected + ["failed"])
+
+
+class ProgressLineTest(unittest.TestCase):
+
+    def test_a_long_run_shows_its_progress_on_the_console_only(self):
+        wine_run.set_country("en", None)
+        # A sparse file with letters in its first block: the holes are read, not written,
+        # at a few hundred MB/s, which takes Wine a few seconds.
+        with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
+            with open(os.path.join(folder, "big.bin"), "wb") as f:
+                f.truncate(3 << 29)
+                f.write(bytes(range(0x80, 0x100)) * 4)
+            started = time.monotonic()
+            console = wine_run.Console("en", ["big.bin"], cwd=folder)
+            lines, status = console.finish()
+            if time.monotonic() - started < 2:
+                self.skipTest("the file converts too fast here to show its progress")
+            self.assertEqual((lines, status), (["Text filter: Windows/DOS encoder ver. 1.1 by "
+                                                "Quorvendil"], 0))
+            shown = re.findall(r"pelcor: big\.bin: (\d+)%, \d+\.\d MB/s", console.output)
+            self.assertTrue(shown, console.output)
+            self.assertEqual(sorted(shown, key=int), shown)
+            # Into a file it writes nothing of it.
+            status, output, errors = wine_run.run_redirected(
+                "en", [wine_run.PELCOR_EXE, "big.bin", "/866"], folder)
+            self.assertEqual(status, 0)  # converted back, with no line
+            self.assertNotIn(b"MB/s", output + errors)
 
 
 if __name__ == "__main__":

@@ -10,6 +10,7 @@ import functools
 import os
 import random
 import shutil
+import subprocess
 import tempfile
 import unittest
 
@@ -111,6 +112,67 @@ class WholeFileTest(unittest.TestCase):
         self.assertEqual(result, "Ёлка".encode("cp866"))
 
 
+class ScriptedAnswersTest(unittest.TestCase):
+    """Answers from standard input where it is a pipe or a file: one character a key, in
+    the console's input code page, or the OEM code page without a console; И П О as bytes
+    of code page 866 or 1251 alike. The text is in 866 and refused as it stands: Ignore
+    converts it, Abort, or the end of the input, leaves it."""
+
+    PROSE = "Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n".encode("cp866") * 3
+
+    def setUp(self):
+        self._folder = tempfile.TemporaryDirectory(prefix="pelcor-")
+        self.folder = self._folder.name
+        self.addCleanup(self._folder.cleanup)
+        self.path = os.path.join(self.folder, "b.txt")
+        shutil.copy(wine_run.PELCOR_EXE, os.path.join(self.folder, "Pelcor.exe"))
+
+    def converted(self):
+        with open(self.path, "rb") as f:
+            data = f.read()
+        self.assertIn(data, (self.PROSE, wine_run.converted(self.PROSE, "/1251")))
+        return data != self.PROSE
+
+    def test_answers_from_a_pipe_and_from_a_file(self):
+        answers = os.path.join(self.folder, "answers.txt")
+        for kind, piped, keys, ignored in (
+                ("en", True, b"i", True), ("en", False, b"x\xc8", True),  # 1251 И
+                ("ru", True, "хо".encode("cp866"), False), ("ru", False, "и".encode("cp866"), True),
+                ("ru", True, "п".encode("cp1251"), False),  # Repeat, refused again, input ended
+                ("ru", False, b"", False)):
+            with self.subTest(kind=kind, piped=piped, keys=keys):
+                with open(self.path, "wb") as f:
+                    f.write(self.PROSE)
+                with open(answers, "wb") as f:
+                    f.write(keys)
+                with open(answers, "rb") as given, tempfile.TemporaryFile() as errors:
+                    status = subprocess.run(
+                        [wine_run.WINE, "Pelcor.exe", "b.txt"], env=wine_run.environment(kind),
+                        cwd=self.folder, input=keys if piped else None,
+                        stdin=None if piped else given, stdout=subprocess.DEVNULL,
+                        stderr=errors, timeout=wine_run.TIMEOUT).returncode
+                    errors.seek(0)
+                    questions = errors.read().count(b"/ ?")
+                self.assertEqual((status, self.converted()), (0, True) if ignored else (1, False))
+                self.assertEqual(questions, 2 if keys.startswith("п".encode("cp1251")) else 1)
+
+    def test_a_batch_file_in_1251_and_utf_8_under_chcp_65001(self):
+        # The Russian prefix's console reads code page 866; the batch file says И in 1251.
+        with open(os.path.join(self.folder, "answer.bat"), "wb") as f:
+            f.write("@echo И| Pelcor.exe b.txt\r\n".encode("cp1251"))
+        with open(os.path.join(self.folder, "answers.txt"), "wb") as f:
+            f.write("и".encode("utf-8"))
+        for program in (["cmd", "/c", "answer.bat"],
+                        ["cmd", "/c", "chcp", "65001", ">nul", "&", "Pelcor.exe", "b.txt",
+                         "<answers.txt"]):
+            with self.subTest(program=program):
+                with open(self.path, "wb") as f:
+                    f.write(self.PROSE)
+                _, status = wine_run.run_program_in_console("ru", program, cwd=self.folder)
+                self.assertEqual(status, 0)
+                self.assertTrue(self.converted())
+
+
 def system_text_of_missing_file(kind, folder):
     """The system's own text for a file that is not there, as the command shell of the
     prefix shows it (into a pipe it writes in the ANSI code page)."""
@@ -164,7 +226,9 @@ class MissingFileTest(unittest.TestCase):
         # a.txt then holds and the report.
         report = b"\r\nAction : opening file missing.txt\r\nError : "
         cases = [(["missing.txt"], 1, b"\x80", report), (["a.txt", "/866"], 0, b"\xc0", b""),
-                 (["/?"], 0, b"\x80", b"")]
+                 (["/?"], 0, b"\x80", b""),
+                 (["NUL"], 1, b"\x80",
+                  b"\r\nAction : opening file NUL\r\nError : not a regular file: a device\r\n")]
         for args, status, data, reported in cases:
             with self.subTest(args=args):
                 with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:

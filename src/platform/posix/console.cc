@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "platform/posix/posix.h"
@@ -115,4 +116,25 @@ void PlatformWriteErrorLine(const char* text) {
   EndLineOf(2);
   PlatformWriteConsole(2, text, static_cast<uint32_t>(strlen(text)));
   PlatformWriteConsole(2, "\r\n", 2);
+}
+
+bool PlatformIsTerminal(PlatformHandle output) {
+  return isatty(static_cast<int>(output)) != 0;
+}
+
+void PlatformShowStatus(PlatformHandle terminal, const char* text, uint32_t count) {
+  const int fd = static_cast<int>(terminal);
+  winsize size = {};
+  const uint32_t columns = ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 ? size.ws_col : 80;
+  // The last column stays free: a character there may take the cursor to the next line.
+  constexpr uint32_t kMostBytes = 255;
+  if (count > columns - 1) count = columns - 1;
+  if (count > kMostBytes) count = kMostBytes;
+  // Back to the line's start, the text, and the rest of the line erased: one write.
+  char line[1 + 4 * kMostBytes + 3];
+  line[0] = '\r';
+  size_t n = 1 + ConvertCharset(kCharsetUser, kCharsetOem, text, count, line + 1, sizeof line - 4,
+                                "?", 1, nullptr);
+  memcpy(line + n, "\x1b[K", 3);
+  WriteAll(fd, line, n + 3);
 }

@@ -12,22 +12,13 @@
 
 namespace {
 
-// What a failed open of a file that is not a regular one tells: such a file cannot be
+// Why a file of this type is not converted, or 0 for a regular file. A stream cannot be
 // rewritten in place, and opening a device may already act on it.
-#if defined(EFTYPE)
-constexpr int kNotARegularFile = EFTYPE;  // "Inappropriate file type or format"
-#elif defined(EMEDIUMTYPE)
-constexpr int kNotARegularFile = EMEDIUMTYPE;  // "Wrong medium type"
-#else
-constexpr int kNotARegularFile = ENOTSUP;
-#endif
-
-// Why a file of this type is not converted, or 0 for a regular file.
 int RefusalOf(mode_t mode) {
   if (S_ISREG(mode)) return 0;
   if (S_ISDIR(mode)) return EISDIR;
-  if (S_ISFIFO(mode) || S_ISSOCK(mode)) return ESPIPE;  // a stream cannot be rewritten
-  return kNotARegularFile;                              // devices above all
+  if (S_ISFIFO(mode) || S_ISSOCK(mode)) return static_cast<int>(kErrorStream);
+  return static_cast<int>(kErrorDevice);
 }
 
 // Locks the whole file for writing with a record lock of the open file description:

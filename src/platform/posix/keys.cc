@@ -15,9 +15,10 @@ namespace {
 constexpr size_t kQueueSize = 32;    // keys
 constexpr size_t kPendingSize = 64;  // bytes read but not yet made into keys
 constexpr char kEscape = '\x1B';
-// How long the rest of an escape sequence or of a character may take to arrive. A lone
-// Escape press answers nothing, so a generous wait costs the operator nothing.
-constexpr int kRestWaitMs = 300;
+// How long the rest of an escape sequence may take to arrive. A lone Escape press answers
+// nothing, so a generous wait costs the operator nothing. The rest of a character is
+// awaited however long it takes: a script may send its bytes apart.
+constexpr int kEscapeRestWaitMs = 300;
 
 struct ConsoleInputState {
   int fd = -1;   // the descriptor the state belongs to, -1 for none yet
@@ -125,26 +126,25 @@ bool WaitForKeys() {
       return false;
     }
     if (Input.terminal) EnterKeyMode(Input.fd);
-    // An unfinished sequence waits only briefly for its rest.
-    const bool unfinished = Input.pendingCount > 0;
-    if (ReadBytes(unfinished ? kRestWaitMs : -1) == kIntakeTimedOut && unfinished) {
-      DecodePending(true);
-    }
+    // An unfinished escape sequence waits only briefly for its rest: the Escape key
+    // alone sends none.
+    const bool escape = Input.pendingCount > 0 && Input.pending[0] == kEscape;
+    if (ReadBytes(escape ? kEscapeRestWaitMs : -1) == kIntakeTimedOut) DecodePending(true);
   }
 }
 
 }  // namespace
 
-uint32_t PlatformNextKey(PlatformHandle input) {
+PlatformKey PlatformNextKey(PlatformHandle input) {
   // With a request to end the process held no key answers, not even one queued.
   const bool waited = !PlatformInterrupted() && Bind(input) && WaitForKeys();
-  if (!waited || PlatformInterrupted()) return kNoMoreKeys;
+  if (!waited || PlatformInterrupted()) return {kNoMoreKeys, 0};
   const uint32_t key = Input.queue[Input.head];
   Input.head = (Input.head + 1) % kQueueSize;
   --Input.count;
   // Every key that was waited for has been taken: the terminal is the user's again.
   if (Input.count == 0 && Input.pendingCount == 0) RestoreTerminal();
-  return key;
+  return {key, 0};
 }
 
 void PlatformDiscardKeys(PlatformHandle input) {

@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "platform/posix/posix.h"
@@ -97,4 +98,10 @@ void PlatformExit(uint8_t code) {
   RestoreTerminal();
   EndConsoleLine();
   exit(code);
+}
+
+uint64_t PlatformClockMs() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
 }

@@ -26,11 +26,6 @@ void ForEachWidePiece(const char* text, uint32_t count, Out out) {
   }
 }
 
-bool IsConsole(HANDLE handle) {
-  DWORD mode;
-  return GetConsoleMode(handle, &mode) != 0;
-}
-
 // The streams written to, and whether the last text on each left its line open.
 struct LineState {
   HANDLE handle;
@@ -116,4 +111,29 @@ void PlatformWriteErrorLine(const char* text) {
   }
   PlatformWriteConsole(error, text, static_cast<uint32_t>(lstrlenA(text)));
   PlatformWriteConsole(error, "\r\n", 2);
+}
+
+bool PlatformIsTerminal(PlatformHandle output) {
+  return IsConsole(SystemHandle(output));
+}
+
+void PlatformShowStatus(PlatformHandle terminal, const char* text, uint32_t count) {
+  const HANDLE handle = SystemHandle(terminal);
+  CONSOLE_SCREEN_BUFFER_INFO screen;
+  if (!GetConsoleScreenBufferInfo(handle, &screen)) return;
+  // Filled with blanks up to the last column but one, over whatever was there, and the
+  // cursor back at the line's start: one write.
+  const uint32_t columns = screen.dwSize.X > 1 ? static_cast<uint32_t>(screen.dwSize.X) : 80;
+  const uint32_t width = columns - 1 < kPieceBytes ? columns - 1 : kPieceBytes;
+  WCHAR line[kPieceBytes + 2];
+  line[0] = L'\r';
+  const int units = count == 0
+                        ? 0
+                        : MultiByteToWideChar(kTextCodePage, 0, text,
+                                              static_cast<int>(count < width ? count : width),
+                                              line + 1, static_cast<int>(width));
+  for (uint32_t i = units > 0 ? static_cast<uint32_t>(units) : 0; i < width; ++i)
+    line[1 + i] = L' ';
+  line[1 + width] = L'\r';
+  WriteConsoleW(handle, line, width + 2, nullptr, nullptr);
 }

@@ -64,10 +64,17 @@ PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file) {
   for (uint32_t i = 0; i < name.length; ++i)
     wide[i] = text[i];
   wide[name.length] = 0;
-  const HANDLE opened = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  const PlatformError error = opened == INVALID_HANDLE_VALUE ? Failure() : 0;
+  HANDLE opened = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  PlatformError error = opened == INVALID_HANDLE_VALUE ? Failure() : 0;
   LocalFree(wide);
+  // A device (NUL, CON, a port) or a pipe opens like a file but is none: it is closed
+  // again untouched.
+  if (error == 0 && GetFileType(opened) != FILE_TYPE_DISK) {
+    CloseHandle(opened);
+    opened = INVALID_HANDLE_VALUE;
+    error = kErrorDevice;
+  }
   *file = DoorHandle(opened);
   return error;
 }

@@ -57,3 +57,7 @@ bool PlatformUserReadsRussian() {
   // cleared ("7" and "70" are Russian, "49" is not).
   return status == ERROR_SUCCESS && (static_cast<uint8_t>(code[0]) & 0xCF) == 7;
 }
+
+uint64_t PlatformClockMs() {
+  return GetTickCount64();
+}
