@@ -131,7 +131,7 @@ TextFinding JudgeFile(PlatformHandle file, uint64_t from, CodePageId named, uint
 // again.
 template <typename Judge>
 bool Agrees(const Console& console, Direction direction, Judge judge, const FormatSlot* arguments) {
-  const CodePageId named = SourcePage(direction);
+  const CodePageId named = NamedCodePage(direction);
   for (;;) {
     const uint16_t refusal = judge(named).refusal;
     if (refusal == 0) return true;

@@ -14,7 +14,7 @@
 inline constexpr uint32_t kGuardSampleSize = 64 * 1024;
 
 /// The code page a direction converts from: the one its switch names.
-inline CodePageId SourcePage(Direction direction) {
+inline CodePageId NamedCodePage(Direction direction) {
   return direction == kFrom866 ? kCodePage866 : kCodePage1251;
 }
 

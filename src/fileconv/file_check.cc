@@ -3,7 +3,7 @@
 #include "errors/report.h"
 #include "errors/report_texts.h"
 #include "fileconv/code_page_guard.h"
-#include "fileconv/resume_record.h"
+#include "fileconv/file_record.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ namespace {
 // from, or, with none, the default switch's. Either way both are judged.
 CodePageId NamedPage(const Plan& plan) {
   if (plan.aim == kAimToPage) return plan.target;
-  return plan.aim == kAimSwitch ? SourcePage(plan.direction) : kCodePage1251;
+  return plan.aim == kAimSwitch ? NamedCodePage(plan.direction) : kCodePage1251;
 }
 
 // The direction the conversion named converts the file in, where it knows one.
@@ -47,7 +47,7 @@ FileKind KindOfText(const TextFinding& finding) {
 void Describe(const TextFinding& finding, FileCheck* check) {
   check->letters = finding.letters;
   if (check->recorded) return;
-  check->kind = KindOfText(finding);
+  if (!check->byPelcor) check->kind = KindOfText(finding);
   if (check->kind == kKind866 || check->kind == kKind1251)
     check->language = finding.language[check->kind == kKind866 ? kCodePage866 : kCodePage1251];
   check->beginningPage = finding.beginningPage;
@@ -90,26 +90,38 @@ uint64_t ResumedAt(const FileCheck& check, const Plan& plan) {
   return resumes ? check.recordedAt : 0;
 }
 
-// What the conversion named does with the file. --to goes on with a conversion to its
-// code page that a record says was interrupted, whatever the letters of the rest.
+// Whether a record says the file is where the conversion named would take it: in the
+// code page --to names, or in the one the switch converts to.
+bool RecordedThere(const FileCheck& check, const Plan& plan) {
+  const CodePageId page = check.kind == kKind866 ? kCodePage866 : kCodePage1251;
+  if (plan.aim == kAimToPage) return page == plan.target;
+  return page != NamedCodePage(plan.direction);
+}
+
+// What the conversion named does with the file. A record decides it where it says the
+// file is there already; --to goes on with a conversion to its code page that a record
+// says was interrupted, or converts a file a record puts in the other one, whatever the
+// letters.
 Outcome OutcomeOf(const FileCheck& check, const TextFinding& finding, const Plan& plan) {
   if (plan.aim == kAimNone) return kOutcomeNone;
   if (check.kind == kKindAscii || check.kind == kKindEmpty) return kOutcomeNothing;
-  if (plan.aim == kAimToPage && ResumedAt(check, plan) == 0) return ToPageOutcome(finding);
+  if (check.byPelcor && RecordedThere(check, plan)) return kOutcomeNothing;
+  if (plan.aim == kAimToPage && ResumedAt(check, plan) == 0 && !check.byPelcor)
+    return ToPageOutcome(finding);
   return finding.refusal != 0 ? kOutcomeRefuses : kOutcomeConverts;
 }
 
-// Notes a record of an interrupted conversion that the file keeps.
-void NoteRecord(PlatformHandle file, FileCheck* check) {
-  const Direction directions[] = {kFrom866, kFrom1251};
-  for (const Direction direction : directions) {
-    const uint64_t at = RecordedOffset(direction, file);
-    if (at == 0) continue;
-    check->recorded = true;
-    check->recordedBy = direction;
-    check->recordedAt = at;
-    check->kind = kKindPart;
-  }
+// Notes what the file's record says, where the bytes it vouches for are still those it
+// hashed: the code page a whole conversion left the file in, or which switch converted
+// how many bytes from its start. Reads them through buffer.
+void NoteRecord(PlatformHandle file, uint8_t* buffer, FileCheck* check) {
+  const FileRecord record = ReadRecord(file);
+  if (record.kind == kRecordNone || !RecordHolds(file, record, buffer, kSpanSize)) return;
+  check->byPelcor = record.kind == kRecordWhole;
+  check->recorded = record.kind == kRecordPart;
+  check->recordedBy = DirectionFrom(record.page);
+  check->recordedAt = record.converted;
+  check->kind = !check->recorded ? (record.page == kCodePage866 ? kKind866 : kKind1251) : kKindPart;
 }
 
 FileCheck Unjudged() {
@@ -151,7 +163,7 @@ FileCheck CheckOpenFile(PlatformHandle file, const Plan& plan, uint8_t* buffer) 
     check.failedAction = kActionReadFile;
     return check;
   }
-  NoteRecord(file, &check);
+  NoteRecord(file, buffer, &check);
   const TextFinding finding = FindInFile(file, ResumedAt(check, plan), NamedPage(plan), buffer);
   Describe(finding, &check);
   if (size == 0) check.kind = kKindEmpty;

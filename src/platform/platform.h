@@ -59,10 +59,10 @@ PlatformCommand PlatformStart(int argc, char** argv);
 
 /// From here until PlatformEndInterruptible, a request to end the process (Ctrl+C, a
 /// termination or hang-up signal, the console window closing) is held, for the program
-/// to finish the work in hand first; PlatformInterrupted tells it. While the program
-/// waits for a key such a request ends the process at once, as it does outside, and one
-/// held then ends it as the wait begins. A request still held when the section ends
-/// ends the process there.
+/// to finish the work in hand first; PlatformInterrupted tells it. A wait for a key
+/// returns kNoMoreKeys once one is held. A second request ends the process at once, as
+/// every request does outside. A request still held when the section ends ends the
+/// process there.
 void PlatformBeginInterruptible();
 void PlatformEndInterruptible();
 
@@ -119,7 +119,8 @@ bool PlatformUserReadsRussian();
 /// usage, help, version); standard error every report, question and failure.
 enum StandardStream { kStandardInput = 0, kStandardOutput = 1, kStandardError = 2 };
 
-/// The handle of a standard stream of the process.
+/// The handle of a standard stream of the process; kNoHandle for one that was closed
+/// when the process started.
 PlatformHandle PlatformStandardHandle(StandardStream which);
 
 /// The console the process runs in, for keys, where the standard input carries data:
@@ -219,6 +220,19 @@ PlatformError PlatformWriteStream(PlatformHandle stream, const void* buffer, uin
 /// Closes the file. The handle is gone even when this fails (data that did not reach
 /// the disk): it is never to be closed again.
 PlatformError PlatformClose(PlatformHandle file);
+
+/// The identity of an open file: two handles of the same identity reach the same file,
+/// whatever names opened them.
+struct PlatformFileId {
+  uint64_t volume;
+  uint64_t index;
+};
+
+/// The open file's identity. Fails when the system cannot tell.
+PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id);
+
+/// The open file's size as it is now, cheaply, to be asked often.
+PlatformError PlatformFileSize(PlatformHandle file, uint64_t* size);
 
 /// The open file's size, and the time its data was last written, in the system's own
 /// unit. Fails when the system cannot tell.

@@ -43,14 +43,19 @@ void WriteBanner(const Console& console) {
   WriteText(console, "\n\r");  // the banner's own line end, LF before CR
 }
 
-// Runs what the plan asks of each name, with the one converter of the run.
+// Runs what the plan asks of each name, with the one converter of the run. Where files are
+// converted, a request to end the process is held from the first file opened to the end
+// of the run, and obeyed at the next boundary: between spans, or before a file is touched.
+// A check writes nothing, and ends at once.
 template <typename Run>
 int WithConverter(const Console& console, const Plan& plan, Run run) {
   Converter converter;
   if (!StartConverter(&converter, plan.direction, console)) return 1;
   converter.toPage = !plan.check && plan.aim == kAimToPage;
   converter.target = plan.target;
+  if (!plan.check) PlatformBeginInterruptible();
   const int code = run(&converter);
+  if (!plan.check) PlatformEndInterruptible();
   EndConverter(&converter);
   return code;
 }
@@ -66,10 +71,9 @@ bool CheckName(Converter* c, const Plan& plan, PlatformName name, NameState stat
 }
 
 // Checks or converts one named file. Whether it ends where the command asks.
-bool HandleName(Converter* c, const Plan& plan, PlatformName name, NameState state,
-                NamePlace place) {
+bool HandleName(Converter* c, const Plan& plan, PlatformName name, NameState state) {
   if (plan.check) return CheckName(c, plan, name, state, false);
-  return ConvertFileInPlace(c, name, state, place);
+  return ConvertFileInPlace(c, name, state);
 }
 
 // What one argument is, read as the words before "--" are read, or as a name after it.
@@ -155,11 +159,10 @@ Words ReadWords(const PlatformCommand& command) {
 
 // Checks or converts the file the argument names, or standard input (to standard output)
 // for "-".
-bool HandleArgument(Converter* c, const Plan& plan, const PlatformCommand& command, uint32_t i,
-                    NamePlace place) {
+bool HandleArgument(Converter* c, const Plan& plan, const PlatformCommand& command, uint32_t i) {
   const char* word = command.words[i];
   const PlatformName name = PlatformCommandName(command, i, 0, StrLength(word));
-  if (StrCompare(word, "-") != 0) return HandleName(c, plan, name, kNameWhole, place);
+  if (StrCompare(word, "-") != 0) return HandleName(c, plan, name, kNameWhole);
   if (plan.check) return CheckName(c, plan, name, kNameWhole, true);
   return ConvertStream(c, PlatformStandardHandle(kStandardInput),
                        PlatformStandardHandle(kStandardOutput), "-");
@@ -171,13 +174,11 @@ bool HandleArgument(Converter* c, const Plan& plan, const PlatformCommand& comma
 int HandleArguments(Converter* c, const Plan& plan, const PlatformCommand& command) {
   bool allWhole = true;
   bool ended = false;
-  NamePlace place = kNamedFirst;
   for (uint32_t i = 0; i < command.count; ++i) {
     const ArgumentKind kind = KindOf(command.words[i], ended);
     ended |= kind == kArgumentWordsEnd;
     if (kind != kArgumentName) continue;
-    allWhole &= HandleArgument(c, plan, command, i, place);
-    place = kNamedAfterOthers;
+    allWhole &= HandleArgument(c, plan, command, i);
   }
   return allWhole ? 0 : 1;
 }
@@ -221,12 +222,10 @@ int AnswerRequest(const Console& console, const char* tail, bool wrong) {
 int HandleMatches(Converter* c, const Plan& plan, PlatformName pattern) {
   PlatformMatches matches;
   if (!PlatformFirstMatch(pattern, &matches))
-    return HandleName(c, plan, pattern, kNameUnmatched, kNamedFirst) ? 0 : 1;
+    return HandleName(c, plan, pattern, kNameUnmatched) ? 0 : 1;
   bool allWhole = true;
-  NamePlace place = kNamedFirst;
   do {
-    allWhole &= HandleName(c, plan, matches.name, kNameWhole, place);
-    place = kNamedAfterOthers;
+    allWhole &= HandleName(c, plan, matches.name, kNameWhole);
   } while (PlatformNextMatch(&matches));
   return allWhole ? 0 : 1;
 }
@@ -237,8 +236,7 @@ int HandleTail(Converter* c, const Plan& plan, const PlatformCommand& command, c
   if (!whole) {
     // Part of the name is missing: the open is refused and reported, and no file that
     // the cut name might reach is touched.
-    HandleName(c, plan, PlatformCommandName(command, 0, start, start + StrLength(tail)), kNameCut,
-               kNamedFirst);
+    HandleName(c, plan, PlatformCommandName(command, 0, start, start + StrLength(tail)), kNameCut);
     return 1;
   }
   const TailRange name = TakeFileName(tail).name;

@@ -6,7 +6,7 @@ import gettext
 import os
 import unittest
 
-from pelcor_run import PELCOR, TempDir, expected, read_file, run, write_file
+from pelcor_run import PELCOR, NoteDir, expected, read_file, run, write_file
 
 FORTUNES = "/usr/share/games/fortunes/ru"
 CATALOGUE = "/usr/share/locale/{}/LC_MESSAGES/coreutils.mo"
@@ -74,7 +74,7 @@ class Folder(unittest.TestCase):
     def test_check_tells_each_file_and_to_brings_the_texts_to_one_code_page(self):
         files = folder()
         names = [f[0] for f in files]
-        with TempDir() as d:
+        with NoteDir(self) as d:
             for name, data, *_ in files:
                 write_file(os.path.join(d, name), data)
                 os.chmod(os.path.join(d, name), 0o444)  # --check only reads
@@ -103,7 +103,12 @@ class Folder(unittest.TestCase):
             second = run(["--to=1251"] + kept, cwd=d)
             self.assertEqual(second.returncode, 0)
             self.assertNotIn(b"Action", second.stderr)
-            self.assertEqual(run(["--check"] + kept, cwd=d).returncode, 0)
+            self.assertIn(b"pelcor: dos.txt: converted already, it is in code page 1251 now; "
+                          b"/1251 converts it back\n", second.stderr)
+            checked = run(["--check"] + kept, cwd=d)
+            self.assertEqual(checked.returncode, 0)
+            self.assertIn(b"1251\tdos.txt\tcode page 1251 (Russian), converted by Pelcor\n",
+                          checked.stdout)
 
     def test_check_of_standard_input_in_russian(self):
         prose, _ = corpus()

@@ -70,7 +70,8 @@ void EndLineOf(int fd) {
 }  // namespace
 
 PlatformHandle PlatformStandardHandle(StandardStream which) {
-  return which;  // the descriptor of the same number
+  // The descriptor of the same number.
+  return ClosedAtStart(which) ? kNoHandle : static_cast<PlatformHandle>(which);
 }
 
 PlatformHandle PlatformTerminalInput() {

@@ -203,6 +203,24 @@ PlatformError PlatformClose(PlatformHandle file) {
   return close(static_cast<int>(file)) == 0 ? 0 : static_cast<PlatformError>(errno);
 }
 
+PlatformError PlatformFileSize(PlatformHandle file, uint64_t* size) {
+  // The end of the file, without the path lookup of a stat: the transfers name their
+  // offsets, so where this leaves the file position matters to none of them.
+  if (!IsDescriptor(file)) return EBADF;
+  const off_t end = lseek(static_cast<int>(file), 0, SEEK_END);
+  if (end < 0) return static_cast<PlatformError>(errno);
+  *size = static_cast<uint64_t>(end);
+  return 0;
+}
+
+PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
+  struct stat status;
+  if (!IsDescriptor(file)) return EBADF;
+  if (fstat(static_cast<int>(file), &status) != 0) return static_cast<PlatformError>(errno);
+  *id = {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+  return 0;
+}
+
 PlatformError PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
   struct stat status;
   if (!IsDescriptor(file)) return EBADF;

@@ -56,7 +56,8 @@ void EndConsoleLines() {
 
 PlatformHandle PlatformStandardHandle(StandardStream which) {
   const DWORD kinds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
-  return DoorHandle(GetStdHandle(kinds[which]));
+  const HANDLE handle = GetStdHandle(kinds[which]);
+  return handle != nullptr ? DoorHandle(handle) : kNoHandle;  // none was given
 }
 
 PlatformHandle PlatformTerminalInput() {

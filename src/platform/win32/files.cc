@@ -273,6 +273,21 @@ void PlatformRemoveNote(PlatformHandle file) {
   CloseHandle(stream);
 }
 
+PlatformError PlatformFileSize(PlatformHandle file, uint64_t* size) {
+  LARGE_INTEGER length;
+  if (!GetFileSizeEx(SystemHandle(file), &length)) return GetLastError();
+  *size = static_cast<uint64_t>(length.QuadPart);
+  return 0;
+}
+
+PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!GetFileInformationByHandle(SystemHandle(file), &information)) return GetLastError();
+  *id = {information.dwVolumeSerialNumber,
+         uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
+  return 0;
+}
+
 PlatformError PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {
   LARGE_INTEGER length;
   FILETIME written;
