@@ -655,6 +655,29 @@ TextVerdict JudgeText(const TextTally* tally, CodePageId named) {
   return verdict;
 }
 
+uint32_t VerdictLetterFloor() {
+  return kVerdictLetters;
+}
+
+uint8_t LikeliestLanguage(const TextTally* tally, ByteEncoding encoding) {
+  const ByteReading& reading = tally->readings[encoding];
+  if (!ReadsAsCyrillic(reading)) return kLanguages;
+  uint8_t likeliest = kLanguages;
+  uint64_t least = UINT64_MAX, next = UINT64_MAX;
+  for (uint8_t language = 0; language < kLanguages; ++language) {
+    const uint64_t cost =
+        PairCost(reading, language) + uint64_t{LettersOutside(reading, language)} * kForeignCost;
+    if (cost < least) {
+      next = least;
+      least = cost;
+      likeliest = language;
+    } else if (cost < next) {
+      next = cost;
+    }
+  }
+  return least + kMargin <= next && ReadsAs(reading, likeliest) ? likeliest : kLanguages;
+}
+
 bool TextMayYetDecide(const TextTally* tally) {
   if (!tally->utf8.broken) return true;
   for (const Utf16Reading& reading : tally->utf16) {

@@ -10,6 +10,11 @@
 /// The two code pages the program converts between.
 enum CodePageId : uint8_t { kCodePage866 = 0, kCodePage1251 = 1 };
 
+/// The other one of the two.
+inline CodePageId OtherCodePage(CodePageId page) {
+  return page == kCodePage866 ? kCodePage1251 : kCodePage866;
+}
+
 /// The single-byte encodings the bytes are read in, the two code pages first.
 enum ByteEncoding : uint8_t {
   kBytes866 = kCodePage866,
@@ -165,3 +170,11 @@ TextVerdict JudgeText(const TextTally* tally, CodePageId named);
 /// Whether more text could still make an undecided verdict: false once every reading
 /// has seen enough to say that it is not Cyrillic text, so that reading on is in vain.
 bool TextMayYetDecide(const TextTally* tally);
+
+/// The fewest letters a reading needs before it can be told from the others.
+uint32_t VerdictLetterFloor();
+
+/// The language of the text read in the encoding, where its letters tell it: the reading
+/// is text in that language and costs less in it than in every other by the margin of a
+/// verdict. kLanguages where they do not.
+uint8_t LikeliestLanguage(const TextTally* tally, ByteEncoding encoding);

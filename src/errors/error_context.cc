@@ -7,13 +7,6 @@
 
 namespace {
 
-// The door's refusals of a name that is no regular file are told in Pelcor's own words.
-uint32_t InOwnWords(uint32_t error) {
-  if (error == kErrorDevice) return kErrorNameIsDevice;
-  if (error == kErrorStream) return kErrorNameIsStream;
-  return error;
-}
-
 // One line of the report: its label, then its text.
 void WriteLine(const Console& console, int8_t label, const char* text) {
   WriteReportText(console, LabelText(console.language, label));
@@ -34,6 +27,12 @@ AnswerCode ShowErrorReport(const Console& console, const ErrorReport& report) {
   WriteLine(console, kLabelRecommendation, RecommendationText(language, report, &lines));
   WriteReportText(console, LabelText(language, kLabelPrompt));
   return AskOperator(console.input);
+}
+
+uint32_t InOwnWords(uint32_t error) {
+  if (error == kErrorDevice) return kErrorNameIsDevice;
+  if (error == kErrorStream) return kErrorNameIsStream;
+  return error;
 }
 
 AnswerCode ReportSystemError(const Console& console, uint16_t action, const FormatSlot* arguments,

@@ -111,22 +111,39 @@ const TextPair kOwnTexts[kOwnTextCount] = {
     {Ru<u8"не обычный файл: устройство">, "not a regular file: a device"},
     {Ru<u8"нельзя перезаписать на месте; чтобы перекодировать поток, укажите -">,
      "cannot be rewritten in place; use - to convert a stream"},
+    {Ru<u8"файл изменился, пока его перекодировали">, "the file changed while it was converted"},
     {Ru<u8"не текст: двоичный символ 0x%s по смещению %s; Pelcor перекодирует только текст">,
      "not text: binary symbol 0x%s found at offset %s; Pelcor converts only text"},
     {Ru<u8"текст в латинской кодовой странице (западно- или центральноевропейской); "
         u8"Pelcor перекодирует только кодовые страницы 866 и 1251">,
      "the text is in a Latin code page (Western or Central European); Pelcor converts only code "
      "pages 866 and 1251"},
-    {Ru<u8"pelcor: %s: прервано; %s; та же команда закончит перекодировку">,
-     "pelcor: %s: interrupted; %s; the same command finishes the conversion"},
-    {Ru<u8"pelcor: %s: прервано; %s; продолжить перекодировку нельзя">,
-     "pelcor: %s: interrupted; %s; the conversion cannot be resumed"},
+    // The lines that say where a file stands: the name, the word for how its conversion
+    // stopped and the count of the bytes converted, in words that agree with it, fill
+    // their three %s.
+    {Ru<u8"pelcor: %s: %s; %s; та же команда закончит перекодировку">,
+     "pelcor: %s: %s; %s; the same command finishes the conversion"},
+    {Ru<u8"pelcor: %s: %s; %s; продолжить перекодировку нельзя">,
+     "pelcor: %s: %s; %s; the conversion cannot be resumed"},
     {Ru<u8"pelcor: %s: перекодировка продолжается с байта %s">,
      "pelcor: %s: resuming the conversion at byte %s"},
-    {Ru<u8"pelcor: %s: прервано; %s; "
+    {Ru<u8"pelcor: %s: %s; %s; "
         u8"та же команда без файлов, названных перед ним, закончит перекодировку">,
-     "pelcor: %s: interrupted; %s; the same command without the files named before it "
-     "finishes the conversion"},
+     "pelcor: %s: %s; %s; the same command without the files named before it finishes the "
+     "conversion"},
+    {Ru<u8"pelcor: %s: %s; %s, файлы, названные перед ним, готовы, а после него не тронуты; "
+        u8"та же команда закончит работу">,
+     "pelcor: %s: %s; %s, the files named before it are done and those after it untouched; "
+     "the same command finishes the run"},
+    {Ru<u8"прервано">, "interrupted"},
+    {Ru<u8"остановлено">, "stopped"},
+    {Ru<u8"pelcor: %s: уже перекодирован, он теперь в кодовой странице %s; "
+        u8"/%s перекодирует его обратно">,
+     "pelcor: %s: converted already, it is in code page %s now; /%s converts it back"},
+    {Ru<u8"pelcor: %s: тот же файл, что и %s; пропущен">,
+     "pelcor: %s: the same file as %s; skipped"},
+    {Ru<u8"pelcor: -: стандартный ввод закрыт">, "pelcor: -: standard input is closed"},
+    {Ru<u8"pelcor: -: стандартный вывод закрыт">, "pelcor: -: standard output is closed"},
 };
 
 // The count in the lines of an interrupted conversion above, one form after the other.

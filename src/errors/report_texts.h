@@ -28,7 +28,8 @@ enum OwnError : uint16_t {
   kErrorPartlyConverted,
   kErrorNameIsDevice,  // the door's kErrorDevice and kErrorStream, in Pelcor's words
   kErrorNameIsStream,
-  kErrorNotText,  // its text names the byte and the offset that the report's arguments hold
+  kErrorFileChanged,  // cut short by another program while it was converted
+  kErrorNotText,      // its text names the byte and the offset that the report's arguments hold
   kErrorTextInLatin,
 };
 
@@ -37,15 +38,31 @@ enum OwnError : uint16_t {
 inline constexpr uint8_t kCauseDataFormat = 9;
 inline constexpr uint8_t kRecommendCorrectInformation = 3;
 
+/// The cause and recommendation of a file changed by another program meanwhile:
+/// "unexpected error", "repeat when cause discarded".
+inline constexpr uint8_t kCauseUnexpected = 13;
+inline constexpr uint8_t kRecommendRepeatWhenMended = 7;
+
 /// Pelcor's own texts: the error lines of its own errors, by error number, then the lines
-/// that say how far an interrupted conversion got and where a conversion resumes.
-inline constexpr int16_t kOwnErrorCount = 12;
-inline constexpr int16_t kOwnTextInterrupted = kOwnErrorCount;  // and recorded on the file
+/// that say where a file stands once its conversion stopped part-way (the name, the word
+/// for how it stopped and the bytes converted fill their three %s), where a conversion
+/// resumes, and why a file or a stream is left alone.
+inline constexpr int16_t kOwnErrorCount = 13;
+inline constexpr int16_t kOwnTextStoppedRecorded = kOwnErrorCount;
 inline constexpr int16_t kOwnTextNotResumable = kOwnErrorCount + 1;
 inline constexpr int16_t kOwnTextResuming = kOwnErrorCount + 2;
 // Recorded, in a run whose earlier names that command would convert a second time.
-inline constexpr int16_t kOwnTextInterruptedAfterOthers = kOwnErrorCount + 3;
-inline constexpr int16_t kOwnTextCount = kOwnErrorCount + 4;
+inline constexpr int16_t kOwnTextStoppedAfterUnrecorded = kOwnErrorCount + 3;
+// Recorded, in a run interrupted after other names, each of which it left recorded.
+inline constexpr int16_t kOwnTextInterruptedAmongOthers = kOwnErrorCount + 4;
+// The words for how a conversion stopped: a request to end the process, or an Abort.
+inline constexpr int16_t kOwnTextInterrupted = kOwnErrorCount + 5;
+inline constexpr int16_t kOwnTextStopped = kOwnErrorCount + 6;
+inline constexpr int16_t kOwnTextConvertedAlready = kOwnErrorCount + 7;
+inline constexpr int16_t kOwnTextSameFile = kOwnErrorCount + 8;
+inline constexpr int16_t kOwnTextInputClosed = kOwnErrorCount + 9;
+inline constexpr int16_t kOwnTextOutputClosed = kOwnErrorCount + 10;
+inline constexpr int16_t kOwnTextCount = kOwnErrorCount + 11;
 
 /// Sizes of the report's text buffers, terminator included.
 inline constexpr uint32_t kActionTextSize = 125;

@@ -14,19 +14,6 @@ namespace {
 constexpr uint64_t kMostSampled = 1024 * 1024;
 constexpr uint32_t kJudgedPiece = 1024;
 
-// The code page the direction converts from: the one the command names.
-CodePageId NamedCodePage(Direction direction) {
-  return direction == kFrom866 ? kCodePage866 : kCodePage1251;
-}
-
-// What the guard found: Pelcor's own error, or 0 when the text may be converted; for
-// binary data, the first byte that no text holds and its offset in the file.
-struct Refusal {
-  uint16_t error;
-  uint8_t byte;
-  uint64_t offset;
-};
-
 // The beginning of the text as judged: the verdict, the offset up to which it was judged
 // and, when the file ended in the last sample read, where the bytes not judged begin in
 // the sample and how many there are.
@@ -56,10 +43,24 @@ TextVerdict JudgeSample(const uint8_t* sample, uint32_t count, CodePageId named,
   return verdict;
 }
 
-// Judges the text from offset from on, reading samples while it is undecided. A failed
-// read tells nothing of the text and leaves it undecided: the conversion meets the
-// failure again and reports it there.
-Beginning JudgeBeginning(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample) {
+// Notes what the tally of the beginning says of each code page: its verdict, the
+// language of its letters and how many letters it has.
+void NoteReadings(const TextTally& tally, TextFinding* finding) {
+  const CodePageId pages[] = {kCodePage866, kCodePage1251};
+  for (const CodePageId page : pages) {
+    finding->asPage[page] = JudgeText(&tally, page);
+    finding->language[page] = LikeliestLanguage(&tally, static_cast<ByteEncoding>(page));
+    const uint32_t letters = tally.readings[page].letters;
+    if (letters > finding->letters) finding->letters = letters;
+  }
+}
+
+// Judges the text from offset from on, reading samples while it is undecided, and notes
+// in finding what the beginning says of each code page. A failed read tells nothing of the
+// text and leaves it undecided: the conversion meets the failure again and reports it
+// there.
+Beginning JudgeBeginning(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample,
+                         TextFinding* finding) {
   TextTally tally;
   StartTextTally(&tally);
   Beginning beginning = {kTextUndecided, from, false, 0, 0, {}};
@@ -76,6 +77,7 @@ Beginning JudgeBeginning(PlatformHandle file, uint64_t from, CodePageId named, u
     if (beginning.ended) break;
   }
   beginning.binary = {0, tally.firstControl, from + tally.firstControlAt};
+  NoteReadings(tally, finding);
   return beginning;
 }
 
@@ -139,19 +141,30 @@ bool InEitherPage(TextVerdict verdict) {
   return verdict == kTextAsNamed || verdict == kTextInOtherPage;
 }
 
+// The code page a verdict of either page names.
+CodePageId PageOf(TextVerdict verdict, CodePageId named) {
+  return verdict == kTextAsNamed ? named : OtherCodePage(named);
+}
+
 // Judges the text of the file from offset from on: its first piece that decides, and when
 // the file goes on past that, its last piece. A file converted up to some point reads as
 // the other code page before it and as the named one after it (or the other way round,
 // converted from the end of a first run to the start of a second): it is refused as such.
-Refusal JudgeFile(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample) {
-  const Beginning beginning = JudgeBeginning(file, from, named, sample);
-  if (InEitherPage(beginning.verdict)) {
-    const TextVerdict end = JudgeEnd(file, beginning, named, sample);
-    if (InEitherPage(end) && end != beginning.verdict) return {kErrorPartlyConverted, 0, 0};
+TextFinding JudgeFile(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample) {
+  TextFinding finding = {};
+  const Beginning beginning = JudgeBeginning(file, from, named, sample, &finding);
+  finding.verdict = beginning.verdict;
+  finding.refusal = beginning.binary;
+  finding.refusal.error = RefusalOf(beginning.verdict, named);
+  if (!InEitherPage(beginning.verdict)) return finding;
+  const TextVerdict end = JudgeEnd(file, beginning, named, sample);
+  if (InEitherPage(end)) {
+    finding.beginningPage = PageOf(beginning.verdict, named);
+    finding.endPage = PageOf(end, named);
   }
-  Refusal refusal = beginning.binary;
-  refusal.error = RefusalOf(beginning.verdict, named);
-  return refusal;
+  finding.partly = InEitherPage(end) && end != beginning.verdict;
+  if (finding.partly) finding.refusal = {kErrorPartlyConverted, 0, 0};
+  return finding;
 }
 
 // The argument list of a refusal's report, and the texts it points to: the file's name,
@@ -163,10 +176,7 @@ struct RefusalList {
 };
 
 void FillRefusalList(const Refusal& refusal, const FormatSlot* arguments, RefusalList* list) {
-  constexpr char kDigits[] = "0123456789ABCDEF";
-  list->byte[0] = kDigits[refusal.byte >> 4];
-  list->byte[1] = kDigits[refusal.byte & 15];
-  list->byte[2] = 0;
+  ByteToHexText(refusal.byte, list->byte);
   CountToText(refusal.offset, list->offset);
   list->slots[0] = arguments != nullptr ? arguments[0] : FormatSlot{};
   list->slots[1].text = list->byte;
@@ -179,7 +189,7 @@ template <typename Judge>
 bool Agrees(const Console& console, Direction direction, Judge judge, const FormatSlot* arguments) {
   const CodePageId named = NamedCodePage(direction);
   for (;;) {
-    const Refusal refusal = judge(named);
+    const Refusal refusal = judge(named).refusal;
     if (refusal.error == 0) return true;
     RefusalList list;
     FillRefusalList(refusal, arguments, &list);
@@ -190,15 +200,22 @@ bool Agrees(const Console& console, Direction direction, Judge judge, const Form
   }
 }
 
-// The refusal of the count bytes in hand, the beginning of a stream.
-Refusal JudgeBytes(const uint8_t* bytes, uint32_t count, CodePageId named) {
+}  // namespace
+
+TextFinding FindInFile(PlatformHandle file, uint64_t from, CodePageId named, uint8_t* sample) {
+  return JudgeFile(file, from, named, sample);
+}
+
+TextFinding FindInBytes(const uint8_t* bytes, uint32_t count, CodePageId named) {
   TextTally tally;
   StartTextTally(&tally);
   TallyText(&tally, bytes, count);
-  return {RefusalOf(JudgeText(&tally, named), named), tally.firstControl, tally.firstControlAt};
+  TextFinding finding = {};
+  finding.verdict = JudgeText(&tally, named);
+  NoteReadings(tally, &finding);
+  finding.refusal = {RefusalOf(finding.verdict, named), tally.firstControl, tally.firstControlAt};
+  return finding;
 }
-
-}  // namespace
 
 bool CodePageAgrees(const Console& console, Direction direction, PlatformHandle file, uint64_t from,
                     const FormatSlot* arguments, uint8_t* sample) {
@@ -208,6 +225,6 @@ bool CodePageAgrees(const Console& console, Direction direction, PlatformHandle 
 
 bool BytesAgree(const Console& console, Direction direction, const uint8_t* bytes, uint32_t count,
                 const FormatSlot* arguments) {
-  const auto judge = [&](CodePageId named) { return JudgeBytes(bytes, count, named); };
+  const auto judge = [&](CodePageId named) { return FindInBytes(bytes, count, named); };
   return Agrees(console, direction, judge, arguments);
 }

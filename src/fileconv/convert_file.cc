@@ -3,10 +3,13 @@
 #include <stdlib.h>
 
 #include "errors/error_context.h"
+#include "fileconv/check_line.h"
 #include "fileconv/code_page_guard.h"
-#include "fileconv/resume_record.h"
+#include "fileconv/content_hash.h"
+#include "fileconv/file_check.h"
 
 static_assert(kSpanSize >= kGuardSampleSize, "the guard samples into the span buffer");
+static_assert(kBlockSize == kHashBlockSize, "the hash takes the converter's blocks");
 
 namespace {
 
@@ -23,13 +26,18 @@ AnswerCode Guarded(Converter* c, uint16_t action, Call call) {
     if (answer == kAnswerRepeat) continue;
     c->allDone = false;
     c->aborted = answer == kAnswerAbort;
+    c->gap |= answer == kAnswerIgnore;
     return answer;
   }
 }
 
-// Counts size bytes written at offset as converted, while they go on from the start.
-void Converted(Converter* c, uint64_t offset, uint32_t size) {
-  if (c->convertedFromStart == offset) c->convertedFromStart += size;
+// Counts size bytes from byte done of the span at offset as converted, while they go on
+// from the start, and takes the hashes of their blocks into the chain.
+void Converted(Converter* c, uint64_t offset, uint32_t done, uint32_t size) {
+  if (c->convertedFromStart != offset + done) return;
+  for (uint32_t block = done / kBlockSize; block * kBlockSize < done + size; ++block)
+    c->convertedHash = ChainHash(c->convertedHash, c->blockHashes[block]);
+  c->convertedFromStart += size;
 }
 
 // The bytes of the block that starts at done, of the count in hand.
@@ -39,7 +47,7 @@ uint32_t BlockAt(uint32_t done, uint32_t count) {
 
 // Converts the blocks that hold the first count bytes of the buffer, each block whole,
 // whatever part of it was read: only the bytes read go back. Notes of each block whether
-// its bytes read changed.
+// its bytes read changed, and the hash of its bytes read once converted.
 void ConvertBlocksOf(Converter* c, uint32_t count) {
   for (uint32_t done = 0; done < count; done += kBlockSize) {
     uint8_t* const block = c->span + done;
@@ -49,23 +57,33 @@ void ConvertBlocksOf(Converter* c, uint32_t count) {
     if (read < kBlockSize)
       ConvertBuffer(c->direction, block + read, static_cast<uint16_t>(kBlockSize - read));
   }
+  HashBlocks(c->span, count, c->blockHashes);
 }
 
 // How the conversion of a span ended.
-enum SpanEnd { kSpanGoesOn, kSpanLast, kSpanAborted };
+enum SpanEnd { kSpanGoesOn, kSpanLast, kSpanAborted, kSpanCut };
+
+// Whether the file is shorter than when its conversion began: another program cut it.
+bool CutShort(const Converter* c, PlatformHandle file) {
+  uint64_t size = 0;
+  return PlatformFileSize(file, &size) == 0 && size < c->sizeAtStart;
+}
 
 // Writes one block of the buffer, at done, back at offset + done with its own report and
 // answer. A block that did not change is not written: it is converted as it stands.
 void WriteBlock(Converter* c, PlatformHandle file, uint64_t offset, uint32_t done, uint32_t size) {
   AnswerCode answer = kAnswerNone;
   if (c->blockChanged[done / kBlockSize]) {
-    uint32_t written;  // not looked at: a write that succeeds has written everything
+    uint32_t written = 0;  // a write that succeeds has written everything
+    c->anyWritten = true;
     answer = Guarded(c, kActionWriteFile, [&] {
       return PlatformWriteAt(file, offset + done, c->span + done, size, &written);
     });
+    // What a failed write moved of its block is converted, and not counted.
+    c->gap |= answer == kAnswerAbort && written != 0;
   }
   // An ignored failed write leaves its block as it was.
-  if (answer == kAnswerNone) Converted(c, offset + done, size);
+  if (answer == kAnswerNone) Converted(c, offset, done, size);
 }
 
 // Writes the bytes of the buffer from done up to count back at offset + done block by
@@ -116,10 +134,11 @@ bool WriteChangedRuns(Converter* c, PlatformHandle file, uint64_t offset, uint32
   for (uint32_t first = 0, done = 0; first < count; first = done) {
     done = RunEnd(c, first, count);
     uint32_t written = 0;
+    c->anyWritten |= c->blockChanged[first / kBlockSize];
     if (!c->blockChanged[first / kBlockSize] ||
         (PlatformWriteAt(file, offset + first, c->span + first, done - first, &written) == 0 &&
          written == done - first)) {
-      Converted(c, offset + first, done - first);
+      Converted(c, offset, first, done - first);
     } else if (!WriteBlockByBlock(c, file, offset, first, done)) {
       return false;
     }
@@ -141,64 +160,58 @@ bool WriteChangedRuns(Converter* c, PlatformHandle file, uint64_t offset, uint32
 //
 // Only what changes is written: each run of blocks that changed goes in one write, and
 // blocks whose bytes stay as they were are not written back, so that holes stay holes and
-// a file with nothing to convert keeps its blocks and its time of last change.
+// a file with nothing to convert keeps its blocks and its time of last change. A file cut
+// short by another program since it began is not written, lest the span make it long
+// again: its size is looked at before each span is written, and after the last.
 SpanEnd ConvertSpan(Converter* c, PlatformHandle file, uint64_t* offset) {
   uint32_t count = 0;
   if (PlatformReadAt(file, *offset, c->span, kSpanSize, &count) != 0)
     return ConvertSpanBlockByBlock(c, file, offset);
   ConvertBlocksOf(c, count);
+  if (CutShort(c, file)) return kSpanCut;
   if (!WriteChangedRuns(c, file, *offset, count)) return kSpanAborted;
   *offset += count;
   // A read shorter than the span has met the end of the file. One that ends on a block
   // boundary leaves a read of nothing to the next span, as a last block of 1024 bytes
-  // leaves one to the next block.
-  return count != 0 && count % kBlockSize == 0 ? kSpanGoesOn : kSpanLast;
+  // leaves one to the next block. A file cut while this span was written is found short
+  // by the next span, its read shorter still; after the last, here.
+  const bool last = count == 0 || count % kBlockSize != 0;
+  if (last && CutShort(c, file)) return kSpanCut;
+  return last ? kSpanLast : kSpanGoesOn;
+}
+
+// Stops the conversion of a file that another program cut short meanwhile with a report,
+// whatever its answer, as after an Abort: the file is no longer what was converted.
+void ReportCut(Converter* c) {
+  ClearProgress(&c->progress);
+  ShowErrorReport(c->console, {kActionWriteFile, c->name, kErrorFileChanged, kCauseUnexpected,
+                               kRecommendRepeatWhenMended});
+  c->allDone = false;
+  c->aborted = true;
 }
 
 // Converts the file span by span from offset on, until a short read or an Abort. A
-// request to end the process waits for the span in hand, and is obeyed after it.
+// request to end the process is obeyed between spans, before the first of them too.
 void ConvertSpans(Converter* c, PlatformHandle file, uint64_t offset) {
-  while (ConvertSpan(c, file, &offset) == kSpanGoesOn && !PlatformInterrupted())
-    ShowProgress(&c->progress, offset);
+  SpanEnd end = kSpanGoesOn;
+  while (end == kSpanGoesOn && !PlatformInterrupted()) {
+    end = ConvertSpan(c, file, &offset);
+    if (end == kSpanGoesOn) ShowProgress(&c->progress, offset);
+  }
   ClearProgress(&c->progress);
-}
-
-// The size of the open file, 0 where the system cannot tell.
-uint64_t SizeOf(PlatformHandle file) {
-  uint64_t size = 0;
-  uint64_t modified;
-  return PlatformFileStamp(file, &size, &modified) == 0 ? size : 0;
-}
-
-// Says one of Pelcor's own lines on standard error, in the console's language, with the
-// name shown and the count in place of its two %s.
-void SayWithCount(const Converter* c, int16_t text, const char* count) {
-  FormatSlot slots[2];
-  slots[0].text = c->name[0].text;
-  slots[1].text = count;
-  char line[kActionTextSize + 192];
-  FormatMessageTextMax(line, sizeof line, OwnText(c->console.language, text), slots);
-  PlatformWriteErrorLine(line);
-}
-
-// The same with a number of bytes, as digits alone or, in words that agree with it, as
-// the bytes converted from the start of the file.
-void SayWithNumber(const Converter* c, int16_t text, uint64_t value, bool inWords) {
-  char digits[21];
-  CountToText(value, digits);
-  if (!inWords) return SayWithCount(c, text, digits);
-  FormatSlot slot[1];
-  slot[0].text = digits;
-  char words[96];
-  FormatMessageTextMax(words, sizeof words, ConvertedCountText(c->console.language, value), slot);
-  SayWithCount(c, text, words);
+  if (end == kSpanCut) ReportCut(c);
+  c->reachedEnd = end == kSpanLast;
 }
 
 // Makes the counts of a file, or a stream, whose reports show shown.
 void StartFile(Converter* c, const char* shown) {
   c->allDone = true;
   c->aborted = false;
+  c->reachedEnd = false;
+  c->gap = false;
   c->convertedFromStart = 0;
+  c->convertedHash = kHashStart;
+  c->anyWritten = false;
   c->name[0].text = shown;
   c->progress = ProgressLine{};
 }
@@ -209,40 +222,36 @@ void StartFile(Converter* c, const char* shown) {
 PlatformHandle OpenFile(Converter* c, PlatformName name, NameState state) {
   PlatformHandle file = kNoHandle;
   Guarded(c, kActionOpenFile, [&] {
-    return state == kNameWhole ? PlatformOpenForUpdate(name, &file) : kErrorNameTooLong;
+    return state == kNameWhole ? PlatformOpenForUpdate(name, &file) : NameError(state);
   });
   return file;
 }
 
-// After the spans: an interrupted run without a gap is recorded on the file, and a file
-// converted whole loses any record. Only a run without a gap can be finished from where
-// it stopped: after a failure answered Ignore the bytes converted from the start end at
-// the gap, and later ones are converted too. Whether the run was recorded.
-bool KeepRecord(Converter* c, PlatformHandle file) {
-  const bool gapless = c->allDone && !c->aborted;
-  if (PlatformInterrupted())
-    return gapless && RecordInterruption(c->direction, file, c->convertedFromStart);
-  if (gapless) PlatformRemoveNote(file);  // the file is whole
-  return false;
+// Starts the counts of the open file where its record says a run of this switch stopped.
+void StartCounts(Converter* c, PlatformHandle file, FileRecord record) {
+  if (record.kind == kRecordPart) {
+    c->convertedFromStart = record.converted;
+    c->convertedHash = record.hash;
+    c->anyWritten = record.converted != 0;
+  }
+  uint64_t modified = 0;
+  if (PlatformFileStamp(file, &c->sizeAtStart, &modified) != 0) c->sizeAtStart = 0;
+  c->progress = StartProgress(c->console, c->name[0].text, c->sizeAtStart, c->convertedFromStart);
 }
 
-// Converts the open file from where an interrupted run of the same direction recorded
-// that it got to, once the guard has judged the text still to convert; without a handle
-// there is no text to judge, and the conversion reports the failed read. Whether an
-// interrupted run was recorded.
-bool ConvertOpenFile(Converter* c, PlatformHandle file) {
-  const uint64_t from = file != kNoHandle ? RecordedOffset(c->direction, file) : 0;
-  if (from != 0) SayWithNumber(c, kOwnTextResuming, from, false);
-  c->convertedFromStart = from;
+// Converts the open file from where its record says, once the guard has judged the text
+// still to convert; without a handle there is no text to judge, and the conversion
+// reports the failed read.
+void ConvertOpenFile(Converter* c, PlatformHandle file, FileRecord record) {
+  StartCounts(c, file, record);
+  const uint64_t from = c->convertedFromStart;
+  if (from != 0) SayResuming(c->console, c->shown, from);
   if (file != kNoHandle &&
       !CodePageAgrees(c->console, c->direction, file, from, c->name, c->span)) {
     c->aborted = true;
-    return false;
+    return;
   }
-  PlatformBeginInterruptible();
-  c->progress = StartProgress(c->console, c->name[0].text, SizeOf(file), from);
   ConvertSpans(c, file, from);
-  return KeepRecord(c, file);
 }
 
 // Closes the file. A system may report only now that written data did not reach the
@@ -255,12 +264,83 @@ void CloseFile(Converter* c, PlatformHandle file) {
   c->allDone = false;
 }
 
-// Interrupted: the file is closed with the blocks written so far; says how far the run
-// got, and ends the process as the request would have ended it.
-[[noreturn]] void EndInterrupted(const Converter* c, bool recorded, NamePlace place) {
-  const int16_t resumable =
-      place == kNamedFirst ? kOwnTextInterrupted : kOwnTextInterruptedAfterOthers;
-  SayWithNumber(c, recorded ? resumable : kOwnTextNotResumable, c->convertedFromStart, true);
+// Leaves the record of where the file stands, closes it, and says where it stopped when
+// it stopped part-way. A request to end the process then ends it here, as the request
+// would have; a file converted whole leaves it to the next boundary. Whether the file
+// was converted whole.
+bool EndFile(Converter* c, PlatformHandle file) {
+  const bool whole = c->reachedEnd && c->allDone && !c->aborted;
+  FileEnd end = {c->convertedFromStart, c->convertedHash, whole, c->anyWritten, c->gap};
+  if (file != kNoHandle) end = AsTheFileNowGoes(file, end, c->span, kSpanSize);
+  const bool recorded = file == kNoHandle || LeaveRecord(file, NamedCodePage(c->direction), end);
+  CloseFile(c, file);
+  const bool interrupted = PlatformInterrupted() && !whole;
+  if (interrupted || (c->aborted && c->anyWritten)) {
+    SayStopped(c->console, c->shown, interrupted ? kOwnTextInterrupted : kOwnTextStopped,
+               end.converted, recorded, c->run);
+  }
+  if (interrupted) PlatformEndInterrupted();
+  c->run.othersUnrecorded |= !recorded;
+  return whole && c->allDone;
+}
+
+// With --to: what the file or stream, judged by check, comes to. One to convert, or
+// for the guard to refuse, is converted from the other code page; one left as it is is
+// said so.
+Outcome AimAtPage(Converter* c, const FileCheck& check) {
+  c->direction = DirectionFrom(OtherCodePage(c->target));
+  // A read that fails is met again, and reported, by the conversion.
+  if (check.failure != 0 || check.outcome == kOutcomeRefuses) return kOutcomeConverts;
+  if (check.byPelcor && check.outcome == kOutcomeNothing) {
+    SayConvertedAlready(c->console, c->shown, c->target);
+  } else if (check.outcome != kOutcomeConverts) {
+    SayLeft(c->console.language, c->shown, check, c->target);
+  }
+  return check.outcome;
+}
+
+Plan ToPagePlan(const Converter* c) {
+  return {false, kAimToPage, c->direction, c->target, nullptr};
+}
+
+// With --to: chooses the direction of the open file, or leaves it as it is, said so,
+// and closes it. Whether it is to be converted; where it is not, *whole receives whether
+// it counts as whole.
+bool AimedAtPage(Converter* c, PlatformHandle file, bool* whole) {
+  c->direction = DirectionFrom(OtherCodePage(c->target));
+  if (file == kNoHandle) return true;  // the conversion meets the failure
+  const Outcome aimed = AimAtPage(c, CheckOpenFile(file, ToPagePlan(c), c->span));
+  if (aimed == kOutcomeConverts) return true;
+  PlatformClose(file);  // nothing was written
+  *whole = aimed == kOutcomeNothing;
+  return false;
+}
+
+// Converts the file open under name, unless the run handled it already under another
+// name, or its record says it is converted already, to the code page this switch
+// converts to; with --to, unless it is in the target code page or cannot be told. A
+// file left as it is counts as whole, unless --to cannot tell its code page.
+bool ConvertHandle(Converter* c, PlatformHandle file, PlatformName name) {
+  const bool open = file != kNoHandle;
+  if (open && HandledAlready(c->console, file, name, c->shown, &c->run))
+    return PlatformClose(file) == 0 || true;
+  bool left = true;
+  if (c->toPage && !AimedAtPage(c, file, &left)) return left;
+  const CodePageId named = NamedCodePage(c->direction);
+  const FileRecord record = open ? RecordToFollow(file, named, c->span, kSpanSize) : FileRecord{};
+  if (record.kind == kRecordWhole) {
+    SayConvertedAlready(c->console, c->shown, record.page);
+    return PlatformClose(file) == 0 || true;
+  }
+  ConvertOpenFile(c, file, record);
+  return EndFile(c, file);
+}
+
+// A request to end the process held before the file is touched: the process ends, the
+// file as it is.
+void EndIfInterrupted(const Converter* c) {
+  if (!PlatformInterrupted()) return;
+  SayStopped(c->console, c->shown, kOwnTextInterrupted, 0, true, c->run);
   PlatformEndInterrupted();
 }
 
@@ -283,13 +363,15 @@ uint32_t MoveSpan(Converter* c, PlatformHandle stream, uint16_t action, uint32_t
 }
 
 // Converts the count bytes in hand and those that follow, span by span, until the input
-// ends, an Abort or a request to end the process.
-void ConvertStreamSpans(Converter* c, PlatformHandle input, PlatformHandle output, uint32_t count) {
+// ends, an Abort or a request to end the process; or, unless convert, passes them on as
+// they are.
+void ConvertStreamSpans(Converter* c, PlatformHandle input, PlatformHandle output, uint32_t count,
+                        bool convert) {
   while (!c->aborted) {
-    ConvertBlocksOf(c, count);
+    if (convert) ConvertBlocksOf(c, count);
     const uint32_t done = MoveSpan(c, output, kActionWriteFile, count);
     if (c->aborted) return;
-    Converted(c, c->convertedFromStart, done);
+    c->convertedFromStart += done;
     if (count < kSpanSize || PlatformInterrupted()) return;
     ShowProgress(&c->progress, c->convertedFromStart);
     count = MoveSpan(c, input, kActionReadFile, kSpanSize);
@@ -301,44 +383,65 @@ void ConvertStreamSpans(Converter* c, PlatformHandle input, PlatformHandle outpu
 bool StartConverter(Converter* converter, Direction direction, const Console& console) {
   converter->direction = direction;
   converter->console = console;
-  // Touched only as far as the file reaches: the memory used grows up to one span.
+  converter->toPage = false;
+  converter->target = kCodePage1251;
+  // Touched only as far as the file reaches: the memory used grows up to one span. The
+  // table of the files handled takes memory only as far as its entries reach, zeros
+  // being what a fresh allocation of its size has.
   converter->span = static_cast<uint8_t*>(malloc(kSpanSize));
-  return converter->span != nullptr;
+  converter->run = {static_cast<SeenFiles*>(calloc(1, sizeof(SeenFiles))), false, false};
+  return converter->span != nullptr && converter->run.seen != nullptr;
 }
 
 void EndConverter(Converter* converter) {
   free(converter->span);
+  free(converter->run.seen);
   converter->span = nullptr;
+  converter->run.seen = nullptr;
 }
 
-bool ConvertFileInPlace(Converter* c, PlatformName name, NameState state, NamePlace place) {
+bool ConvertFileInPlace(Converter* c, PlatformName name, NameState state) {
   PlatformShowName(name, c->shown, sizeof c->shown);
   StartFile(c, c->shown);
+  EndIfInterrupted(c);
   const PlatformHandle file = OpenFile(c, name, state);
+  bool whole = false;
   // After an Abort no handle was obtained and there is nothing to close.
-  if (c->aborted) return false;
-  const bool recorded = ConvertOpenFile(c, file);
-  CloseFile(c, file);
-  if (PlatformInterrupted()) EndInterrupted(c, recorded, place);
-  PlatformEndInterruptible();
-  return c->allDone && !c->aborted;
+  if (c->aborted) EndIfInterrupted(c);
+  if (!c->aborted) whole = ConvertHandle(c, file, name);
+  c->run.afterOthers = true;
+  return whole;
 }
 
 bool ConvertStream(Converter* c, PlatformHandle input, PlatformHandle output,
                    const char* shownName) {
+  // A stream closed when the program started is none to read or write: nothing is taken
+  // from the other, so that no text is lost.
+  if (input == kNoHandle || output == kNoHandle) {
+    SayStreamClosed(c->console, input == kNoHandle);
+    return false;
+  }
   StartFile(c, shownName);
-  const uint32_t count = MoveSpan(c, input, kActionReadFile, kSpanSize);
+  const uint32_t count = PlatformInterrupted() ? 0 : MoveSpan(c, input, kActionReadFile, kSpanSize);
   // Nothing is written before the guard has judged what the first span holds.
   if (c->aborted) return false;
-  if (!BytesAgree(c->console, c->direction, c->span, count, c->name)) return false;
-  PlatformBeginInterruptible();
-  c->progress = StartProgress(c->console, shownName, 0, 0);
-  ConvertStreamSpans(c, input, output, count);
-  ClearProgress(&c->progress);
+  // Bytes taken from the stream are gone from it: once read, the span goes out, as it is
+  // where --to leaves the stream.
+  const bool reading = !PlatformInterrupted() || count != 0;
+  const Outcome aimed = c->toPage && reading
+                            ? AimAtPage(c, CheckBytes(c->span, count, ToPagePlan(c)))
+                            : kOutcomeConverts;
+  if (reading) {
+    if (aimed == kOutcomeConverts && !BytesAgree(c->console, c->direction, c->span, count, c->name))
+      return false;
+    c->progress = StartProgress(c->console, shownName, 0, 0);
+    ConvertStreamSpans(c, input, output, count, aimed == kOutcomeConverts);
+    ClearProgress(&c->progress);
+  }
+  // What went out cannot be taken back: the line says how much did.
   if (PlatformInterrupted()) {
-    SayWithNumber(c, kOwnTextNotResumable, c->convertedFromStart, true);
+    SayStopped(c->console, shownName, kOwnTextInterrupted, c->convertedFromStart, false, c->run);
     PlatformEndInterrupted();
   }
-  PlatformEndInterruptible();
-  return c->allDone && !c->aborted;
+  return c->allDone && !c->aborted && aimed != kOutcomeCannotTell;
 }

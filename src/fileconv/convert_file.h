@@ -5,9 +5,11 @@
 #include <stdint.h>
 
 #include "codepage/byte_maps.h"
+#include "codepage/text_guess.h"
 #include "errors/console_output.h"
 #include "errors/report_texts.h"
 #include "fileconv/progress.h"
+#include "fileconv/standing.h"
 #include "platform/platform.h"
 #include "text/formatter.h"
 
@@ -18,36 +20,59 @@ inline constexpr uint32_t kBlockSize = 1024;
 /// blocks, and block by block wherever a span does not go through whole.
 inline constexpr uint32_t kSpanBlocks = 256;
 
-/// Whether a file name is all there is of it, or only its beginning.
-enum NameState { kNameWhole = 0, kNameCut };
+/// Whether a file name is all there is of it, only its beginning, or a name with
+/// wildcards that matches no file.
+enum NameState { kNameWhole = 0, kNameCut, kNameUnmatched };
 
-/// Whether the run named other files before this one. Run again whole, the command would
-/// convert those a second time, and the guard cannot tell every converted text (a short
-/// one above all): the line of an interrupted run then says to leave them out.
-enum NamePlace { kNamedFirst = 0, kNamedAfterOthers };
+/// The error that opening a name that is not kNameWhole meets: the system's "file name
+/// too long" or "no such file". Nothing is opened.
+inline PlatformError NameError(NameState state) {
+  return state == kNameCut ? kErrorNameTooLong : kErrorNoMatch;
+}
 
 /// The bytes a span asks for.
 inline constexpr uint32_t kSpanSize = kSpanBlocks * kBlockSize;
 
 /// What a run's conversion holds: its direction and console, the one span buffer of the
-/// run, and the counts of the file or stream in hand.
+/// run, what the run knows of the files it handled, and the counts of the file or stream
+/// in hand.
 struct Converter {
   Direction direction;
   Console console;
+  // --to: each file is converted to the target code page where it is in the other one,
+  // and left as it is where it is in the target already, has nothing to convert or
+  // cannot be told; the direction is chosen file by file.
+  bool toPage;
+  CodePageId target;
   // The one buffer of the conversion, kSpanSize bytes taken once for the run, reused for
   // every span and every block, and first for the guard's samples: the memory used is
   // the same whatever the size of the file.
   uint8_t* span;
+  // The files the run handled, taken with the span buffer, and what it left on them.
+  RunSoFar run;
   // Whether the bytes read of each block of the span changed in their conversion: a
-  // block whose bytes stay as they were is not written back.
+  // block whose bytes stay as they were is not written back. With them the hash of
+  // each block's bytes read, once converted.
   bool blockChanged[kSpanBlocks];
+  uint64_t blockHashes[kSpanBlocks];
   // Whether every guarded call of the file succeeded at last. A failure answered Ignore
   // leaves part of the file unconverted although the run goes on.
   bool allDone;
-  bool aborted;  // an answer was Abort
+  bool aborted;     // an answer was Abort
+  bool reachedEnd;  // the conversion got to the end of the file
+  // Whether bytes past those converted from the start may be converted too: after a
+  // failure answered Ignore, or a write that moved part of its block before an Abort. No
+  // record can say then which bytes are converted.
+  bool gap;
   // The bytes from the start of the file that are converted: every block up to here was
-  // written whole.
+  // written whole. With them the chain of their hashes, and whether any block of the file
+  // was written, in this run or in the one it goes on from.
   uint64_t convertedFromStart;
+  uint64_t convertedHash;
+  bool anyWritten;
+  // The file's size when its conversion began: a file found shorter than that was cut
+  // by another program meanwhile.
+  uint64_t sizeAtStart;
   // The name as the reports show it, in the console's code page, and the argument list
   // of their action texts, which shows it.
   char shown[kActionTextSize];
@@ -57,10 +82,11 @@ struct Converter {
 };
 
 /// Makes the converter of a run: the direction, the console its reports go to, and its
-/// span buffer, taken here. False when the memory cannot be had.
+/// span buffer and table of the files handled, taken here. False when the memory cannot
+/// be had.
 bool StartConverter(Converter* converter, Direction direction, const Console& console);
 
-/// Gives the span buffer back.
+/// Gives the span buffer and the table back.
 void EndConverter(Converter* converter);
 
 /// Converts the named file in place, without a temporary file;
@@ -70,19 +96,28 @@ void EndConverter(Converter* converter);
 /// The reports show the name as the door renders it. A name that is kNameCut opens
 /// nothing: its open fails with the system's "file name too long". Before the first
 /// write the text is judged (CodePageAgrees): a refusal is reported the same way, and its
-/// Abort is an Abort like any other. A request to end the process during the conversion
-/// ends it here, once the span in hand is written and the file closed, with a line on
-/// standard error; the run is recorded on the file (resume_record.h) and a run of the same
-/// direction goes on from there. Blocks whose bytes do not change are not written.
-/// Returns true when the file was converted whole: false after an Abort, a failure
-/// answered Ignore or a failed close.
-bool ConvertFileInPlace(Converter* converter, PlatformName name, NameState state = kNameWhole,
-                        NamePlace place = kNamedFirst);
+/// Abort is an Abort like any other. Blocks whose bytes do not change are not written.
+///
+/// Where the file stands is recorded on it (file_record.h): once converted whole, the code
+/// page it is in now; stopped part-way by an Abort or a request to end the process, how
+/// far it got, with a line on standard error. A file whose trusted record says it is in
+/// the code page this switch converts to already is left as it is, with a line; one
+/// stopped part-way by this switch goes on from there. A file the run handled already
+/// under another name is left as it is, with a line. A file cut short by another program
+/// meanwhile stops with a report. A request to end the process held before the file is
+/// touched, or between its spans, ends the process, the file closed and recorded, with a
+/// line; held as its last span is done, it waits for the next boundary.
+/// Returns true when the file was converted whole, or left as it is: false after an
+/// Abort, a failure answered Ignore or a failed close. With toPage, a file that is left
+/// is said so on standard error, and counts as whole where it is in the target code page.
+bool ConvertFileInPlace(Converter* converter, PlatformName name, NameState state = kNameWhole);
 
 /// Converts what comes from the input stream and writes it to the output stream, span by
 /// span, as a filter does. The guard judges what the first span holds before anything is
 /// written; failures are reported under shownName (code page 866) and answered as for a
-/// file, Repeat of a write going on after the bytes that went out. Returns true when
-/// everything read was converted and written.
+/// file, Repeat of a write going on after the bytes that went out. A stream closed when
+/// the program started (kNoHandle) is said to be and nothing is converted. Returns true
+/// when everything read was converted and written. With toPage, a stream that is left is
+/// said so and goes through as it is.
 bool ConvertStream(Converter* converter, PlatformHandle input, PlatformHandle output,
                    const char* shownName);

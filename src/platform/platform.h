@@ -22,6 +22,9 @@ typedef uint32_t PlatformError;
 /// The system's error for a name too long for it.
 extern const PlatformError kErrorNameTooLong;
 
+/// The system's error for a name that names no file.
+extern const PlatformError kErrorNoMatch;
+
 /// Why a name that is no regular file is refused: it names a device, or a stream (a FIFO,
 /// a socket) that cannot be rewritten in place. No system gives these numbers; the
 /// program tells them in its own words.
@@ -56,10 +59,10 @@ PlatformCommand PlatformStart(int argc, char** argv);
 
 /// From here until PlatformEndInterruptible, a request to end the process (Ctrl+C, a
 /// termination or hang-up signal, the console window closing) is held, for the program
-/// to finish the work in hand first; PlatformInterrupted tells it. While the program
-/// waits for a key such a request ends the process at once, as it does outside, and one
-/// held then ends it as the wait begins. A request still held when the section ends
-/// ends the process there.
+/// to finish the work in hand first; PlatformInterrupted tells it. A wait for a key
+/// returns kNoMoreKeys once one is held. A second request ends the process at once, as
+/// every request does outside. A request still held when the section ends ends the
+/// process there.
 void PlatformBeginInterruptible();
 void PlatformEndInterruptible();
 
@@ -83,6 +86,24 @@ struct PlatformName {
 PlatformName PlatformCommandName(const PlatformCommand& command, uint32_t word, uint32_t begin,
                                  uint32_t end);
 
+/// The names a name given stands for. Where the system leaves wildcards to the program
+/// (Windows), a name with * or ? in its last part stands for each file (not folder) that
+/// it matches, in the order the system lists them; any other name, and every name where
+/// the shell has expanded them already (POSIX), stands for itself.
+struct PlatformMatches {
+  PlatformHandle search;  // the system's listing in hand, or kNoHandle
+  PlatformName pattern;
+  uint32_t folder;    // the units of the pattern's folder, up to its last separator
+  PlatformName name;  // the name in hand, which lives as long as the process
+};
+
+/// Starts on the names pattern stands for; matches->name receives the first. False when
+/// it stands for files and none matches.
+bool PlatformFirstMatch(PlatformName pattern, PlatformMatches* matches);
+
+/// Moves matches->name on to the next name; false when there is none.
+bool PlatformNextMatch(PlatformMatches* matches);
+
 /// The name as a report shows it: code page 866 text into out (size bytes, at least 1),
 /// terminated and cut to fit. A character that code page 866 lacks, or a control
 /// character, shows as a question mark.
@@ -98,7 +119,8 @@ bool PlatformUserReadsRussian();
 /// usage, help, version); standard error every report, question and failure.
 enum StandardStream { kStandardInput = 0, kStandardOutput = 1, kStandardError = 2 };
 
-/// The handle of a standard stream of the process.
+/// The handle of a standard stream of the process; kNoHandle for one that was closed
+/// when the process started.
 PlatformHandle PlatformStandardHandle(StandardStream which);
 
 /// The console the process runs in, for keys, where the standard input carries data:
@@ -115,6 +137,12 @@ PlatformHandle PlatformReportOutput(PlatformHandle keys);
 /// the charset a console would show. A write that fails is dropped: there is nowhere to
 /// report it, and the work goes on.
 void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count);
+
+/// Writes a file name as the system spells it, not through code page 866: its bytes on
+/// POSIX, its text on Windows (in the console's code page where the output is
+/// redirected). A control character shows as a question mark, so that the name stays
+/// on its line.
+void PlatformWriteName(PlatformHandle output, PlatformName name);
 
 /// Writes one line of code page 866 text (without its line end) to standard error, on a
 /// line of its own.
@@ -163,6 +191,11 @@ void PlatformDiscardKeys(PlatformHandle input);
 /// kErrorStream.
 PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file);
 
+/// Opens an existing file for reading only, taking no lock and sharing it with readers
+/// and writers alike: a read-only file, a file on a read-only medium and a file another
+/// program holds open all open. *file receives the handle, kNoHandle on failure.
+PlatformError PlatformOpenForReading(PlatformName name, PlatformHandle* file);
+
 /// Reads up to size bytes at offset into buffer; *read receives the bytes read, fewer
 /// than size only at the end of the file (0 at or past it). On failure *read is 0.
 PlatformError PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t size,
@@ -187,6 +220,19 @@ PlatformError PlatformWriteStream(PlatformHandle stream, const void* buffer, uin
 /// Closes the file. The handle is gone even when this fails (data that did not reach
 /// the disk): it is never to be closed again.
 PlatformError PlatformClose(PlatformHandle file);
+
+/// The identity of an open file: two handles of the same identity reach the same file,
+/// whatever names opened them.
+struct PlatformFileId {
+  uint64_t volume;
+  uint64_t index;
+};
+
+/// The open file's identity. Fails when the system cannot tell.
+PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id);
+
+/// The open file's size as it is now, cheaply, to be asked often.
+PlatformError PlatformFileSize(PlatformHandle file, uint64_t* size);
 
 /// The open file's size, and the time its data was last written, in the system's own
 /// unit. Fails when the system cannot tell.

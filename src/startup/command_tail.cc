@@ -28,6 +28,54 @@ bool ExtractCommandTail(const char* commandLine, char* destination, uint32_t* st
   return *StrSkipChar(p + StrLength(destination), ' ') == 0;
 }
 
+namespace {
+
+bool StartsWith(const char* s, const char* prefix) {
+  for (; *prefix != 0; ++s, ++prefix) {
+    if (*s != *prefix) return false;
+  }
+  return true;
+}
+
+// The position of the first word of the tail at or after from that stands whole after a
+// space, or the tail's length when there is none.
+uint32_t FindWholeWord(const char* tail, const char* word, uint32_t from) {
+  const uint32_t length = StrLength(tail), size = StrLength(word);
+  for (uint32_t at = from > 0 ? from : 1; at + size <= length; ++at) {
+    const char after = tail[at + size];
+    if (tail[at - 1] == ' ' && (after == 0 || after == ' ') && StartsWith(tail + at, word))
+      return at;
+  }
+  return length;
+}
+
+// Counts the whole words in the tail that equal word; *first receives the position of the
+// first, or the tail's length.
+uint8_t CountWholeWords(const char* tail, const char* word, uint32_t* first) {
+  const uint32_t length = StrLength(tail);
+  uint8_t count = 0;
+  *first = FindWholeWord(tail, word, 0);
+  for (uint32_t at = *first; at < length && count < 255; at = FindWholeWord(tail, word, at + 1))
+    ++count;
+  return count;
+}
+
+// Notes the words of the tail other than the switch, and ends the name before them.
+void TakeWords(const char* tail, TailSwitch* parsed) {
+  uint32_t check = 0, to866 = 0, to1251 = 0;
+  parsed->check = CountWholeWords(tail, "/check", &check) > 0;
+  parsed->toPages = CountWholeWords(tail, "/to866", &to866);
+  parsed->toPages += CountWholeWords(tail, "/to1251", &to1251);
+  parsed->target = to866 < to1251 ? kCodePage866 : kCodePage1251;
+  const uint32_t length = StrLength(tail);
+  const uint32_t words[] = {check, to866, to1251};
+  for (const uint32_t word : words) {
+    if (word < length && word - 1 < parsed->name.end) parsed->name.end = word - 1;
+  }
+}
+
+}  // namespace
+
 TailSwitch ParseSwitch(const char* tail) {
   // The search only reads the tail.
   const char* found = StrFindWordStart(const_cast<char*>(tail), "/866");
@@ -36,8 +84,13 @@ TailSwitch ParseSwitch(const char* tail) {
   // The name ends at the byte before the switch. A switch at the very first byte has no
   // byte before it; the tail then names a file called /866 or /1251.
   const uint32_t length = StrLength(tail);
-  if (found == nullptr || found == tail) return {{0, length}, direction};
-  return {{0, static_cast<uint32_t>(found - tail) - 1}, direction};
+  TailSwitch parsed = {{0, length}, direction, false, false, 0, kCodePage1251};
+  if (found != nullptr && found != tail) {
+    parsed.name.end = static_cast<uint32_t>(found - tail) - 1;
+    parsed.switched = true;
+  }
+  TakeWords(tail, &parsed);
+  return parsed;
 }
 
 TailSwitch TakeFileName(const char* tail) {
@@ -51,7 +104,9 @@ TailSwitch TakeFileName(const char* tail) {
     ++name.begin;
     --name.end;
   }
-  return {name, parsed.direction};
+  TailSwitch taken = parsed;
+  taken.name = name;
+  return taken;
 }
 
 TailRequest RequestOfTail(const char* tail) {

@@ -4,6 +4,7 @@
 #include <stdint.h>
 
 #include "codepage/byte_maps.h"
+#include "codepage/text_guess.h"
 
 /// The longest file name, in bytes of code page 1251, that a tail always holds whole.
 inline constexpr uint16_t kNameLimit = 4096;
@@ -28,15 +29,22 @@ struct TailRange {
   uint32_t end;
 };
 
-/// What a tail names: a part of it, and the direction of its switch.
+/// What a tail names and asks: a part of it, the direction of its switch, and its other
+/// words.
 struct TailSwitch {
   TailRange name;
   Direction direction;
+  bool switched;      // a switch follows the name
+  bool check;         // "/check" follows it
+  uint8_t toPages;    // how many of "/to866" and "/to1251" follow it
+  CodePageId target;  // the code page the last of them names
 };
 
 /// The direction the switch in the tail names, and the part of the tail before the
 /// switch less the byte before it: "/866" converts from 866 to 1251, "/1251" or no switch
 /// from 1251 to 866. A switch counts only at the start of the tail or right after a space.
+/// The words "/check", "/to866" and "/to1251" count where they stand whole after a space,
+/// and the name ends before the first word of all.
 TailSwitch ParseSwitch(const char* tail);
 
 /// The file name in a trimmed, usable tail and the direction: the part before the switch

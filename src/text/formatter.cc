@@ -35,6 +35,14 @@ char* CountToText(uint64_t value, char* destination) {
   return out;
 }
 
+char* ByteToHexText(uint8_t value, char* destination) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  destination[0] = kDigits[value >> 4];
+  destination[1] = kDigits[value & 15];
+  destination[2] = 0;
+  return destination + 2;
+}
+
 namespace {
 
 // Output that never passes its capacity; the terminator's byte is always reserved.

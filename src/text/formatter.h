@@ -33,3 +33,7 @@ char* IntToText(uint32_t value, uint8_t radix, uint8_t isSigned, char* destinati
 /// Writes a 64-bit count in decimal and a terminator; returns the address of the
 /// terminator. destination needs 21 bytes.
 char* CountToText(uint64_t value, char* destination);
+
+/// Writes a byte as two upper-case hexadecimal digits and a terminator; returns the
+/// address of the terminator. destination needs 3 bytes.
+char* ByteToHexText(uint8_t value, char* destination);

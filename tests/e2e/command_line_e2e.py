@@ -11,7 +11,7 @@ import pexpect
 from pelcor_run import PELCOR, TempDir, environment, expected, read_file, write_file
 
 BANNER = b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n"
-USAGE = BANNER + b"Usage :\n\tpelcor <file>... [/866 | /1251]\n"
+USAGE = BANNER + b"Usage :\n\tpelcor <file>... [/866 | /1251] [--check] [--to=866 | --to=1251]\n"
 PROMPT = b"? Ignore /I/ Repeat /R/ Abort /A/ ?"
 # Lines of the help: what the switch means, several names and "-", where to read more.
 HELP = [b"  /866   the file is in code page 866 (DOS): convert it to 1251 (Windows)",
@@ -92,7 +92,7 @@ class ArgumentsAsTheyAre(unittest.TestCase):
                  (["a\tb.txt"], b"a\tb.txt", "/1251"), (["Müller.txt"], "Müller.txt".encode(), "/1251"),
                  ([b"M\xfcller.txt", "/866"], b"M\xfcller.txt", "/866"),
                  (["--", "--version"], b"--version", "/1251"),
-                 (["/866", "--", "-h"], b"-h", "/866")]
+                 (["/866", "--", "-h"], b"-h", "/866"), (["--", "--check"], b"--check", "/1251")]
         for args, named, switch in cases:
             with self.subTest(args=args), TempDir() as d:
                 for name in decoys:
@@ -219,7 +219,9 @@ class Help(unittest.TestCase):
                 (["/?"], HELP, 0), (["-h"], HELP, 0), (["--help"], HELP, 0),
                 (["a.txt", "--help", "/866"], HELP, 0), (["--version"], BANNER, 0),
                 (["--version", "a.txt"], BANNER, 0), ([], USAGE, 2), (["/866"], USAGE, 2),
-                (["--"], USAGE, 2), (["a.txt", "/866", "/1251"], USAGE, 2)]:
+                (["--"], USAGE, 2), (["a.txt", "/866", "/1251"], USAGE, 2),
+                (["a.txt", "--to=866", "/866"], USAGE, 2),
+                (["a.txt", "--to=866", "--to=866"], USAGE, 2), (["--check"], b"", 2)]:
             with self.subTest(args=args), TempDir() as d:
                 for name in decoys:
                     write_file(os.path.join(d, name), DATA)

@@ -16,7 +16,8 @@ import unittest
 import pexpect
 
 from convert_e2e import BANNER, END, PROMPT, os_text, report
-from pelcor_run import PELCOR, TempDir, environment, expected, read_file, write_file
+from pelcor_run import (NOTE, PELCOR, NoteDir, TempDir, environment, expected, read_file, run,
+                        write_file)
 
 # What opening a device tells.
 NOT_A_REGULAR_FILE = b"not a regular file: a device"
@@ -128,18 +129,29 @@ class FileSizeLimit(unittest.TestCase):
     def test_write_past_the_limit_is_reported_and_answered(self):
         data = bytes(range(0xC0, 0x100)) * 47  # 3008 bytes
         # The answers and the reports they take. An ignored failure of the last block
-        # leaves the file unfinished as an Abort does.
-        for answers, reports in [(b"ra", 2), (b"i", 1)]:
-            with self.subTest(answers=answers), TempDir() as d:
+        # leaves the file unfinished as an Abort does. An Abort says how far the file got;
+        # where the limit cut a block, what it moved is converted and not counted.
+        stopped = "pelcor: {}: stopped; 2048 bytes from the start of the file are converted; {}\n"
+        for limit, answers, reports, after in [
+                (2500, b"ra", 2, "the conversion cannot be resumed"), (2500, b"i", 1, None),
+                (2048, b"a", 1, "the same command finishes the conversion")]:
+            with self.subTest(limit=limit, answers=answers), NoteDir(self) as d:
                 path = write_file(os.path.join(d, "f.txt"), data)
                 result = subprocess.run([PELCOR, path], input=answers, capture_output=True,
                                         env=environment(), timeout=30,
-                                        preexec_fn=limited(2500))
+                                        preexec_fn=limited(limit))
                 self.assertEqual(result.returncode, 1)
                 failed = report(b"write to file " + path.encode(), os_text(errno.EFBIG))
-                self.assertEqual((result.stdout, result.stderr), (BANNER, failed * reports + END))
+                said = END + stopped.format(path, after).encode() if after else END
+                self.assertEqual((result.stdout, result.stderr), (BANNER, failed * reports + said))
                 # The third block got as far as the limit.
-                self.assertEqual(read_file(path), expected(data[:2500], "/1251") + data[2500:])
+                self.assertEqual(read_file(path), expected(data[:limit], "/1251") + data[limit:])
+                if after and "finishes" in after:
+                    # The cause mended, the same command finishes the file.
+                    again = run([path])
+                    self.assertEqual(again.stderr.decode(),
+                                     f"pelcor: {path}: resuming the conversion at byte 2048\n")
+                    self.assertEqual(read_file(path), expected(data, "/1251"))
 
 
 class Signals(unittest.TestCase):
@@ -170,6 +182,9 @@ class Signals(unittest.TestCase):
                     child.kill(number)
                     child.expect(pexpect.EOF)
                     self.assertTrue(line_mode(child.child_fd))
+                    # The signals a run holds leave the question unanswered, and say so.
+                    held = name in ("SIGHUP", "SIGINT", "SIGTERM")
+                    self.assertEqual(b"none.txt: interrupted; 0 bytes" in child.before, held)
                     child.close()
                     self.assertEqual(child.signalstatus, number)
 
@@ -191,7 +206,7 @@ class Signals(unittest.TestCase):
         resumed = {"C.UTF-8": "pelcor: {}: resuming the conversion at byte {}",
                    "ru_RU.UTF-8": "pelcor: {}: перекодировка продолжается с байта {}"}
         for name, lang in (("SIGINT", "C.UTF-8"), ("SIGTERM", "ru_RU.UTF-8"), ("SIGHUP", "C.UTF-8")):
-            with self.subTest(signal=name), TempDir() as d:
+            with self.subTest(signal=name), NoteDir(self) as d:
                 path = write_file(os.path.join(d, "f.txt"), data)
                 tracer = subprocess.Popen(
                     ["strace", "-o", "/dev/null", "-e", "trace=pwrite64", "-e",
@@ -212,13 +227,41 @@ class Signals(unittest.TestCase):
                                  expected(data[:converted], "/1251") + data[converted:])
                 # strace ends as its tracee did.
                 self.assertEqual(tracer.returncode, -getattr(signal, name))
-                # The same command finishes the file, and leaves no record on it.
+                # The same command finishes the file, and records it whole.
                 again = subprocess.run([PELCOR, path], stdin=subprocess.DEVNULL,
                                        capture_output=True, env=environment(lang))
                 self.assertEqual(again.stderr.decode(), resumed[lang].format(path, converted) + "\n")
                 self.assertEqual(again.returncode, 0)
                 self.assertEqual(read_file(path), expected(data, "/1251"))
-                self.assertEqual(os.listxattr(path), [])
+                self.assertTrue(os.getxattr(path, NOTE).startswith(b"v1 whole 866 "))
+
+    def test_a_second_signal_ends_the_run_at_once(self):
+        # The first is held for the span in hand; the second ends the program at once,
+        # as a run hung on a dead disk must still stop: no line, nothing finished.
+        if shutil.which("strace") is None or subprocess.run(
+                ["strace", "-o", "/dev/null", "true"], capture_output=True).returncode != 0:
+            self.skipTest("needs strace, allowed to trace, to slow the writes down")
+        data = "Съешь же ещё этих мягких французских булок.\n".encode("cp1251") * 20000
+        with TempDir() as d:
+            path = write_file(os.path.join(d, "f.txt"), data)
+            tracer = subprocess.Popen(
+                ["strace", "-o", "/dev/null", "-e", "trace=pwrite64", "-e",
+                 "inject=pwrite64:delay_exit=200000", PELCOR, path],
+                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                env=environment())
+            while read_file(path)[:1024] == data[:1024]:
+                time.sleep(0.01)
+            with open(f"/proc/{tracer.pid}/task/{tracer.pid}/children") as children:
+                pid = int(children.read().split()[0])
+            # Two of a kind would merge while the first waits to be taken: another kind,
+            # and whichever the program takes second ends it.
+            os.kill(pid, signal.SIGINT)
+            time.sleep(0.02)
+            os.kill(pid, signal.SIGTERM)
+            _, errors = tracer.communicate(timeout=60)
+            self.assertIn(tracer.returncode, (-signal.SIGINT, -signal.SIGTERM))
+            self.assertEqual(errors, b"")
+            self.assertNotEqual(read_file(path), expected(data, "/1251"))
 
     def test_keys_typed_ahead_end_the_run_with_the_terminal_restored(self):
         with TempDir() as d:

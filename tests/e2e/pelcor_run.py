@@ -88,6 +88,34 @@ class TempDir:
         self._dir.cleanup()
 
 
+# The extended attribute that holds a file's record.
+NOTE = "user.pelcor.resume"
+
+
+class NoteDir:
+    """A temporary folder on a file system that keeps user extended attributes, where a
+    run leaves its records: beside the program, else where temporary files go. The test
+    is skipped, and says so, where neither keeps them."""
+
+    def __init__(self, test):
+        self._test = test
+
+    def __enter__(self):
+        for parent in (os.path.dirname(os.path.abspath(PELCOR)), None):
+            self._dir = tempfile.TemporaryDirectory(prefix="pelcor-", dir=parent)
+            probe = write_file(os.path.join(self._dir.name, "probe"), b"")
+            try:
+                os.setxattr(probe, NOTE, b"probe")
+                os.remove(probe)
+                return self._dir.name
+            except OSError:
+                self._dir.cleanup()
+        self._test.skipTest("no folder here keeps user extended attributes")
+
+    def __exit__(self, *exc):
+        self._dir.cleanup()
+
+
 def write_file(path, data):
     with open(path, "wb") as f:
         f.write(data)

@@ -10,10 +10,10 @@ PELCOR = os.environ.get("PELCOR", "")
 
 ENGLISH = ("Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil",
            "Usage :",
-           "\tpelcor <file>... [/866 | /1251]")
+           "\tpelcor <file>... [/866 | /1251] [--check] [--to=866 | --to=1251]")
 RUSSIAN = ("Утилита перекодировки текста Windows/DOS ver. 1.1 Автор Quorvendil",
            "Использование :",
-           "\tpelcor <файл>... [/866 | /1251]")
+           "\tpelcor <файл>... [/866 | /1251] [--check] [--to=866 | --to=1251]")
 
 
 def banner(texts, encoding="utf-8"):
@@ -58,7 +58,7 @@ class BannerAndUsage(StartupTest):
         self.assertUsage(result)
         self.assertEqual(result.stdout,
                          b"Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil\n"
-                         b"Usage :\n\tpelcor <file>... [/866 | /1251]\n")
+                         b"Usage :\n\tpelcor <file>... [/866 | /1251] [--check] [--to=866 | --to=1251]\n")
 
     def test_russian_locales_give_the_russian_texts(self):
         cases = [

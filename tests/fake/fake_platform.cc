@@ -4,9 +4,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <iterator>
+
 FakePlatformRecord FakePlatform;
 
 const PlatformError kErrorNameTooLong = 206;
+const PlatformError kErrorNoMatch = kFakeNoSuchFile;
 
 namespace {
 
@@ -16,7 +19,7 @@ FakeFault* FaultMet(FakeCall call, uint64_t offset, uint32_t size) {
   FakeFault* met = nullptr;
   for (FakeFault& fault : FakePlatform.faults) {
     if (fault.call != call || fault.times == 0) continue;
-    const bool transfer = call == kFakeRead || call == kFakeWrite;
+    const bool transfer = call != kFakeOpen && call != kFakeClose;
     if (transfer && (fault.block < offset || fault.block - offset >= size)) continue;
     if (met == nullptr || fault.block < met->block) met = &fault;
   }
@@ -52,6 +55,15 @@ FakeFile* OpenFile(PlatformHandle handle) {
   if (handle < kFakeFirstFile || index >= FakePlatform.handles.size()) return nullptr;
   FakeFile* file = &FakePlatform.handles[index];
   return file->open ? file : nullptr;
+}
+
+// Cuts the file to the length a cut planned in the transfer's range gives, once the
+// transfer is done, as another program may cut it meanwhile.
+void CutIfPlanned(FakeCall after, const std::string& name, uint64_t offset, uint32_t size) {
+  const FakeFault* cut = FaultMet(after, offset, size);
+  if (cut == nullptr || FakePlatform.files[name].size() <= cut->block) return;
+  FakePlatform.files[name].resize(cut->block);
+  ++FakePlatform.writes;
 }
 
 // How many bytes a transfer moves before the fault it meets stops it, and that fault's
@@ -137,7 +149,7 @@ bool PlatformUserReadsRussian() {
 
 PlatformHandle PlatformStandardHandle(StandardStream which) {
   const PlatformHandle handles[] = {kFakeInput, kFakeOutput, kFakeError};
-  return handles[which];
+  return FakePlatform.streamsClosed[which] ? kNoHandle : handles[which];
 }
 
 PlatformHandle PlatformTerminalInput() {
@@ -153,6 +165,10 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
   // Text sent to any other handle is lost, as it is on a handle that is no console.
   if (output == kFakeError) FakePlatform.console.emplace_back(text, count);
   if (output == kFakeOutput) FakePlatform.output.emplace_back(text, count);
+}
+
+void PlatformWriteName(PlatformHandle output, PlatformName name) {
+  PlatformWriteConsole(output, static_cast<const char*>(name.text), name.length);
 }
 
 bool PlatformIsTerminal(PlatformHandle output) {
@@ -172,7 +188,8 @@ void PlatformWriteErrorLine(const char* text) {
 }
 
 PlatformKey PlatformNextKey(PlatformHandle input) {
-  if (input != kFakeInput) return {kNoMoreKeys, 0};
+  // A request to end the process held leaves the question unanswered.
+  if (input != kFakeInput || FakePlatform.interrupted) return {kNoMoreKeys, 0};
   if (!FakePlatform.typedAhead.empty()) {
     const char16_t key = FakePlatform.typedAhead[0];
     FakePlatform.typedAhead.erase(0, 1);
@@ -189,8 +206,22 @@ void PlatformDiscardKeys(PlatformHandle input) {
 
 // ---- Files ----
 
+bool PlatformFirstMatch(PlatformName pattern, PlatformMatches* matches) {
+  *matches = {kNoHandle, pattern, 0, pattern};
+  return true;
+}
+
+bool PlatformNextMatch(PlatformMatches*) {
+  return false;
+}
+
+PlatformError PlatformOpenForReading(PlatformName opened, PlatformHandle* file) {
+  return PlatformOpenForUpdate(opened, file);
+}
+
 PlatformError PlatformOpenForUpdate(PlatformName opened, PlatformHandle* file) {
-  const std::string name(static_cast<const char*>(opened.text), opened.length);
+  std::string name(static_cast<const char*>(opened.text), opened.length);
+  if (FakePlatform.links.count(name) != 0) name = FakePlatform.links[name];
   PlatformError error = 0;
   if (const FakeFault* fault = FaultMet(kFakeOpen, 0, 0)) {
     error = fault->error;
@@ -223,6 +254,7 @@ PlatformError PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer,
     memcpy(buffer, data.data() + offset, count);
   }
   if (reach.error == 0) *read = count;
+  CutIfPlanned(kFakeCutAfterRead, open->name, offset, size);
   return Logged(kFakeRead, offset, size, *read, reach.error);
 }
 
@@ -239,6 +271,7 @@ PlatformError PlatformWriteAt(PlatformHandle file, uint64_t offset, const void* 
   }
   *written = reach.bytes;
   FakePlatform.writes += reach.bytes > 0;
+  CutIfPlanned(kFakeCutAfterWrite, open->name, offset, size);
   return Logged(kFakeWrite, offset, size, reach.bytes, reach.error);
 }
 
@@ -278,6 +311,19 @@ PlatformError PlatformClose(PlatformHandle file) {
   open->open = false;
   const FakeFault* fault = FaultMet(kFakeClose, 0, 0);
   return Logged(kFakeClose, 0, 0, 0, fault != nullptr ? fault->error : 0);
+}
+
+PlatformError PlatformFileSize(PlatformHandle file, uint64_t* size) {
+  uint64_t modified = 0;
+  return PlatformFileStamp(file, size, &modified);
+}
+
+PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
+  const FakeFile* open = OpenFile(file);
+  if (open == nullptr) return kFakeBadHandle;
+  const auto found = FakePlatform.files.find(open->name);
+  *id = {1, static_cast<uint64_t>(std::distance(FakePlatform.files.begin(), found))};
+  return 0;
 }
 
 PlatformError PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {

@@ -12,7 +12,14 @@
 #include "platform/platform.h"
 
 /// The calls of the file services, as the fault table and the call log name them.
-enum FakeCall : uint8_t { kFakeOpen, kFakeRead, kFakeWrite, kFakeClose };
+enum FakeCall : uint8_t {
+  kFakeOpen,
+  kFakeRead,
+  kFakeWrite,
+  kFakeClose,
+  kFakeCutAfterRead,
+  kFakeCutAfterWrite
+};
 
 /// A fault's times for one that never runs out.
 inline constexpr uint32_t kFakeForever = 0xFFFFFFFFu;
@@ -22,8 +29,10 @@ inline constexpr uint32_t kFakeForever = 0xFFFFFFFFu;
 /// block, then fails with error; a failed read reports none of them, a failed write
 /// reports them all. With error 0 the transfer stops there without an error instead: a
 /// short read or write. An open or close meets a fault of its kind whatever block says;
-/// a failed close closes the file all the same. Each meeting counts times down; a fault
-/// whose times are 0 is answered and stays out of the way.
+/// a failed close closes the file all the same. A cut is met by a read or a write of a
+/// file, as its name says, as a fault is; once that transfer is done another program cuts
+/// the file to block bytes. Each meeting counts times down; a fault whose times are 0 is answered
+/// and stays out of the way.
 struct FakeFault {
   FakeCall call;
   uint64_t block;  // a byte offset, a multiple of the converter's block size
@@ -59,12 +68,14 @@ struct FakeFile {
 
 struct FakePlatformRecord {
   std::map<std::string, std::vector<uint8_t>> files;  // by name: bytes of code page 1251
+  std::map<std::string, std::string> links;           // another name of a file: the file's own name
   std::vector<FakeFile> handles;                      // handle kFakeFirstFile + i is handles[i]
   std::vector<FakeFault> faults;
   std::vector<FakeCallRecord> calls;
   std::vector<uint8_t> streamIn;   // the standard input's bytes
   uint64_t streamRead;             // how many of them were read
   std::vector<uint8_t> streamOut;  // the standard output's bytes
+  bool streamsClosed[3];           // the standard streams closed when the process started
   uint64_t writes;                 // the writes that moved bytes: the files' time of last change
 
   std::vector<std::string> console;  // one piece of code page 866 text per report write

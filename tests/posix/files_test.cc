@@ -115,7 +115,8 @@ TEST_F(PosixFilesTest, TransfersAreWholeUnlessTheSystemFails) {
     uint32_t size;
     std::deque<Fault> faults;  // of pwrite when writing, else of pread
     uint32_t moved;
-    int error;  // 0: succeeds
+    int error;            // 0: succeeds
+    bool stream = false;  // a write to a stream, from where it stands: faults of write
   };
   const std::deque<Fault> cutShort = {{EINTR, 0}, {0, 1}, {EINTR, 0}, {0, 100}};
   const Case cases[] = {
@@ -130,17 +131,22 @@ TEST_F(PosixFilesTest, TransfersAreWholeUnlessTheSystemFails) {
       {"a write that stops moving", true, 0, 1024, {{0, 100}, {0, 0}}, 100, EIO},
       {"a write failing after a short one", true, 0, 1024, {{0, 100}, {ENOSPC, 0}}, 100, ENOSPC},
       {"a write past 4 GiB", true, 0x100000005, 2, {}, 2, 0},
+      {"a stream's interrupted, short writes", true, 0, 1024, cutShort, 1024, 0, true},
+      {"a stream's write that stops moving", true, 0, 1024, {{0, 100}, {0, 0}}, 100, EIO, true},
   };
   const std::string data(original_.rbegin(), original_.rbegin() + 1024);
   for (const Case& c : cases) {
     Reset();
     const PlatformHandle file = Open(Named(Path()));
     ASSERT_NE(file, kNoHandle);
-    std::deque<Fault>& plan = PlannedFaults[c.writing ? kCallPwrite : kCallPread];
+    std::deque<Fault>& plan = PlannedFaults[c.stream    ? kCallWrite
+                                            : c.writing ? kCallPwrite
+                                                        : kCallPread];
     plan = c.faults;
     std::string bytes(c.size, '#');
     uint32_t moved = 12345;
-    const PlatformError error = c.writing
+    const PlatformError error = c.stream ? PlatformWriteStream(file, data.data(), c.size, &moved)
+                                : c.writing
                                     ? PlatformWriteAt(file, c.offset, data.data(), c.size, &moved)
                                     : PlatformReadAt(file, c.offset, bytes.data(), c.size, &moved);
     EXPECT_TRUE(plan.empty()) << c.what;  // every fault reached the platform
@@ -163,6 +169,30 @@ TEST_F(PosixFilesTest, TransfersAreWholeUnlessTheSystemFails) {
     bytes.resize(moved);
     EXPECT_EQ(bytes, expected) << c.what;
     EXPECT_EQ(PlatformClose(file), 0u);
+  }
+}
+
+TEST_F(PosixFilesTest, StampAndIdentity) {
+  // The time of last change to the nanosecond, so that a change within the same second
+  // tells; one identity for every name of a file, another for another file.
+  const PlatformHandle file = Open(Named(Path()));
+  const timespec times[2] = {{0, UTIME_OMIT}, {1700000000, 123456789}};
+  ASSERT_EQ(futimens(static_cast<int>(file), times), 0);
+  uint64_t size = 0, modified = 0;
+  EXPECT_EQ(PlatformFileStamp(file, &size, &modified), 0u);
+  EXPECT_EQ(size, original_.size());
+  EXPECT_EQ(modified, 1700000000123456789u);
+  ASSERT_EQ(link(Path().c_str(), (dir_ + "/hard").c_str()), 0);
+  ASSERT_EQ(symlink("sub/../data.txt", (dir_ + "/soft").c_str()), 0);
+  PlatformFileId id, other;
+  EXPECT_EQ(PlatformFileIdentity(file, &id), 0u);
+  EXPECT_EQ(PlatformClose(file), 0u);
+  for (const char* name : {"/hard", "/soft", "/held.txt"}) {
+    const PlatformHandle again = Open(Named(dir_ + name));
+    EXPECT_EQ(PlatformFileIdentity(again, &other), 0u);
+    const bool same = other.volume == id.volume && other.index == id.index;
+    EXPECT_EQ(same, name != std::string("/held.txt")) << name;
+    PlatformClose(again);
   }
 }
 

@@ -94,6 +94,9 @@ TEST(ParseSwitch, ChoosesTheDirectionAndCutsTheSwitchOff) {
     const char* tail;
     const char* name;
     Direction direction;
+    bool check = false;
+    uint8_t toPages = 0;
+    CodePageId target = kCodePage1251;
   };
   const Case cases[] = {
       {"a.txt /866", "a.txt", kFrom866},
@@ -117,6 +120,18 @@ TEST(ParseSwitch, ChoosesTheDirectionAndCutsTheSwitchOff) {
       // A switch at the very first byte has no byte before it to cut.
       {"/866", "/866", kFrom866},
       {"/1251 a.txt", "/1251 a.txt", kFrom1251},
+      // The other words count where they stand whole after the name, before or after the
+      // switch; the name ends before the first word.
+      {"a b.txt /check", "a b.txt", kFrom1251, true},
+      {"a.txt /check /866", "a.txt", kFrom866, true},
+      {"a.txt /866 /check", "a.txt", kFrom866, true},
+      {"*.txt /to1251", "*.txt", kFrom1251, false, 1, kCodePage1251},
+      {"a.txt /to866 /check", "a.txt", kFrom1251, true, 1, kCodePage866},
+      {"a.txt /to866 /to1251", "a.txt", kFrom1251, false, 2},
+      {"a.txt /to866 /to866", "a.txt", kFrom1251, false, 2},
+      {"my /checks.txt /to8666", "my /checks.txt /to8666", kFrom1251},
+      {"/check", "/check", kFrom1251},
+      {"a/check /to866x", "a/check /to866x", kFrom1251},
   };
   for (const Case& c : cases) {
     char tail[kTailLimit + 1];
@@ -125,6 +140,11 @@ TEST(ParseSwitch, ChoosesTheDirectionAndCutsTheSwitchOff) {
     EXPECT_EQ(Cut(tail, parsed.name), c.name) << "tail '" << c.tail << "'";
     EXPECT_STREQ(tail, c.tail) << "the tail itself stays as it is";
     EXPECT_EQ(parsed.direction, c.direction) << "tail '" << c.tail << "'";
+    EXPECT_EQ(parsed.check, c.check) << "tail '" << c.tail << "'";
+    EXPECT_EQ(parsed.toPages, c.toPages) << "tail '" << c.tail << "'";
+    if (c.toPages == 1) {
+      EXPECT_EQ(parsed.target, c.target) << "tail '" << c.tail << "'";
+    }
   }
 }
 

@@ -4,6 +4,7 @@
 #include "fileconv/convert_file.h"
 
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <string>
 #include <utility>
@@ -12,7 +13,9 @@
 #include "codepage/byte_maps.h"
 #include "codepage/cp866_literal.h"
 #include "errors_test_support.h"
+#include "fileconv/check_line.h"
 #include "fileconv/code_page_guard.h"
+#include "fileconv/file_check.h"
 #include "recode.h"
 
 namespace {
@@ -121,6 +124,26 @@ constexpr size_t B(size_t n) {
 }
 constexpr size_t kLong = 2 * kSpanBlocks * kBlockSize + 1808;
 
+// The line of a file that stopped part-way: how, the bytes converted, and what follows.
+constexpr char kFinishes[] = "the same command finishes the conversion";
+constexpr char kCannot[] = "the conversion cannot be resumed";
+std::string Stopped(const char* how, size_t bytes, const char* after = kFinishes) {
+  return std::string(how) + "; " + std::to_string(bytes) +
+         " bytes from the start of the file are converted; " + after;
+}
+
+// What the run knows of the names before the one in hand: none, or some, all of them
+// recorded or not.
+enum Before { kNoneBefore, kRecordedBefore, kUnrecordedBefore };
+
+// Starts a new run for the converter: no file handled yet, the names before as given.
+void NewRun(Converter* c, Before before = kNoneBefore) {
+  c->run.seen->count = 0;
+  memset(c->run.seen->buckets, 0, sizeof c->run.seen->buckets);
+  c->run.afterOthers = before != kNoneBefore;
+  c->run.othersUnrecorded = before == kUnrecordedBefore;
+}
+
 struct Row {
   const char* what;
   bool whole;  // what the converter tells of the file
@@ -133,8 +156,9 @@ struct Row {
   NameState state = kNameWhole;
   const char* pages = "";     // the text, as Original takes it
   size_t interruptAfter = 0;  // the file calls after which a request to end the run comes
-  const char* said = "";      // then, the line on standard error
-  NamePlace place = kNamedFirst;
+  std::string said = "";      // then, the line on standard error
+  Before before = kNoneBefore;
+  size_t left = 0;         // where another program cut the file: its length after
   const char* error = "";  // the error line of the last report, where the row says
 };
 
@@ -182,7 +206,7 @@ const std::vector<Row> kRows = {
     {"read, Ignore", false, {{kFakeRead, 1024, 3, 5, 0}}, u"i", "O R0-255! RW0 R1! C",
      {{0, 1024}}, {"read from file"}},
     {"read, Abort", false, {{kFakeRead, 1024, 3, 5, 0}}, u"a", "O R0-255! RW0 R1! C",
-     {{0, 1024}}, {"read from file"}},
+     {{0, 1024}}, {"read from file"}, 2500, kNameWhole, "", 0, Stopped("stopped", 1024)},
     {"read that stays", false, {{kFakeRead, 2048, kFakeForever, 5, 0}}, u"rri",
      "O R0-255! RW0 RW1 R2! R2! R2! C", {{0, 2048}},
      {"read from file", "read from file", "read from file"}},
@@ -197,11 +221,13 @@ const std::vector<Row> kRows = {
     {"write, Ignore", false, {{kFakeWrite, 1024, 2, 28, 0}}, u"i",
      "O R0-255 W0-2! W0 W1! W2 C", {{0, 1024}, {2048, 2500}}, {"write to file"}},
     {"write, Abort", false, {{kFakeWrite, 1024, 2, 28, 0}}, u"a", "O R0-255 W0-2! W0 W1! C",
-     {{0, 1024}}, {"write to file"}},
+     {{0, 1024}}, {"write to file"}, 2500, kNameWhole, "", 0, Stopped("stopped", 1024)},
     {"write cut short, Repeat", true, {{kFakeWrite, 1024, 2, 28, 300}}, u"r",
      "O R0-255 W0-2! W0 W1! W1 W2 C", {{0, 2500}}, {"write to file"}},
+    // What the failed write moved is converted and not counted: no record can tell.
     {"write cut short, Abort", false, {{kFakeWrite, 1024, 2, 28, 300}}, u"a",
-     "O R0-255 W0-2! W0 W1! C", {{0, 1324}}, {"write to file"}},
+     "O R0-255 W0-2! W0 W1! C", {{0, 1324}}, {"write to file"}, 2500, kNameWhole, "", 0,
+     Stopped("stopped", 1024, kCannot)},
     {"write failing thrice", true, {{kFakeWrite, 0, 4, 28, 0}}, u"rrr",
      "O R0-255 W0-2! W0! W0! W0! W0..2 C", {{0, 2500}},
      {"write to file", "write to file", "write to file"}},
@@ -220,7 +246,8 @@ const std::vector<Row> kRows = {
      {{0, B(257)}}, {"read from file"}, kLong},
     {"read at a span's end, Abort", false, {{kFakeRead, B(511), kFakeForever, 5, 0}}, u"a",
      "O R0-255 W0-255 "
-     "R256-511! RW256..510 R511! C", {{0, B(511)}}, {"read from file"}, kLong},
+     "R256-511! RW256..510 R511! C", {{0, B(511)}}, {"read from file"}, kLong, kNameWhole, "", 0,
+     Stopped("stopped", B(511))},
     {"short read at a span's end", true, {{kFakeRead, B(511), 1, 0, 100}}, u"",
      "O R0-255 W0-255 "
      "R256-511 W256-511 C", {{0, B(511) + 100}}, {}, kLong},
@@ -237,7 +264,8 @@ const std::vector<Row> kRows = {
      {{0, B(258) + 300}, {B(259), kLong}}, {"write to file"}, kLong},
     {"write at a span's end, Abort", false, {{kFakeWrite, B(511), kFakeForever, 28, 0}}, u"a",
      "O R0-255 "
-     "W0-255 R256-511 W256-511! W256..510 W511! C", {{0, B(511)}}, {"write to file"}, kLong},
+     "W0-255 R256-511 W256-511! W256..510 W511! C", {{0, B(511)}}, {"write to file"}, kLong,
+     kNameWhole, "", 0, Stopped("stopped", B(511))},
     {"short write in a span's middle", true, {{kFakeWrite, B(257), kFakeForever, 0, 300}}, u"",
      "O R0-255 "
      "W0-255 R256-511 W256-511 W256..511 R512-767 W512-513 C", {{0, B(257) + 300}, {B(258), kLong}},
@@ -270,7 +298,7 @@ const std::vector<Row> kRows = {
     {"interrupted, named after others", false, {}, u"", "O R0-255 W0-255 C", {{0, B(256)}},
      {}, kLong, kNameWhole, "", 4, "interrupted; 262144 bytes from the start of the file are "
      "converted; the same command without the files named before it finishes the conversion",
-     kNamedAfterOthers},
+     kUnrecordedBefore},
     {"interrupted after a write answered Ignore", false, {{kFakeWrite, B(257), kFakeForever, 28,
      0}}, u"i", "O R0-255 W0-255 R256-511 W256-511! W256 W257! W258..511 C",
      {{0, B(257)}, {B(258), B(512)}}, {"write to file"}, kLong, kNameWhole, "", 262,
@@ -288,14 +316,14 @@ const std::vector<Row> kRows = {
     // little of it was: a head of 1,000 bytes of 36,000, or all but its last 1,000; and
     // the last piece is the end of the file, not the start of the last sample.
     {"a converted head of 1,000 bytes", false, {}, u"a", "O C", {}, {"read from file"},
-     36000, kNameWhole, "81111111111111111111111111111111111", 0, "", kNamedFirst, kPartly},
+     36000, kNameWhole, "81111111111111111111111111111111111", 0, "", kNoneBefore, 0, kPartly},
     {"converted but its last 1,000 bytes", false, {}, u"a", "O C", {}, {"read from file"},
-     36000, kNameWhole, "888888888888888888888888888888888881", 0, "", kNamedFirst, kPartly},
+     36000, kNameWhole, "888888888888888888888888888888888881", 0, "", kNoneBefore, 0, kPartly},
     {"a converted tail of a tenth", false, {}, u"a", "O C", {}, {"read from file"},
      kLong, kNameWhole, "1111111118"},
     // Binary data is named by its first control code and that code's offset.
     {"binary, Ignore", true, {}, u"i", "O R0-255 W0 C", {{0, 2500}}, {"read from file"},
-     2500, kNameWhole, "b", 0, "", kNamedFirst,
+     2500, kNameWhole, "b", 0, "", kNoneBefore, 0,
      "not text: binary symbol 0x04 found at offset 100; Pelcor converts only text"},
     {"converted in part the other way, Ignore", true, {}, u"i", "O R0-255 W0-255 "
      "R256-511 W256-511 R512-767 W512-513 C", {{0, kLong}}, {"read from file"}, kLong,
@@ -314,6 +342,28 @@ const std::vector<Row> kRows = {
      {kFakeWrite, B(200), 1, 28, 0}}, u"", "O R0-255 W128-255! "
      "W128..255 R256-511 W256-511 R512-767 W512-513 C", {{0, kLong}}, {}, kLong, kNameWhole,
      "a111"},
+    // A span whose first blocks have nothing to convert writes the rest from its first
+    // block that changed; an interrupted run counts the blocks it did not write.
+    {"a span's first blocks unchanged", true, {}, u"", "O R0-255 R256-511 W384-511 R512-767 C", {{0, B(512)}}, {}, B(512),
+     kNameWhole, "aaa1"},
+    {"interrupted after unchanged blocks", false, {}, u"", "O R0-255 C", {{0, B(256)}}, {}, kLong,
+     kNameWhole, "a1", 8, Stopped("interrupted", B(256))},
+    // A request to end the process held at a question leaves it unanswered: Abort, and
+    // the line of an interrupted run.
+    {"interrupted at a question", false, {{kFakeWrite, B(300), kFakeForever, 28, 0}}, u"i",
+     "O R0-255 W0-255 R256-511 W256-511! W256..299 W300! C",
+     {{0, B(300)}}, {"write to file"}, kLong, kNameWhole, "", 6, Stopped("interrupted", B(300))},
+    // Another program cuts the file: after a span is read, it is not written; while it is
+    // written, the conversion stops after it. Either way the record goes no further than
+    // the file.
+    {"cut after a span is read", false, {{kFakeCutAfterRead, B(300), 1, 0, 0}}, u"",
+     "O R0-255 W0-255 R256-511 C",
+     {{0, B(256)}}, {"write to file"}, kLong, kNameWhole, "", 0, Stopped("stopped", B(256)),
+     kNoneBefore, B(300)},
+    {"cut while a span is written", false, {{kFakeCutAfterWrite, B(300), 1, 0, 0}}, u"",
+     "O R0-255 W0-255 R256-511 W256-511 R512-767 R0-255 C",
+     {{0, B(300)}}, {"write to file"}, kLong, kNameWhole, "", 0, Stopped("stopped", B(300)),
+     kNoneBefore, B(300)},
     {"ASCII blocks read one by one", true, {{kFakeRead, B(200), 1, 5, 0}}, u"",
      "O R0-255! R0..127 RW128..255 R256-511 W256-511 R512-767 "
      "W512-513 C", {{0, kLong}}, {}, kLong, kNameWhole, "a111"},
@@ -336,15 +386,16 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
     FakePlanKeys(row.keys);
     FakePlatform.interruptAfter = row.interruptAfter;
     FakePlatform.endReturns = true;
+    NewRun(&converter_, row.before);
     bool whole = false;
     try {
-      whole = ConvertFileInPlace(&converter_, FakeName(kName), row.state, row.place);
+      whole = ConvertFileInPlace(&converter_, FakeName(kName), row.state);
     } catch (FakeEnded) {
       // the process would have ended here
     }
     EXPECT_EQ(whole, row.whole) << row.what;
     std::vector<std::string> said;
-    if (*row.said != 0)
+    if (!row.said.empty())
       said.push_back(std::string("pelcor: ") + (kShownName + 1) + ": " + row.said);
     EXPECT_EQ(FakePlatform.errorLines, said) << row.what;
 
@@ -354,6 +405,7 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
       for (size_t i = from; i < to; ++i)
         expected[i] = MapCp1251ToCp866(expected[i]);
     }
+    if (row.left != 0) expected.resize(row.left);
     EXPECT_EQ(FakePlatform.files[kName], expected) << row.what;
     std::vector<std::string> reports;
     for (const std::string& action : row.reports)
@@ -365,51 +417,115 @@ TEST_F(ConvertFileTest, EveryFaultAndAnswer) {
   }
 }
 
-TEST_F(ConvertFileTest, TheSameCommandFinishesAnInterruptedRun) {
-  // A run interrupted once its first span is written, then the file converted again: with
-  // the same switch on the file as the run left it, from where the run stopped; with the
-  // other switch, on a file changed since or where no record is kept, from its start.
+TEST_F(ConvertFileTest, TheSameCommandFinishesARunAndConvertsOnce) {
+  // A run interrupted once its first span is written, or converted whole, then the same
+  // file converted again. With the same switch on the file as the run left it, the second
+  // goes on where the first stopped, or leaves the file as it is; with the other switch,
+  // on a file changed since, where no record is kept, or on other bytes under the same
+  // stamp (a backup copied back within the same tick), it converts from the start.
   struct Case {
     const char* what;
-    bool otherSwitch, changed, noNotes;
-    const char* said;
+    bool interrupted, otherSwitch, changed, stale, noNotes;
+    std::string said;
     const char* trace;
+    const char* note;  // how the record left begins
   };
   const char* kWhole = "O R0-255 W0-255 R256-511 W256-511 R512-767 W512-513 C";
+  const char* kCheckAndWhole = "O R0-255 R0-255 W0-255 R256-511 W256-511 R512-767 W512-513 C";
   const Case cases[] = {
-      {"resumed", false, false, false, "resuming the conversion at byte 262144",
-       "O R256-511 W256-511 R512-767 W512-513 C"},
-      {"other switch", true, false, false, "", kWhole},
-      {"changed since", false, true, false, "", kWhole},
-      {"no record kept", false, false, true, "", kWhole},
+      {"resumed", true, false, false, false, false, "resuming the conversion at byte 262144",
+       "O R0-255 R256-511 W256-511 R512-767 W512-513 C", "v1 whole 866 "},
+      {"other switch", true, true, false, false, false, "", kWhole, "v1 whole 1251 "},
+      {"changed since", true, false, true, false, false, "", kWhole, "v1 whole 866 "},
+      {"no record kept", true, false, false, false, true, "", kWhole, ""},
+      {"stale", true, false, false, true, false, "", kCheckAndWhole, "v1 whole 866 "},
+      {"whole", false, false, false, false, false,
+       "converted already, it is in code page 866 now; /866 converts it back",
+       "O R0-255 R256-511 C", "v1 whole 866 "},
+      {"whole, stale", false, false, false, true, false, "",
+       "O R0-255 R256-511 R0-255 W0-255 R256-511 W256-511 R512-767 W512-513 C", "v1 whole 866 "},
+      {"whole, other switch", false, true, false, false, false, "", kWhole, "v1 whole 1251 "},
   };
   for (const Case& c : cases) {
     FakePlatformReset();
     FakePlatform.files[kName] = Original(kLong, "");
     FakePlatform.noNotes = c.noNotes;
-    FakePlatform.interruptAfter = 4;
+    FakePlatform.interruptAfter = c.interrupted ? 4 : 0;
     FakePlatform.endReturns = true;
     converter_.direction = kFrom1251;
-    EXPECT_THROW(ConvertFileInPlace(&converter_, FakeName(kName)), FakeEnded) << c.what;
+    NewRun(&converter_);
+    try {
+      EXPECT_EQ(ConvertFileInPlace(&converter_, FakeName(kName)), !c.interrupted) << c.what;
+    } catch (FakeEnded) {
+      // the process would have ended here
+    }
     EXPECT_EQ(FakePlatform.notes.size(), c.noNotes ? 0u : 1u) << c.what;
+    const std::vector<uint8_t> left = FakePlatform.files[kName];
 
     FakePlatform.writes += c.changed;
+    if (c.stale) FakePlatform.files[kName][100] ^= 1;
     if (c.otherSwitch) converter_.direction = kFrom866;
     FakePlatform.calls.clear();
     FakePlatform.errorLines.clear();
     FakePlatform.interruptAfter = 0;
     FakePlatform.interrupted = false;
+    NewRun(&converter_);
     EXPECT_TRUE(ConvertFileInPlace(&converter_, FakeName(kName))) << c.what;
     std::vector<std::string> said;
-    if (*c.said != 0) said.push_back(std::string("pelcor: ") + (kShownName + 1) + ": " + c.said);
+    if (!c.said.empty()) said.push_back(std::string("pelcor: ") + (kShownName + 1) + ": " + c.said);
     EXPECT_EQ(FakePlatform.errorLines, said) << c.what;
     EXPECT_EQ(Trace(), c.trace) << c.what;
-    EXPECT_TRUE(FakePlatform.notes.empty()) << c.what;
-    if (c.said == std::string()) continue;
+    EXPECT_EQ(FakePlatform.notes[kName].substr(0, strlen(c.note)), c.note) << c.what;
     std::vector<uint8_t> expected = Original(kLong, "");
     for (uint8_t& byte : expected)
       byte = MapCp1251ToCp866(byte);
-    EXPECT_EQ(FakePlatform.files[kName], expected) << c.what;
+    if (!c.said.empty()) {
+      EXPECT_EQ(FakePlatform.files[kName], c.interrupted ? expected : left) << c.what;
+    }
+  }
+}
+
+TEST_F(ConvertFileTest, ARunConvertsEachFileOnceAndSaysWhereItStands) {
+  // A second name of a file the run converted is left, with a line. A request to end the
+  // process held as the first file is closed leaves the second untouched, and the line
+  // says what finishes the run, by whether the first keeps its record.
+  struct Case {
+    const char* what;
+    const char* second;
+    bool noNotes;
+    size_t interruptAfter;
+    std::string said;
+  };
+  const Case cases[] = {
+      {"a link", "s.txt", false, 0, "s.txt: the same file as \x80.txt; skipped"},
+      {"interrupted between files", "g.txt", false, 3,
+       "g.txt: interrupted; 0 bytes from the start of the file are converted, the files named "
+       "before it are done and those after it untouched; the same command finishes the run"},
+      {"interrupted, the first unrecorded", "g.txt", true, 3,
+       "g.txt: " + Stopped("interrupted", 0,
+                           "the same command without the files named before it finishes the "
+                           "conversion")},
+  };
+  for (const Case& c : cases) {
+    FakePlatformReset();
+    FakePlatform.files[kName] = FakePlatform.files["g.txt"] = Original(2500, "");
+    FakePlatform.links["s.txt"] = kName;
+    FakePlatform.noNotes = c.noNotes;
+    FakePlatform.interruptAfter = c.interruptAfter;
+    FakePlatform.endReturns = true;
+    NewRun(&converter_);
+    EXPECT_TRUE(ConvertFileInPlace(&converter_, FakeName(kName))) << c.what;
+    try {
+      EXPECT_TRUE(ConvertFileInPlace(&converter_, FakeName(c.second))) << c.what;
+    } catch (FakeEnded) {
+      // the process would have ended here
+    }
+    EXPECT_EQ(FakePlatform.errorLines, std::vector<std::string>{"pelcor: " + c.said}) << c.what;
+    std::vector<uint8_t> once = Original(2500, "");
+    for (uint8_t& byte : once)
+      byte = MapCp1251ToCp866(byte);
+    EXPECT_EQ(FakePlatform.files[kName], once) << c.what;
+    EXPECT_EQ(FakePlatform.files["g.txt"], Original(2500, "")) << c.what;
   }
 }
 
@@ -420,8 +536,10 @@ TEST_F(ConvertFileTest, StreamsGoSpanBySpanAndRepeatAfterTheBytesWritten) {
     std::vector<FakeFault> faults;  // blocks count the stream's bytes
     std::u16string keys;
     size_t size;
-    const char* pages;       // the text, as Original takes it
-    size_t converted;        // the bytes that come out, all converted
+    const char* pages;  // the text, as Original takes it
+    size_t converted;   // the bytes that come out, all converted
+    PlatformHandle input = kFakeInput, output = kFakeOutput;
+    const char* said = "";   // the line on standard error
     const char* error = "";  // the error line of the last report, where the row says
   };
   const size_t kLong = B(600) + 7;
@@ -455,14 +573,41 @@ TEST_F(ConvertFileTest, StreamsGoSpanBySpanAndRepeatAfterTheBytesWritten) {
        2500,
        "b",
        0,
+       kFakeInput,
+       kFakeOutput,
+       "",
        "not text: binary symbol 0x04 found at offset 100; Pelcor converts only text"},
+      // Closed when the program started: nothing is taken from the other stream.
+      {"input closed",
+       false,
+       {},
+       u"",
+       2500,
+       "",
+       0,
+       kNoHandle,
+       kFakeOutput,
+       "pelcor: -: standard input is closed"},
+      {"output closed",
+       false,
+       {},
+       u"",
+       2500,
+       "",
+       0,
+       kFakeInput,
+       kNoHandle,
+       "pelcor: -: standard output is closed"},
   };
   for (const StreamRow& row : rows) {
     FakePlatformReset();
     FakePlatform.streamIn = Original(row.size, row.pages);
     FakePlatform.faults = row.faults;
     FakePlanKeys(row.keys);
-    EXPECT_EQ(ConvertStream(&converter_, kFakeInput, kFakeOutput, "-"), row.whole) << row.what;
+    EXPECT_EQ(ConvertStream(&converter_, row.input, row.output, "-"), row.whole) << row.what;
+    std::vector<std::string> said;
+    if (*row.said != 0) said.push_back(row.said);
+    EXPECT_EQ(FakePlatform.errorLines, said) << row.what;
     std::vector<uint8_t> expected(FakePlatform.streamIn.begin(),
                                   FakePlatform.streamIn.begin() + row.converted);
     for (uint8_t& byte : expected)
@@ -524,6 +669,65 @@ TEST_F(ConvertFileTest, AnInterruptedFilterEndsAfterTheSpanInHand) {
       "pelcor: -: interrupted; 262144 bytes from the start of the file are converted; the "
       "conversion cannot be resumed"};
   EXPECT_EQ(FakePlatform.errorLines, said);
+}
+
+// The check's line of the file, written as the fake door keeps it.
+std::string CheckLine(const Console& console, const Plan& plan, uint8_t* buffer) {
+  FakePlatform.output.clear();
+  const FileCheck check = CheckFile(FakeName(kName), kNameWhole, plan, buffer);
+  WriteCheckLine(console, kFakeOutput, FakeName(kName), check, plan);
+  std::string written;
+  for (const std::string& piece : FakePlatform.output)
+    written += piece;
+  return written;
+}
+
+TEST_F(ConvertFileTest, CheckAndToFollowTheFilesRecord) {
+  // A run interrupted once its first span is written: --check tells where it stopped and
+  // what each conversion would do; --to the code page that run converted to goes on from
+  // there, whatever the letters of the rest, and leaves the file once its record says it
+  // is there. A file that cannot be read is said so, with no question.
+  FakePlatform.files[kName] = Original(kLong, "");
+  FakePlatform.interruptAfter = 4;
+  FakePlatform.endReturns = true;
+  NewRun(&converter_);
+  EXPECT_THROW(ConvertFileInPlace(&converter_, FakeName(kName)), FakeEnded);
+  FakePlatform.interruptAfter = 0;
+  FakePlatform.interrupted = false;
+  const Plan none = {true, kAimNone, kFrom1251, kCodePage1251, nullptr};
+  const Plan by1251 = {true, kAimSwitch, kFrom1251, kCodePage1251, "/1251"};
+  const Plan to866 = {true, kAimToPage, kFrom1251, kCodePage866, "--to=866"};
+  const Plan to1251 = {true, kAimToPage, kFrom1251, kCodePage1251, "--to=1251"};
+  const std::string part = std::string("part\t") + kName + "\tinterrupted at byte 262144 by /1251";
+  const std::string whole = std::string("866\t") + kName + "\tcode page 866, converted by Pelcor";
+  const std::pair<Plan, std::string> before[] = {
+      {none, part + "\r\n"},
+      {by1251, part + "\t/1251 converts it\r\n"},
+      {to866, part + "\t--to=866 converts it\r\n"},
+      {to1251, part + "\t--to=1251 leaves it: cannot tell which code page\r\n"}};
+  for (const auto& [plan, line] : before)
+    EXPECT_EQ(CheckLine(console_, plan, converter_.span), line);
+  const std::string said = std::string("pelcor: ") + (kShownName + 1) + ": ";
+  converter_.toPage = true;
+  converter_.target = kCodePage866;
+  for (const char* line : {"resuming the conversion at byte 262144",
+                           "converted already, it is in code page 866 now; /866 converts it "
+                           "back"}) {
+    FakePlatform.errorLines.clear();
+    NewRun(&converter_);
+    EXPECT_TRUE(ConvertFileInPlace(&converter_, FakeName(kName)));
+    EXPECT_EQ(FakePlatform.errorLines, std::vector<std::string>{said + line});
+  }
+  const std::pair<Plan, std::string> after[] = {{none, whole + "\r\n"},
+                                                {by1251, whole + "\tnothing to do\r\n"},
+                                                {to1251, whole + "\t--to=1251 converts it\r\n"}};
+  for (const auto& [plan, line] : after)
+    EXPECT_EQ(CheckLine(console_, plan, converter_.span), line);
+  FakePlatform.errorTexts[5] = "Access is denied.";
+  FakePlatform.faults = {{kFakeRead, 0, kFakeForever, 5, 0}};
+  EXPECT_EQ(CheckLine(console_, none, converter_.span),
+            std::string("unknown\t") + kName + "\tcannot read: access is denied\r\n");
+  EXPECT_EQ(FakeConsoleText(), "");
 }
 
 TEST_F(ConvertFileTest, ReportsTheSystemsErrorForTheFile) {

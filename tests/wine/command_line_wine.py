@@ -92,6 +92,41 @@ class StartedFromCmd(unittest.TestCase):
                     self.assertEqual(read(decoy), DATA, decoy)
 
 
+class Wildcards(unittest.TestCase):
+    """A name with * or ? in its last part stands for each file it matches, checked or
+    converted in turn; a folder that matches is passed over."""
+
+    PROSE = "Съешь же ещё этих мягких французских булок, да выпей чаю.\r\n"
+
+    def run_exe(self, folder, *args):
+        status, output, _ = wine_run.run_redirected("en", [wine_run.PELCOR_EXE] + list(args),
+                                                    folder)
+        return status, sorted(output.decode("cp437").splitlines())
+
+    def test_check_and_to_over_a_folder(self):
+        wine_run.set_country("en", None)
+        with tempfile.TemporaryDirectory(prefix="pelcor-") as folder:
+            dos, windows = self.PROSE.encode("cp866"), self.PROSE.encode("cp1251")
+            write(os.path.join(folder, "a.txt"), dos)
+            write(os.path.join(folder, "b c.txt"), windows)
+            write(os.path.join(folder, "e.dat"), dos)
+            os.mkdir(os.path.join(folder, "d.txt"))
+            self.assertEqual(self.run_exe(folder, "*.txt", "/check"), (0, [
+                "1251\tb c.txt\tcode page 1251 (Russian)", "866\ta.txt\tcode page 866 (Russian)"]))
+            self.assertEqual(self.run_exe(folder, "?.txt", "/check", "/866"),
+                             (0, ["866\ta.txt\tcode page 866 (Russian)\t/866 converts it"]))
+            self.assertEqual(self.run_exe(folder, "b c.txt", "/check")[1],
+                             ["1251\tb c.txt\tcode page 1251 (Russian)"])
+            self.assertEqual(self.run_exe(folder, "none*.txt", "/check"),
+                             (1, ["unknown\tnone*.txt\tcannot open: file not found"]))
+            self.assertEqual(self.run_exe(folder, "*.txt", "/to1251", "/866")[0], 2)
+            for _ in range(2):
+                self.assertEqual(self.run_exe(folder, "*.txt", "/to1251")[0], 0)
+                for name in ["a.txt", "b c.txt"]:
+                    self.assertEqual(read(os.path.join(folder, name)), windows, name)
+            self.assertEqual(read(os.path.join(folder, "e.dat")), dos)
+
+
 class CyrillicNameInTheReport(unittest.TestCase):
 
     def test_the_name_reads_as_typed_in_the_russian_prefix(self):

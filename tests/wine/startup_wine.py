@@ -9,10 +9,10 @@ import wine_run
 
 ENGLISH = ["Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil",
            "Usage :",
-           "\tPelcor <file> [/866 | /1251]"]
+           "\tPelcor <file> [/866 | /1251] [/check] [/to866 | /to1251]"]
 RUSSIAN = ["Утилита перекодировки текста Windows/DOS ver. 1.1 Автор Quorvendil",
            "Использование :",
-           "\tPelcor <файл> [/866 | /1251]"]
+           "\tPelcor <файл> [/866 | /1251] [/check] [/to866 | /to1251]"]
 
 
 def shown(lines):

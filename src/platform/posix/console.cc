@@ -70,7 +70,8 @@ void EndLineOf(int fd) {
 }  // namespace
 
 PlatformHandle PlatformStandardHandle(StandardStream which) {
-  return which;  // the descriptor of the same number
+  // The descriptor of the same number.
+  return ClosedAtStart(which) ? kNoHandle : static_cast<PlatformHandle>(which);
 }
 
 PlatformHandle PlatformTerminalInput() {
@@ -103,6 +104,23 @@ void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t coun
     text += piece;
     count -= piece;
   }
+}
+
+void PlatformWriteName(PlatformHandle output, PlatformName name) {
+  // The bytes as they are, whatever the charset; a control character would act on the
+  // terminal, or end the line.
+  const int fd = static_cast<int>(output);
+  const char* bytes = static_cast<const char*>(name.text);
+  char piece[256];
+  for (uint32_t done = 0; done < name.length;) {
+    uint32_t n = 0;
+    for (; n < sizeof piece && done < name.length; ++n, ++done) {
+      const unsigned char c = static_cast<unsigned char>(bytes[done]);
+      piece[n] = c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+    }
+    if (!WriteAll(fd, piece, n)) return;
+  }
+  if (name.length > 0) StreamOf(fd) = {0, true};
 }
 
 void EndConsoleLine() {

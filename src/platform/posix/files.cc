@@ -39,12 +39,16 @@ int LockRecords(int fd) {
   return errno == EAGAIN || errno == EACCES ? EBUSY : errno;
 }
 
-// Makes the descriptor's transfers wait again, and locks the file against a second
-// writer, such as another run on the same file, for as long as it is open: with flock,
-// and with a record lock, as other programs take either. Returns 0 or the error.
-int Prepare(int fd) {
+// Makes the descriptor's transfers wait again. Returns 0 or the error.
+int Unblock(int fd) {
   const int flags = fcntl(fd, F_GETFL);
-  if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return errno;
+  return flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 ? 0 : errno;
+}
+
+// Locks the file against a second writer, such as another run on the same file, for as
+// long as it is open: with flock, and with a record lock, as other programs take either.
+// Returns 0 or the error.
+int Lock(int fd) {
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? EBUSY : errno;
   return LockRecords(fd);
 }
@@ -92,31 +96,53 @@ int RefusalOfPath(const char* path) {
 }
 
 // Refuses what the open descriptor turned out to be (the name may have changed hands
-// since it was looked at), and locks it. 0 or the error.
-int Admit(int fd) {
+// since it was looked at), makes its transfers wait and, for an update, locks it. 0 or
+// the error.
+int Admit(int fd, bool update) {
   struct stat status;
-  const int error = fstat(fd, &status) != 0 ? errno : RefusalOf(status.st_mode);
-  return error != 0 ? error : Prepare(fd);
+  int error = fstat(fd, &status) != 0 ? errno : RefusalOf(status.st_mode);
+  if (error == 0) error = Unblock(fd);
+  return error != 0 || !update ? error : Lock(fd);
 }
 
-}  // namespace
-
-PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file) {
-  // The name is an argument's bytes, terminated, opened as they are.
+// Opens the file the name's bytes, terminated, spell as they are: for reading and writing
+// and locked for an update, otherwise for reading.
+PlatformError OpenFile(PlatformName name, bool update, PlatformHandle* file) {
   const char* path = static_cast<const char*>(name.text);
   *file = kNoHandle;
   int error = RefusalOfPath(path);
   if (error != 0) return static_cast<PlatformError>(error);
   // Without O_NONBLOCK a FIFO would wait here for a peer; it is refused below anyway.
-  const int fd = open(path, O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = open(path, (update ? O_RDWR : O_RDONLY) | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return static_cast<PlatformError>(errno);
-  error = Admit(fd);
+  error = Admit(fd, update);
   if (error != 0) {
     close(fd);
     return static_cast<PlatformError>(error);
   }
   *file = fd;
   return 0;
+}
+
+}  // namespace
+
+PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file) {
+  return OpenFile(name, true, file);
+}
+
+PlatformError PlatformOpenForReading(PlatformName name, PlatformHandle* file) {
+  return OpenFile(name, false, file);
+}
+
+bool PlatformFirstMatch(PlatformName pattern, PlatformMatches* matches) {
+  // The shell has expanded the wildcards: every name stands for itself.
+  *matches = {kNoHandle, pattern, 0, pattern};
+  return true;
+}
+
+bool PlatformNextMatch(PlatformMatches* matches) {
+  (void)matches;
+  return false;
 }
 
 PlatformError PlatformReadAt(PlatformHandle file, uint64_t offset, void* buffer, uint32_t size,
@@ -175,6 +201,24 @@ PlatformError PlatformClose(PlatformHandle file) {
   // The locks go with the descriptor. The descriptor is gone even when close reports a
   // failure (data that did not reach the disk), so it is never closed twice.
   return close(static_cast<int>(file)) == 0 ? 0 : static_cast<PlatformError>(errno);
+}
+
+PlatformError PlatformFileSize(PlatformHandle file, uint64_t* size) {
+  // The end of the file, without the path lookup of a stat: the transfers name their
+  // offsets, so where this leaves the file position matters to none of them.
+  if (!IsDescriptor(file)) return EBADF;
+  const off_t end = lseek(static_cast<int>(file), 0, SEEK_END);
+  if (end < 0) return static_cast<PlatformError>(errno);
+  *size = static_cast<uint64_t>(end);
+  return 0;
+}
+
+PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
+  struct stat status;
+  if (!IsDescriptor(file)) return EBADF;
+  if (fstat(static_cast<int>(file), &status) != 0) return static_cast<PlatformError>(errno);
+  *id = {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+  return 0;
 }
 
 PlatformError PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {

@@ -1,10 +1,12 @@
 // Requests to end the process on POSIX: an interrupt, a termination or a hang-up is held
-// while a conversion finishes the span in hand, outside the waits for a key. The same
+// while a run is at work, for it to stop at its next boundary, and a second one ends the
+// process at once. The same
 // handlers keep the terminal's mode while the program waits for keys (one key at a time,
 // without echo): whatever way the process ends, the terminal gets its own settings back;
 // while the process is stopped it has them too, and key mode comes back when it
 // continues.
 #include <errno.h>
+#include <poll.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -22,12 +24,10 @@ termios savedMode;
 termios keyMode;
 volatile sig_atomic_t keyModeFd = -1;
 
-// Whether an interrupt, a termination or a hang-up is held now (a conversion is at work),
-// the first one held, and whether the program waits for a key, where every ending signal
-// ends the process at once.
+// Whether an interrupt, a termination or a hang-up is held now (a run is at work), and
+// the one held.
 volatile sig_atomic_t holding = 0;
 volatile sig_atomic_t heldSignal = 0;
-volatile sig_atomic_t waitingForKey = 0;
 
 // Every catchable signal whose default action ends the process, but SIGPIPE, which the
 // program ignores. SIGXFSZ is among them where it is not ignored, as the program itself
@@ -75,12 +75,13 @@ bool IsHoldable(int signalNumber) {
   return signalNumber == SIGINT || signalNumber == SIGTERM || signalNumber == SIGHUP;
 }
 
-// Holds the signal while a conversion is at work. Otherwise restores the terminal and
-// lets the signal do what it would have done: its default action is put back, and the
-// signal stays blocked until the handler returns; then it ends the process.
+// Holds the first signal while a run is at work. Otherwise, and for a second one,
+// restores the terminal and lets the signal do what it would have done: its default
+// action is put back, and the signal stays blocked until the handler returns; then it
+// ends the process.
 void OnEndingSignal(int signalNumber) {
-  if (holding && !waitingForKey && IsHoldable(signalNumber)) {
-    if (heldSignal == 0) heldSignal = signalNumber;
+  if (holding && heldSignal == 0 && IsHoldable(signalNumber)) {
+    heldSignal = signalNumber;
     return;
   }
   RestoreFromHandler();
@@ -180,13 +181,24 @@ void PlatformEndInterrupted() {
   EndByHeldSignal();
 }
 
-void BeginKeyWait() {
-  waitingForKey = 1;
-  if (heldSignal != 0) EndByHeldSignal();
-}
-
-void EndKeyWait() {
-  waitingForKey = 0;
+int PollUnlessInterrupted(int fd, int timeoutMs, short* revents) {
+  // The signals that may be held are let through only inside the wait, so that none can
+  // come between the look at heldSignal and the wait, and leave it waiting.
+  sigset_t holdable, previous;
+  sigemptyset(&holdable);
+  sigaddset(&holdable, SIGINT);
+  sigaddset(&holdable, SIGTERM);
+  sigaddset(&holdable, SIGHUP);
+  sigprocmask(SIG_BLOCK, &holdable, &previous);
+  pollfd watched = {fd, POLLIN, 0};
+  const timespec limit = {timeoutMs / 1000, timeoutMs % 1000 * 1000000L};
+  const int ready =
+      heldSignal != 0 ? -1 : ppoll(&watched, 1, timeoutMs < 0 ? nullptr : &limit, &previous);
+  const int error = heldSignal != 0 ? EINTR : errno;
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  *revents = watched.revents;
+  errno = error;
+  return ready;
 }
 
 bool EnterKeyMode(int fd) {

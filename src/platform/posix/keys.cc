@@ -2,7 +2,7 @@
 // per character of the user's charset or per escape sequence, in a queue that the next
 // key is taken from.
 #include <errno.h>
-#include <poll.h>
+#include <poll.h>  // POLLNVAL
 #include <string.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -98,12 +98,13 @@ Intake EndInput() {
 Intake ReadBytes(int timeoutMs) {
   if (Input.pendingCount == kPendingSize) return kIntakeBytes;  // no room: decode first
   for (;;) {
-    pollfd watched = {Input.fd, POLLIN, 0};
-    const int ready = poll(&watched, 1, timeoutMs);
-    if (ready < 0 && errno == EINTR) continue;
+    short revents = 0;
+    const int ready = PollUnlessInterrupted(Input.fd, timeoutMs, &revents);
+    // A request to end the process held: the question is left unanswered.
+    if (ready < 0 && errno == EINTR && !PlatformInterrupted()) continue;
     if (ready < 0) return EndInput();
     if (ready == 0) return kIntakeTimedOut;
-    if ((watched.revents & POLLNVAL) != 0) return EndInput();
+    if ((revents & POLLNVAL) != 0) return EndInput();
     const ssize_t n =
         read(Input.fd, Input.pending + Input.pendingCount, kPendingSize - Input.pendingCount);
     if (n > 0) {
@@ -135,10 +136,9 @@ bool WaitForKeys() {
 }  // namespace
 
 PlatformKey PlatformNextKey(PlatformHandle input) {
-  BeginKeyWait();
-  const bool waited = Bind(input) && WaitForKeys();
-  EndKeyWait();
-  if (!waited) return {kNoMoreKeys, 0};
+  // With a request to end the process held no key answers, not even one queued.
+  const bool waited = !PlatformInterrupted() && Bind(input) && WaitForKeys();
+  if (!waited || PlatformInterrupted()) return {kNoMoreKeys, 0};
   const uint32_t key = Input.queue[Input.head];
   Input.head = (Input.head + 1) % kQueueSize;
   --Input.count;

@@ -7,6 +7,9 @@
 
 #include "platform/platform.h"
 
+/// Whether standard descriptor fd was closed when the process started.
+bool ClosedAtStart(int fd);
+
 /// The charsets the POSIX side converts between.
 enum Charset {
   kCharsetUser,      // the user's charset (UserCharsetName)
@@ -58,7 +61,7 @@ bool EnterKeyMode(int fd);
 /// any time, also from a signal handler.
 void RestoreTerminal();
 
-/// Mark the wait for a key, where every ending signal ends the process at once; one held
-/// before it ends the process as the wait begins.
-void BeginKeyWait();
-void EndKeyWait();
+/// Waits up to timeoutMs (-1 without limit) for fd to be readable, as poll does, but
+/// returns -1 with EINTR at once when a request to end the process is held, also one
+/// that came before the wait.
+int PollUnlessInterrupted(int fd, int timeoutMs, short* revents);

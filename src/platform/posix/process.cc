@@ -17,13 +17,16 @@ namespace {
 // Stands in for the words of a command without arguments.
 const char* const kNoArguments[1] = {nullptr};
 
+// Which of descriptors 0, 1 and 2 were closed when the process started.
+bool closedAtStart[3];
+
 // Opens /dev/null on each of descriptors 0, 1 and 2 that is closed. Otherwise the file
 // opened for conversion could take the number of the console: its bytes read as answers,
-// the report written into it. A closed input then ends at once (Abort); text written to
-// a closed output is lost.
+// the report written into it. The door hands out no handle for such a stream.
 void HoldStandardDescriptors() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    closedAtStart[fd] = true;
     // The lowest free number is fd itself, the lower ones being open.
     const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
     if (opened != fd) {
@@ -52,7 +55,12 @@ bool NamesTerritoryOfSeven(const char* locale) {
 
 }  // namespace
 
+bool ClosedAtStart(int fd) {
+  return fd >= 0 && fd <= 2 && closedAtStart[fd];
+}
+
 const PlatformError kErrorNameTooLong = ENAMETOOLONG;
+const PlatformError kErrorNoMatch = ENOENT;
 
 PlatformError PlatformLastError() {
   return static_cast<PlatformError>(errno);

@@ -56,7 +56,8 @@ void EndConsoleLines() {
 
 PlatformHandle PlatformStandardHandle(StandardStream which) {
   const DWORD kinds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
-  return DoorHandle(GetStdHandle(kinds[which]));
+  const HANDLE handle = GetStdHandle(kinds[which]);
+  return handle != nullptr ? DoorHandle(handle) : kNoHandle;  // none was given
 }
 
 PlatformHandle PlatformTerminalInput() {
@@ -78,27 +79,51 @@ PlatformHandle PlatformReportOutput(PlatformHandle keys) {
   return DoorHandle(console != INVALID_HANDLE_VALUE ? console : error);
 }
 
+namespace {
+
+// Writes units of UTF-16 text: on a console as they are, so that they read right whatever
+// code page it is set to; redirected, in the console's own code page, as console programs
+// write to files and pipes, or the OEM code page where the process has no console.
+void WriteWide(HANDLE handle, const WCHAR* wide, int units) {
+  if (IsConsole(handle)) {
+    WriteConsoleW(handle, wide, static_cast<DWORD>(units), nullptr, nullptr);
+    return;
+  }
+  UINT codePage = GetConsoleOutputCP();
+  if (codePage == 0) codePage = CP_OEMCP;
+  char narrow[4 * kPieceBytes];  // room for UTF-8
+  const int bytes = WideCharToMultiByte(codePage, 0, wide, units, narrow,
+                                        static_cast<int>(sizeof narrow), nullptr, nullptr);
+  DWORD written;
+  if (bytes > 0) WriteFile(handle, narrow, static_cast<DWORD>(bytes), &written, nullptr);
+}
+
+}  // namespace
+
 void PlatformWriteConsole(PlatformHandle output, const char* text, uint32_t count) {
   // The results are not looked at: a write that fails is dropped.
   const HANDLE handle = SystemHandle(output);
   NoteLineOf(handle, text, count);
-  if (IsConsole(handle)) {
-    ForEachWidePiece(text, count, [handle](const WCHAR* wide, int units) {
-      WriteConsoleW(handle, wide, static_cast<DWORD>(units), nullptr, nullptr);
-    });
-    return;
+  ForEachWidePiece(text, count,
+                   [handle](const WCHAR* wide, int units) { WriteWide(handle, wide, units); });
+}
+
+void PlatformWriteName(PlatformHandle output, PlatformName name) {
+  // A piece never ends between the two units of a surrogate pair.
+  const HANDLE handle = SystemHandle(output);
+  const WCHAR* text = static_cast<const WCHAR*>(name.text);
+  WCHAR piece[kPieceBytes];
+  for (uint32_t done = 0; done < name.length;) {
+    uint32_t n = 0;
+    for (; n < kPieceBytes && done < name.length; ++n, ++done)
+      piece[n] = text[done] < 0x20 || text[done] == 0x7F ? L'?' : text[done];
+    if (n == kPieceBytes && done < name.length && IS_HIGH_SURROGATE(piece[n - 1])) {
+      --n;
+      --done;
+    }
+    WriteWide(handle, piece, static_cast<int>(n));
   }
-  // Redirected: in the console's own code page, as console programs write to files and
-  // pipes; the OEM code page where the process has no console.
-  UINT codePage = GetConsoleOutputCP();
-  if (codePage == 0) codePage = CP_OEMCP;
-  ForEachWidePiece(text, count, [handle, codePage](const WCHAR* wide, int units) {
-    char narrow[4 * kPieceBytes];  // room for UTF-8
-    const int bytes = WideCharToMultiByte(codePage, 0, wide, units, narrow,
-                                          static_cast<int>(sizeof narrow), nullptr, nullptr);
-    DWORD written;
-    if (bytes > 0) WriteFile(handle, narrow, static_cast<DWORD>(bytes), &written, nullptr);
-  });
+  NoteLineOf(handle, "?", name.length > 0 ? 1 : 0);
 }
 
 void PlatformWriteErrorLine(const char* text) {

@@ -55,8 +55,11 @@ HANDLE OpenNote(PlatformHandle file, DWORD access, DWORD disposition) {
 
 }  // namespace
 
-PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file) {
-  // The name is part of the command line: a terminated copy goes to the system.
+namespace {
+
+// Opens the file of the name (part of the command line: a terminated copy goes to the
+// system) with the access and sharing given.
+PlatformError OpenFile(PlatformName name, DWORD access, DWORD sharing, PlatformHandle* file) {
   const WCHAR* text = static_cast<const WCHAR*>(name.text);
   *file = kNoHandle;
   WCHAR* wide = static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, (name.length + 1) * sizeof(WCHAR)));
@@ -64,8 +67,8 @@ PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file) {
   for (uint32_t i = 0; i < name.length; ++i)
     wide[i] = text[i];
   wide[name.length] = 0;
-  HANDLE opened = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE opened =
+      CreateFileW(wide, access, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   PlatformError error = opened == INVALID_HANDLE_VALUE ? Failure() : 0;
   LocalFree(wide);
   // A device (NUL, CON, a port) or a pipe opens like a file but is none: it is closed
@@ -77,6 +80,91 @@ PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file) {
   }
   *file = DoorHandle(opened);
   return error;
+}
+
+}  // namespace
+
+PlatformError PlatformOpenForUpdate(PlatformName name, PlatformHandle* file) {
+  return OpenFile(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, file);
+}
+
+PlatformError PlatformOpenForReading(PlatformName name, PlatformHandle* file) {
+  return OpenFile(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, file);
+}
+
+namespace {
+
+// The pattern, terminated for the system. A pattern comes from the command line, whose
+// longest name is well below this.
+constexpr uint32_t kPatternUnits = 8192;
+WCHAR Pattern[kPatternUnits];
+
+// The units of the pattern's folder: up to its last separator of a folder or a drive.
+uint32_t FolderOf(PlatformName pattern) {
+  const WCHAR* text = static_cast<const WCHAR*>(pattern.text);
+  uint32_t folder = pattern.length;
+  while (folder > 0 && text[folder - 1] != L'\\' && text[folder - 1] != L'/' &&
+         text[folder - 1] != L':')
+    --folder;
+  return folder;
+}
+
+bool HasWildcards(PlatformName pattern, uint32_t folder) {
+  const WCHAR* text = static_cast<const WCHAR*>(pattern.text);
+  for (uint32_t i = folder; i < pattern.length; ++i) {
+    if (text[i] == L'*' || text[i] == L'?') return true;
+  }
+  return false;
+}
+
+// Closes the listing: no file is left.
+bool EndListing(PlatformMatches* matches) {
+  FindClose(SystemHandle(matches->search));
+  matches->search = kNoHandle;
+  return false;
+}
+
+// Puts the first file of the listing from found on in hand, passing over folders: false
+// when none is left, the listing then closed. Each name is the pattern's folder and the
+// file's name, kept for the rest of the process as every name the door hands out.
+bool TakeFile(PlatformMatches* matches, WIN32_FIND_DATAW* found) {
+  while ((found->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (!FindNextFileW(SystemHandle(matches->search), found)) return EndListing(matches);
+  }
+  const uint32_t length = static_cast<uint32_t>(lstrlenW(found->cFileName));
+  WCHAR* name =
+      static_cast<WCHAR*>(LocalAlloc(LMEM_FIXED, (matches->folder + length + 1) * sizeof(WCHAR)));
+  if (name == nullptr) return EndListing(matches);
+  const WCHAR* pattern = static_cast<const WCHAR*>(matches->pattern.text);
+  for (uint32_t i = 0; i < matches->folder; ++i)
+    name[i] = pattern[i];
+  for (uint32_t i = 0; i <= length; ++i)
+    name[matches->folder + i] = found->cFileName[i];
+  matches->name = {name, matches->folder + length};
+  return true;
+}
+
+}  // namespace
+
+bool PlatformFirstMatch(PlatformName pattern, PlatformMatches* matches) {
+  *matches = {kNoHandle, pattern, FolderOf(pattern), pattern};
+  if (!HasWildcards(pattern, matches->folder) || pattern.length >= kPatternUnits) return true;
+  const WCHAR* text = static_cast<const WCHAR*>(pattern.text);
+  for (uint32_t i = 0; i < pattern.length; ++i)
+    Pattern[i] = text[i];
+  Pattern[pattern.length] = 0;
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(Pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  matches->search = DoorHandle(search);
+  return TakeFile(matches, &found);
+}
+
+bool PlatformNextMatch(PlatformMatches* matches) {
+  if (matches->search == kNoHandle) return false;
+  WIN32_FIND_DATAW found;
+  if (!FindNextFileW(SystemHandle(matches->search), &found)) return EndListing(matches);
+  return TakeFile(matches, &found);
 }
 
 void PlatformShowName(PlatformName name, char* out, uint32_t size) {
@@ -183,6 +271,21 @@ void PlatformRemoveNote(PlatformHandle file) {
   FILE_DISPOSITION_INFO gone = {TRUE};
   SetFileInformationByHandle(stream, FileDispositionInfo, &gone, sizeof gone);
   CloseHandle(stream);
+}
+
+PlatformError PlatformFileSize(PlatformHandle file, uint64_t* size) {
+  LARGE_INTEGER length;
+  if (!GetFileSizeEx(SystemHandle(file), &length)) return GetLastError();
+  *size = static_cast<uint64_t>(length.QuadPart);
+  return 0;
+}
+
+PlatformError PlatformFileIdentity(PlatformHandle file, PlatformFileId* id) {
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!GetFileInformationByHandle(SystemHandle(file), &information)) return GetLastError();
+  *id = {information.dwVolumeSerialNumber,
+         uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
+  return 0;
 }
 
 PlatformError PlatformFileStamp(PlatformHandle file, uint64_t* size, uint64_t* modified) {

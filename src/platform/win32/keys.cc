@@ -23,11 +23,15 @@ uint32_t NextReleaseWaiting(HANDLE input, DWORD pending) {
 // The next key released on the console.
 uint32_t NextConsoleKey(HANDLE console) {
   for (;;) {
-    BeginKeyWait();
-    const bool waited = WaitForSingleObject(console, INFINITE) != WAIT_FAILED;
-    EndKeyWait();
+    // In short steps, so that a request to end the process held meanwhile leaves the
+    // question unanswered.
+    DWORD waited = WAIT_TIMEOUT;
+    while (waited == WAIT_TIMEOUT && !PlatformInterrupted())
+      waited = WaitForSingleObject(console, 50);
     DWORD pending = 0;
-    if (!waited || !GetNumberOfConsoleInputEvents(console, &pending)) return kNoMoreKeys;
+    if (PlatformInterrupted() || waited == WAIT_FAILED ||
+        !GetNumberOfConsoleInputEvents(console, &pending))
+      return kNoMoreKeys;
     const uint32_t key = NextReleaseWaiting(console, pending);
     if (key != kNoMoreKeys) return key;
   }
@@ -84,12 +88,13 @@ PlatformKey TakeScriptKey(UINT codePage) {
   return key;
 }
 
-// Reads one more byte of the script; false at its end, or when it cannot be read.
+// Reads one more byte of the script; false at its end, when it cannot be read, or once a
+// request to end the process is held. A request that comes while the read waits is
+// obeyed when a byte or the end comes; a second one ends the process at once.
 bool ReadScriptByte(HANDLE input) {
   DWORD read = 0;
-  BeginKeyWait();
+  if (PlatformInterrupted()) return false;
   const BOOL ok = ReadFile(input, Script.pending + Script.count, 1, &read, nullptr);
-  EndKeyWait();
   Script.count += ok ? read : 0;
   return ok && read == 1;
 }
@@ -108,8 +113,10 @@ PlatformKey NextScriptKey(HANDLE input) {
 
 PlatformKey PlatformNextKey(PlatformHandle input) {
   const HANDLE handle = SystemHandle(input);
-  if (!IsConsole(handle)) return NextScriptKey(handle);
-  return {NextConsoleKey(handle), 0};
+  // With a request to end the process held no key answers, not even one read ahead.
+  const PlatformKey key =
+      IsConsole(handle) ? PlatformKey{NextConsoleKey(handle), 0} : NextScriptKey(handle);
+  return PlatformInterrupted() ? PlatformKey{kNoMoreKeys, 0} : key;
 }
 
 void PlatformDiscardKeys(PlatformHandle input) {

@@ -3,6 +3,7 @@
 #include "platform/win32/win32.h"
 
 const PlatformError kErrorNameTooLong = ERROR_FILENAME_EXCED_RANGE;
+const PlatformError kErrorNoMatch = ERROR_FILE_NOT_FOUND;
 
 namespace {
 

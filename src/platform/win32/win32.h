@@ -28,8 +28,3 @@ inline bool IsConsole(HANDLE handle) {
 /// Ends the line of every console stream whose last text left it open (a question), so
 /// that what the shell writes next starts on a line of its own.
 void EndConsoleLines();
-
-/// Mark the wait for a key, where every request to end the process ends it at once; one
-/// held before it ends the process as the wait begins.
-void BeginKeyWait();
-void EndKeyWait();
