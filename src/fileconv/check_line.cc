@@ -25,7 +25,8 @@ const TextPair kKindTexts[] = {
     {"UTF-8", "UTF-8"},
     {"UTF-16", "UTF-16"},
     {Ru<u8"латинская кодовая страница">, "a Latin code page"},
-    {Ru<u8"двоичные данные">, "binary data"},
+    {Ru<u8"двоичные данные (управляющий символ 0x%s на байте %s)">,
+     "binary (control code 0x%s at byte %s)"},
     {Ru<u8"перекодирован частично (начало в %s, конец в %s)">,
      "converted in part (beginning in %s, end in %s)"},
     {Ru<u8"только ASCII: перекодировать нечего">, "ASCII only: nothing to convert"},
@@ -104,6 +105,14 @@ void DescribePage(Language language, const FileCheck& check, char* out, uint32_t
   if (check.byPelcor) Append(out, size, Pick(language, kByPelcor));
 }
 
+// Binary data, named by its first byte that no text holds and that byte's offset.
+void DescribeBinary(Language language, const FileCheck& check, char* out, uint32_t size) {
+  char byte[3], offset[21];
+  ByteToHexText(check.controlByte, byte);
+  CountToText(check.controlAt, offset);
+  Append(out, size, Pick(language, kKindTexts[kKindBinary]), byte, offset);
+}
+
 // What the text and the record say of the file, in the language, after the text in out
 // (size bytes).
 void Describe(Language language, const FileCheck& check, char* out, uint32_t size) {
@@ -115,6 +124,7 @@ void Describe(Language language, const FileCheck& check, char* out, uint32_t siz
     CountToText(check.recordedAt, number);
     return Append(out, size, Pick(language, kInterrupted), number, SwitchOf(check.recordedBy));
   }
+  if (check.kind == kKindBinary) return DescribeBinary(language, check, out, size);
   if (check.kind == kKindUnknown && check.letters < VerdictLetterFloor()) {
     CountToText(check.letters, number);
     return Append(out, size, Pick(language, kTooFewLetters), number);

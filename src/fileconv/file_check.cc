@@ -20,13 +20,16 @@ Direction PlannedDirection(const Plan& plan) {
 }
 
 // The kind the verdicts on the beginning give: a code page where it reads as text and
-// the other one does not, or the encoding they name; kKindUnknown while they cannot tell.
+// the other one does not, or the encoding both name; kKindUnknown while they cannot tell.
 FileKind KindOfText(const TextFinding& finding) {
   if (finding.partly) return kKindPart;
   const bool as866 = finding.asPage[kCodePage866] == kTextAsNamed;
   const bool as1251 = finding.asPage[kCodePage1251] == kTextAsNamed;
   if (as866 != as1251) return as866 ? kKind866 : kKind1251;
   if (as866) return kKindUnknown;  // both read as text
+  // A few letters of either code page can form UTF-8 by chance: only what both readings
+  // say is told.
+  if (finding.asPage[kCodePage866] != finding.asPage[kCodePage1251]) return kKindUnknown;
   switch (finding.asPage[kCodePage1251]) {
     case kTextInKoi8:
       return kKindKoi8;
@@ -38,6 +41,8 @@ FileKind KindOfText(const TextFinding& finding) {
       return kKindUtf16;
     case kTextNotText:
       return kKindBinary;
+    case kTextInLatin:
+      return kKindLatin;
     default:
       return kKindUnknown;
   }
@@ -52,6 +57,8 @@ void Describe(const TextFinding& finding, FileCheck* check) {
     check->language = finding.language[check->kind == kKind866 ? kCodePage866 : kCodePage1251];
   check->beginningPage = finding.beginningPage;
   check->endPage = finding.endPage;
+  check->controlByte = finding.refusal.byte;
+  check->controlAt = finding.refusal.offset;
 }
 
 bool BytesAscii(const uint8_t* bytes, uint32_t count) {
@@ -73,14 +80,18 @@ bool AsciiFile(PlatformHandle file, uint8_t* buffer, FileCheck* check) {
   }
 }
 
-// What --to does with the file, by what the guard finds for the target code page. A
-// text it places in neither code page is refused as the guard refuses it, and where the
-// guard would let it through, left: --to converts no file that it cannot place.
-Outcome ToPageOutcome(const TextFinding& finding) {
-  if (finding.refusal.error == kErrorPartlyConverted) return kOutcomeRefuses;
+// What --to does with the file, by what the guard finds for the target code page: it
+// converts a text that reads as the other code page rather than the target one by the
+// guard's margin. Any other text is refused where the guard refuses it for a conversion
+// from the other code page, the one --to would run, and left where the guard would let
+// it through: --to converts no file that it cannot place.
+Outcome ToPageOutcome(const TextFinding& finding, CodePageId target) {
+  if (finding.partly) return kOutcomeRefuses;
   if (finding.verdict == kTextAsNamed) return kOutcomeNothing;
   if (finding.verdict == kTextInOtherPage) return kOutcomeConverts;
-  return finding.refusal.error != 0 ? kOutcomeRefuses : kOutcomeCannotTell;
+  const TextVerdict fromOther = finding.asPage[OtherCodePage(target)];
+  const bool refused = fromOther != kTextUndecided && fromOther != kTextAsNamed;
+  return refused ? kOutcomeRefuses : kOutcomeCannotTell;
 }
 
 // Where the conversion named goes on, after an interrupted one of its direction.
@@ -107,7 +118,7 @@ Outcome OutcomeOf(const FileCheck& check, const TextFinding& finding, const Plan
   if (check.kind == kKindAscii || check.kind == kKindEmpty) return kOutcomeNothing;
   if (check.byPelcor && RecordedThere(check, plan)) return kOutcomeNothing;
   if (plan.aim == kAimToPage && ResumedAt(check, plan) == 0 && !check.byPelcor)
-    return ToPageOutcome(finding);
+    return ToPageOutcome(finding, plan.target);
   return finding.refusal.error != 0 ? kOutcomeRefuses : kOutcomeConverts;
 }
 

@@ -42,7 +42,10 @@ struct FileCheck {
   FileKind kind;
   uint8_t language;  // of its letters, kLanguages where they do not tell it
   uint32_t letters;  // the most of either code page's reading
-  bool byPelcor;     // 866 or 1251: a record says the program converted it so
+  // binary: its first byte that no text holds, and that byte's offset in the file
+  uint8_t controlByte;
+  uint64_t controlAt;
+  bool byPelcor;  // 866 or 1251: a record says the program converted it so
   // part: the code pages of its beginning and its end; or, where a record says so
   // (recorded), the switch that converted how many bytes from the start.
   CodePageId beginningPage;

@@ -43,7 +43,8 @@ def folder():
     """(name, bytes, first field, description, what /1251 would do, what --to=1251 does)."""
     prose, ukrainian = corpus()
     text = prose[:8000]
-    binary = read_file(PELCOR)[:65536]
+    binary = b"Data follows this line.\r\n\x02\x00\x01" + read_file(PELCOR)[:65536]
+    latin = "Müller grüßt die Straße, Größe. Ça va très bien en français, naïve. " * 40
     half = len(prose) // 2
     return [
         ("dos.txt", text.encode("cp866"), "866", "code page 866 (Russian)",
@@ -56,15 +57,24 @@ def folder():
         ("utf8.txt", text.encode(), "utf-8", "UTF-8", "/1251 would refuse it", "refuses"),
         ("utf16.txt", text.encode("utf-16"), "utf-16", "UTF-16", "/1251 would refuse it",
          "refuses"),
-        ("binary.bin", binary, "binary", "binary data", "/1251 would refuse it", "refuses"),
+        ("binary.bin", binary, "binary", "binary (control code 0x02 at byte 25)",
+         "/1251 would refuse it", "refuses"),
+        ("latin.txt", latin.encode("cp1252"), "latin", "a Latin code page", "/1251 would refuse it",
+         "refuses"),
         ("part.txt", prose[:half].encode("cp866") + prose[half:].encode("cp1251"), "part",
          "converted in part (beginning in 866, end in 1251)", "/1251 would refuse it",
          "refuses"),
+        # A head of 1,000 bytes converted in a file of 36,000: the first and last KiB tell it.
+        ("head.txt", prose[:1000].encode("cp1251") + prose[1000:36000].encode("cp866"), "part",
+         "converted in part (beginning in 1251, end in 866)", "/1251 would refuse it", "refuses"),
         ("ascii.txt", b"Plain text, nothing to convert.\r\n" * 100, "ascii",
          "ASCII only: nothing to convert", "nothing to do", "nothing to convert"),
         ("empty.txt", b"", "empty", "empty", "nothing to do", "nothing to convert"),
         ("short.txt", "Да, нет.\r\n".encode("cp1251"), "unknown", "too few letters to tell (5)",
          "/1251 converts it", "cannot tell which code page; name /866 or /1251 to convert it"),
+        # 866's "ход" is valid UTF-8 by chance: it is no UTF-8 to a conversion from 866.
+        ("chance.txt", "ход\r\n".encode("cp866"), "unknown", "too few letters to tell (3)",
+         "/1251 would refuse it", "cannot tell which code page; name /866 or /1251 to convert it"),
     ]
 
 
