@@ -7,16 +7,27 @@
 
 namespace {
 
-// The code page the guard judges the text for: the one the conversion named converts
-// from, or, with none, the default switch's. Either way both are judged.
-CodePageId NamedPage(const Plan& plan) {
-  if (plan.aim == kAimToPage) return plan.target;
-  return plan.aim == kAimSwitch ? NamedCodePage(plan.direction) : kCodePage1251;
-}
-
 // The direction the conversion named converts the file in, where it knows one.
 Direction PlannedDirection(const Plan& plan) {
   return plan.aim == kAimToPage ? DirectionFrom(OtherCodePage(plan.target)) : plan.direction;
+}
+
+// Where the conversion named goes on, after an interrupted one of its direction.
+uint64_t ResumedAt(const FileCheck& check, const Plan& plan) {
+  const bool resumes =
+      check.recorded && plan.aim != kAimNone && check.recordedBy == PlannedDirection(plan);
+  return resumes ? check.recordedAt : 0;
+}
+
+// The code page the guard judges the text for: the one the conversion named converts
+// from, or, with none, the default switch's. Either way both are judged. --to judges it
+// for its target, to tell where the text is, unless a record decides: then it converts
+// from the other code page, and the guard judges the text for that one.
+CodePageId NamedPage(const FileCheck& check, const Plan& plan) {
+  const bool recordDecides = check.byPelcor || ResumedAt(check, plan) != 0;
+  if (plan.aim == kAimToPage)
+    return recordDecides ? NamedCodePage(PlannedDirection(plan)) : plan.target;
+  return plan.aim == kAimSwitch ? NamedCodePage(plan.direction) : kCodePage1251;
 }
 
 // The kind the verdicts on the beginning give: a code page where it reads as text and
@@ -94,13 +105,6 @@ Outcome ToPageOutcome(const TextFinding& finding, CodePageId target) {
   return refused ? kOutcomeRefuses : kOutcomeCannotTell;
 }
 
-// Where the conversion named goes on, after an interrupted one of its direction.
-uint64_t ResumedAt(const FileCheck& check, const Plan& plan) {
-  const bool resumes =
-      check.recorded && plan.aim != kAimNone && check.recordedBy == PlannedDirection(plan);
-  return resumes ? check.recordedAt : 0;
-}
-
 // Whether a record says the file is where the conversion named would take it: in the
 // code page --to names, or in the one the switch converts to.
 bool RecordedThere(const FileCheck& check, const Plan& plan) {
@@ -146,7 +150,7 @@ FileCheck Unjudged() {
 FileCheck CheckInHand(const uint8_t* bytes, uint32_t count, const Plan& plan,
                       TextFinding* finding) {
   FileCheck check = Unjudged();
-  *finding = FindInBytes(bytes, count, NamedPage(plan));
+  *finding = FindInBytes(bytes, count, NamedPage(check, plan));
   Describe(*finding, &check);
   if (count == 0) check.kind = kKindEmpty;
   if (check.kind == kKindUnknown && finding->asPage[kCodePage866] != kTextAsNamed &&
@@ -175,7 +179,8 @@ FileCheck CheckOpenFile(PlatformHandle file, const Plan& plan, uint8_t* buffer) 
     return check;
   }
   NoteRecord(file, buffer, &check);
-  const TextFinding finding = FindInFile(file, ResumedAt(check, plan), NamedPage(plan), buffer);
+  const TextFinding finding =
+      FindInFile(file, ResumedAt(check, plan), NamedPage(check, plan), buffer);
   Describe(finding, &check);
   if (size == 0) check.kind = kKindEmpty;
   // Only reading every byte tells a text with nothing to convert from one too short to

@@ -730,6 +730,33 @@ TEST_F(ConvertFileTest, CheckAndToFollowTheFilesRecord) {
   EXPECT_EQ(FakeConsoleText(), "");
 }
 
+TEST_F(ConvertFileTest, CheckJudgesARecordedFileAsToConvertsIt) {
+  // Russian prose in 1251, a run of /1251 interrupted once its first span is written:
+  // --to=866 goes on from the record, from 1251, and --check says so; once whole, the
+  // record puts the file in 866, and --to=1251 converts it back from 866.
+  FakePlatform.files[kName] = Original(kLong, "1");
+  FakePlatform.interruptAfter = 4;
+  FakePlatform.endReturns = true;
+  NewRun(&converter_);
+  EXPECT_THROW(ConvertFileInPlace(&converter_, FakeName(kName)), FakeEnded);
+  FakePlatform.interruptAfter = 0;
+  FakePlatform.interrupted = false;
+  const Plan to866 = {true, kAimToPage, kFrom1251, kCodePage866, "--to=866"};
+  const Plan to1251 = {true, kAimToPage, kFrom1251, kCodePage1251, "--to=1251"};
+  EXPECT_EQ(CheckLine(console_, to866, converter_.span),
+            std::string("part\t") + kName +
+                "\tinterrupted at byte 262144 by /1251\t--to=866 "
+                "converts it\r\n");
+  converter_.toPage = true;
+  converter_.target = kCodePage866;
+  NewRun(&converter_);
+  EXPECT_TRUE(ConvertFileInPlace(&converter_, FakeName(kName)));
+  EXPECT_EQ(CheckLine(console_, to1251, converter_.span),
+            std::string("866\t") + kName +
+                "\tcode page 866 (Russian), converted by Pelcor\t--to=1251 converts it\r\n");
+  EXPECT_EQ(FakeConsoleText(), "");
+}
+
 TEST_F(ConvertFileTest, ReportsTheSystemsErrorForTheFile) {
   // A missing file, and a cut name with the error of a name too long.
   FakePlatform.errorTexts[kFakeNoSuchFile] = "No such file.\r\n";
