@@ -97,16 +97,19 @@ bool WriteBlockByBlock(Converter* c, PlatformHandle file, uint64_t offset, uint3
 }
 
 // Reads, converts and writes back the block at *offset, with the reports of its read and
-// write, and moves *offset past it.
+// write, and moves *offset past it. A file cut short since it began is not written, and
+// its size is looked at again after the last block, as a span does.
 SpanEnd ConvertBlock(Converter* c, PlatformHandle file, uint64_t* offset) {
   uint32_t count = 0;
   Guarded(c, kActionReadFile,
           [&] { return PlatformReadAt(file, *offset, c->span, kBlockSize, &count); });
   if (c->aborted) return kSpanAborted;
   ConvertBlocksOf(c, count);
+  if (CutShort(c, file)) return kSpanCut;
   if (!WriteBlockByBlock(c, file, *offset, 0, count)) return kSpanAborted;
   *offset += count;
-  return count == kBlockSize ? kSpanGoesOn : kSpanLast;
+  if (count == kBlockSize) return kSpanGoesOn;
+  return CutShort(c, file) ? kSpanCut : kSpanLast;
 }
 
 // A span whose read failed: its blocks are read, converted and written in turn.

@@ -364,6 +364,12 @@ const std::vector<Row> kRows = {
      "O R0-255 W0-255 R256-511 W256-511 R512-767 R0-255 C",
      {{0, B(300)}}, {"write to file"}, kLong, kNameWhole, "", 0, Stopped("stopped", B(300)),
      kNoneBefore, B(300)},
+    // Cut while a span's read fails: its blocks, read one by one, are not written either.
+    {"cut when a span's read fails", false,
+     {{kFakeRead, B(256), 1, 5, 0}, {kFakeCutAfterRead, B(300), 1, 0, 0}}, u"",
+     "O R0-255 W0-255 R256-511! R256 C",
+     {{0, B(256)}}, {"write to file"}, kLong, kNameWhole, "", 0, Stopped("stopped", B(256)),
+     kNoneBefore, B(300)},
     {"ASCII blocks read one by one", true, {{kFakeRead, B(200), 1, 5, 0}}, u"",
      "O R0-255! R0..127 RW128..255 R256-511 W256-511 R512-767 "
      "W512-513 C", {{0, kLong}}, {}, kLong, kNameWhole, "a111"},
