@@ -144,6 +144,8 @@ const TextPair kOwnTexts[kOwnTextCount] = {
      "pelcor: %s: the same file as %s; skipped"},
     {Ru<u8"pelcor: -: стандартный ввод закрыт">, "pelcor: -: standard input is closed"},
     {Ru<u8"pelcor: -: стандартный вывод закрыт">, "pelcor: -: standard output is closed"},
+    {Ru<u8"pelcor: %s: %s после него; все названные файлы готовы">,
+     "pelcor: %s: %s after it; every file named is done"},
 };
 
 // The count in the lines of an interrupted conversion above, one form after the other.

@@ -62,7 +62,9 @@ inline constexpr int16_t kOwnTextConvertedAlready = kOwnErrorCount + 7;
 inline constexpr int16_t kOwnTextSameFile = kOwnErrorCount + 8;
 inline constexpr int16_t kOwnTextInputClosed = kOwnErrorCount + 9;
 inline constexpr int16_t kOwnTextOutputClosed = kOwnErrorCount + 10;
-inline constexpr int16_t kOwnTextCount = kOwnErrorCount + 11;
+// A run interrupted once its last file was done: the name and the word fill its two %s.
+inline constexpr int16_t kOwnTextInterruptedAtEnd = kOwnErrorCount + 11;
+inline constexpr int16_t kOwnTextCount = kOwnErrorCount + 12;
 
 /// Sizes of the report's text buffers, terminator included.
 inline constexpr uint32_t kActionTextSize = 125;

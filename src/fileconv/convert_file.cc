@@ -388,6 +388,7 @@ bool StartConverter(Converter* converter, Direction direction, const Console& co
   converter->console = console;
   converter->toPage = false;
   converter->target = kCodePage1251;
+  converter->shown[0] = '\0';
   // Touched only as far as the file reaches: the memory used grows up to one span. The
   // table of the files handled takes memory only as far as its entries reach, zeros
   // being what a fresh allocation of its size has.
@@ -414,6 +415,12 @@ bool ConvertFileInPlace(Converter* c, PlatformName name, NameState state) {
   if (!c->aborted) whole = ConvertHandle(c, file, name);
   c->run.afterOthers = true;
   return whole;
+}
+
+void EndRunIfInterrupted(const Converter* c) {
+  if (!PlatformInterrupted()) return;
+  SayInterruptedAtEnd(c->console, c->shown);
+  PlatformEndInterrupted();
 }
 
 bool ConvertStream(Converter* c, PlatformHandle input, PlatformHandle output,

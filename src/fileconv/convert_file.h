@@ -112,6 +112,10 @@ void EndConverter(Converter* converter);
 /// is said so on standard error, and counts as whole where it is in the target code page.
 bool ConvertFileInPlace(Converter* converter, PlatformName name, NameState state = kNameWhole);
 
+/// Ends the process as a request to end it held at the end of the run would have, with a
+/// line that says so, once every file named is done; returns where none is held.
+void EndRunIfInterrupted(const Converter* converter);
+
 /// Converts what comes from the input stream and writes it to the output stream, span by
 /// span, as a filter does. The guard judges what the first span holds before anything is
 /// written; failures are reported under shownName (code page 866) and answered as for a

@@ -107,6 +107,10 @@ void SayStopped(const Console& console, const char* shown, int16_t word, uint64_
       OwnText(console.language, word), count);
 }
 
+void SayInterruptedAtEnd(const Console& console, const char* shown) {
+  Say(console, kOwnTextInterruptedAtEnd, shown, OwnText(console.language, kOwnTextInterrupted));
+}
+
 void SayStreamClosed(const Console& console, bool input) {
   Say(console, input ? kOwnTextInputClosed : kOwnTextOutputClosed, "");
 }

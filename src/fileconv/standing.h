@@ -64,6 +64,10 @@ void SayResuming(const Console& console, const char* shown, uint64_t from);
 void SayStopped(const Console& console, const char* shown, int16_t word, uint64_t converted,
                 bool recorded, RunSoFar run);
 
+/// Says that a request to end the process came once the last file named, shown, was
+/// done: the run is over, every file named done.
+void SayInterruptedAtEnd(const Console& console, const char* shown);
+
 /// Says that standard input (input) or standard output was closed when the program
 /// started, so that the filter has nothing to convert or nowhere to put it.
 void SayStreamClosed(const Console& console, bool input);

@@ -55,6 +55,8 @@ int WithConverter(const Console& console, const Plan& plan, Run run) {
   converter.target = plan.target;
   if (!plan.check) PlatformBeginInterruptible();
   const int code = run(&converter);
+  // A request held as the last file was done: every file named is done, and said so.
+  if (!plan.check) EndRunIfInterrupted(&converter);
   if (!plan.check) PlatformEndInterruptible();
   EndConverter(&converter);
   return code;

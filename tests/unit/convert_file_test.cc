@@ -677,6 +677,25 @@ TEST_F(ConvertFileTest, AnInterruptedFilterEndsAfterTheSpanInHand) {
   EXPECT_EQ(FakePlatform.errorLines, said);
 }
 
+TEST_F(ConvertFileTest, ARequestHeldAsTheLastFileIsDoneEndsTheRunWithALine) {
+  // The request comes with the last span of the last file: the file goes on to its end,
+  // whole, and the run ends with a line that says every file named is done.
+  FakePlatform.files[kName] = Original(2500, "");
+  FakePlatform.interruptAfter = 4;
+  FakePlatform.endReturns = true;
+  NewRun(&converter_);
+  EXPECT_TRUE(ConvertFileInPlace(&converter_, FakeName(kName)));
+  EXPECT_TRUE(FakePlatform.errorLines.empty());
+  std::vector<uint8_t> expected = Original(2500, "");
+  for (uint8_t& byte : expected)
+    byte = MapCp1251ToCp866(byte);
+  EXPECT_EQ(FakePlatform.files[kName], expected);
+  EXPECT_THROW(EndRunIfInterrupted(&converter_), FakeEnded);
+  const std::vector<std::string> said = {std::string("pelcor: ") + (kShownName + 1) +
+                                         ": interrupted after it; every file named is done"};
+  EXPECT_EQ(FakePlatform.errorLines, said);
+}
+
 // The check's line of the file, written as the fake door keeps it.
 std::string CheckLine(const Console& console, const Plan& plan, uint8_t* buffer) {
   FakePlatform.output.clear();
