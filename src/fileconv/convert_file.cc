@@ -47,7 +47,7 @@ uint32_t BlockAt(uint32_t done, uint32_t count) {
 
 // Converts the blocks that hold the first count bytes of the buffer, each block whole,
 // whatever part of it was read: only the bytes read go back. Notes of each block whether
-// its bytes read changed, and the hash of its bytes read once converted.
+// its bytes read changed.
 void ConvertBlocksOf(Converter* c, uint32_t count) {
   for (uint32_t done = 0; done < count; done += kBlockSize) {
     uint8_t* const block = c->span + done;
@@ -57,6 +57,13 @@ void ConvertBlocksOf(Converter* c, uint32_t count) {
     if (read < kBlockSize)
       ConvertBuffer(c->direction, block + read, static_cast<uint16_t>(kBlockSize - read));
   }
+}
+
+// Converts the blocks of a file's first count bytes in the buffer, as ConvertBlocksOf
+// does, and notes the hash of each block's bytes read once converted, for the file's
+// record; a stream keeps no record and takes no hash.
+void ConvertFileBlocks(Converter* c, uint32_t count) {
+  ConvertBlocksOf(c, count);
   HashBlocks(c->span, count, c->blockHashes);
 }
 
@@ -104,7 +111,7 @@ SpanEnd ConvertBlock(Converter* c, PlatformHandle file, uint64_t* offset) {
   Guarded(c, kActionReadFile,
           [&] { return PlatformReadAt(file, *offset, c->span, kBlockSize, &count); });
   if (c->aborted) return kSpanAborted;
-  ConvertBlocksOf(c, count);
+  ConvertFileBlocks(c, count);
   if (CutShort(c, file)) return kSpanCut;
   if (!WriteBlockByBlock(c, file, *offset, 0, count)) return kSpanAborted;
   *offset += count;
@@ -170,7 +177,7 @@ SpanEnd ConvertSpan(Converter* c, PlatformHandle file, uint64_t* offset) {
   uint32_t count = 0;
   if (PlatformReadAt(file, *offset, c->span, kSpanSize, &count) != 0)
     return ConvertSpanBlockByBlock(c, file, offset);
-  ConvertBlocksOf(c, count);
+  ConvertFileBlocks(c, count);
   if (CutShort(c, file)) return kSpanCut;
   if (!WriteChangedRuns(c, file, *offset, count)) return kSpanAborted;
   *offset += count;
