@@ -332,15 +332,18 @@ bool AimedAtPage(Converter* c, PlatformHandle file, bool* whole) {
 // file left as it is counts as whole, unless --to cannot tell its code page.
 bool ConvertHandle(Converter* c, PlatformHandle file, PlatformName name) {
   const bool open = file != kNoHandle;
-  if (open && HandledAlready(c->console, file, name, c->shown, &c->run))
-    return PlatformClose(file) == 0 || true;
+  if (open && HandledAlready(c->console, file, name, c->shown, &c->run)) {
+    PlatformClose(file);  // nothing was written: a failed close loses nothing
+    return true;
+  }
   bool left = true;
   if (c->toPage && !AimedAtPage(c, file, &left)) return left;
   const CodePageId named = NamedCodePage(c->direction);
   const FileRecord record = open ? RecordToFollow(file, named, c->span, kSpanSize) : FileRecord{};
   if (record.kind == kRecordWhole) {
     SayConvertedAlready(c->console, c->shown, record.page);
-    return PlatformClose(file) == 0 || true;
+    PlatformClose(file);  // nothing was written: a failed close loses nothing
+    return true;
   }
   ConvertOpenFile(c, file, record);
   return EndFile(c, file);
