@@ -37,3 +37,8 @@ struct Cp866Literal {
 
   constexpr operator const char*() const { return bytes; }
 };
+
+/// A Russian text written in UTF-8 and kept as code page 866 bytes for the whole run:
+/// Ru<u8"Файл">.
+template <Cp866Literal text>
+constexpr const char* Ru = text;

@@ -15,6 +15,11 @@ inline CodePageId OtherCodePage(CodePageId page) {
   return page == kCodePage866 ? kCodePage1251 : kCodePage866;
 }
 
+/// The code page's number, as the switches and the lines name it: "866" or "1251".
+inline const char* CodePageNumber(CodePageId page) {
+  return page == kCodePage866 ? "866" : "1251";
+}
+
 /// The single-byte encodings the bytes are read in, the two code pages first.
 enum ByteEncoding : uint8_t {
   kBytes866 = kCodePage866,

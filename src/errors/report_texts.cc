@@ -2,14 +2,6 @@
 
 #include "codepage/cp866_literal.h"
 
-namespace {
-
-// A Russian text written in UTF-8 and kept as code page 866 bytes for the whole run.
-template <Cp866Literal text>
-constexpr const char* Ru = text;
-
-}  // namespace
-
 // Labels 0-3 end with a blank: the line's text follows them directly.
 const TextPair kLabelTexts[kLabelCount] = {
     {Ru<u8"При выполнении операции : ">, "Action : "},

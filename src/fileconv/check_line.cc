@@ -8,10 +8,6 @@
 
 namespace {
 
-// A Russian text written in UTF-8 and kept as code page 866 bytes for the whole run.
-template <Cp866Literal text>
-constexpr const char* Ru = text;
-
 // The first field, by FileKind: fixed words for scripts, the same in every language.
 const char* const kKindWords[] = {"866",   "1251",   "koi8", "iso-8859-5", "utf-8", "utf-16",
                                   "latin", "binary", "part", "ascii",      "empty", "unknown"};
@@ -70,10 +66,6 @@ const TextPair kCannotTell = {
        u8"перекодировать его">,
     "pelcor: %s: cannot tell which code page; name /866 or /1251 to convert it"};
 
-const char* PageNumber(CodePageId page) {
-  return page == kCodePage866 ? "866" : "1251";
-}
-
 const char* SwitchOf(Direction direction) {
   return direction == kFrom866 ? "/866" : "/1251";
 }
@@ -129,8 +121,8 @@ void Describe(Language language, const FileCheck& check, char* out, uint32_t siz
     CountToText(check.letters, number);
     return Append(out, size, Pick(language, kTooFewLetters), number);
   }
-  Append(out, size, Pick(language, kKindTexts[check.kind]), PageNumber(check.beginningPage),
-         PageNumber(check.endPage));
+  Append(out, size, Pick(language, kKindTexts[check.kind]), CodePageNumber(check.beginningPage),
+         CodePageNumber(check.endPage));
 }
 
 void Put(PlatformHandle output, const char* text) {
@@ -163,6 +155,6 @@ void SayLeft(Language language, const char* shown, const FileCheck& check, CodeP
   const TextPair& text = check.outcome == kOutcomeCannotTell                    ? kCannotTell
                          : check.kind == kKindAscii || check.kind == kKindEmpty ? kNothingToConvert
                                                                                 : kInPageAlready;
-  Append(line, sizeof line, Pick(language, text), shown, PageNumber(target));
+  Append(line, sizeof line, Pick(language, text), shown, CodePageNumber(target));
   PlatformWriteErrorLine(line);
 }

@@ -7,10 +7,6 @@
 
 namespace {
 
-// A Russian text written in UTF-8 and kept as code page 866 bytes for the whole run.
-template <Cp866Literal text>
-constexpr const char* Ru = text;
-
 // A conversion done within a second shows no line; after that it is written four times a
 // second at most.
 constexpr uint64_t kFirstShowMs = 1000;

@@ -18,14 +18,6 @@ void Say(const Console& console, int16_t text, const char* first, const char* se
   PlatformWriteErrorLine(line);
 }
 
-const char* NameOf(CodePageId page) {
-  return page == kCodePage866 ? "866" : "1251";
-}
-
-CodePageId OtherThan(CodePageId page) {
-  return page == kCodePage866 ? kCodePage1251 : kCodePage866;
-}
-
 // The line for a recorded file: what finishes it.
 int16_t FinishingLine(int16_t word, RunSoFar run) {
   if (run.othersUnrecorded) return kOwnTextStoppedAfterUnrecorded;
@@ -37,7 +29,7 @@ int16_t FinishingLine(int16_t word, RunSoFar run) {
 // or part-way, by its switch.
 bool RecordAsLeft(PlatformHandle file, CodePageId named, FileEnd end) {
   const FileRecord record = {end.whole ? kRecordWhole : kRecordPart,
-                             end.whole ? OtherThan(named) : named, end.converted, end.hash};
+                             end.whole ? OtherCodePage(named) : named, end.converted, end.hash};
   return WriteRecord(file, record);
 }
 
@@ -67,7 +59,7 @@ FileRecord RecordToFollow(PlatformHandle file, CodePageId named, uint8_t* buffer
 }
 
 void SayConvertedAlready(const Console& console, const char* shown, CodePageId page) {
-  Say(console, kOwnTextConvertedAlready, shown, NameOf(page), NameOf(page));
+  Say(console, kOwnTextConvertedAlready, shown, CodePageNumber(page), CodePageNumber(page));
 }
 
 FileEnd AsTheFileNowGoes(PlatformHandle file, FileEnd end, uint8_t* buffer, uint32_t size) {

@@ -4,10 +4,6 @@
 
 namespace {
 
-// A Russian text written in UTF-8 and kept as code page 866 bytes for the whole run.
-template <Cp866Literal text>
-constexpr const char* Ru = text;
-
 // Which command forms a line is shown for.
 enum HelpFor { kForBoth, kForArguments, kForCommandLine };
 

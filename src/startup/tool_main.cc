@@ -14,10 +14,6 @@
 
 namespace {
 
-// A Russian text written in UTF-8 and kept as code page 866 bytes for the whole run.
-template <Cp866Literal text>
-constexpr const char* Ru = text;
-
 const TextPair kBanner = {
     Ru<u8"Утилита перекодировки текста Windows/DOS ver. 1.1 Автор Quorvendil">,
     "Text filter: Windows/DOS encoder ver. 1.1 by Quorvendil"};
