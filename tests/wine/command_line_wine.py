@@ -110,9 +110,13 @@ class Wildcards(unittest.TestCase):
             write(os.path.join(folder, "a.txt"), dos)
             write(os.path.join(folder, "b c.txt"), windows)
             write(os.path.join(folder, "e.dat"), dos)
+            # Its short name, F~1.TXT where the volume makes 8.3 names, matches "*.txt".
+            write(os.path.join(folder, "f.txtold"), dos)
             os.mkdir(os.path.join(folder, "d.txt"))
-            self.assertEqual(self.run_exe(folder, "*.txt", "/check"), (0, [
-                "1251\tb c.txt\tcode page 1251 (Russian)", "866\ta.txt\tcode page 866 (Russian)"]))
+            for pattern in ("*.txt", "*.TXT"):
+                self.assertEqual(self.run_exe(folder, pattern, "/check"), (0, [
+                    "1251\tb c.txt\tcode page 1251 (Russian)",
+                    "866\ta.txt\tcode page 866 (Russian)"]))
             self.assertEqual(self.run_exe(folder, "?.txt", "/check", "/866"),
                              (0, ["866\ta.txt\tcode page 866 (Russian)\t/866 converts it"]))
             self.assertEqual(self.run_exe(folder, "b c.txt", "/check")[1],
@@ -125,6 +129,7 @@ class Wildcards(unittest.TestCase):
                 for name in ["a.txt", "b c.txt"]:
                     self.assertEqual(read(os.path.join(folder, name)), windows, name)
             self.assertEqual(read(os.path.join(folder, "e.dat")), dos)
+            self.assertEqual(read(os.path.join(folder, "f.txtold")), dos)
 
 
 class CyrillicNameInTheReport(unittest.TestCase):

@@ -124,11 +124,50 @@ bool EndListing(PlatformMatches* matches) {
   return false;
 }
 
-// Puts the first file of the listing from found on in hand, passing over folders: false
-// when none is left, the listing then closed. Each name is the pattern's folder and the
-// file's name, kept for the rest of the process as every name the door hands out.
+// The unit with an ASCII capital as its small letter, as the system compares names.
+WCHAR Folded(WCHAR unit) {
+  return unit >= L'A' && unit <= L'Z' ? static_cast<WCHAR>(unit - L'A' + L'a') : unit;
+}
+
+// Whether the terminated name matches the count units of the pattern: "*" stands for any
+// run of units, "?" for any one, and ASCII letters match whatever their case. A final
+// ".*" also takes a name without a dot, as the system's "*.*" takes every name.
+bool NameMatches(const WCHAR* pattern, uint32_t count, const WCHAR* name) {
+  constexpr uint32_t kNoStar = 0xFFFFFFFFu;
+  uint32_t p = 0, n = 0, afterStar = kNoStar, starAt = 0;
+  while (name[n] != 0) {
+    if (p < count && pattern[p] == L'*') {
+      afterStar = ++p;
+      starAt = n;
+    } else if (p < count && (pattern[p] == L'?' || Folded(pattern[p]) == Folded(name[n]))) {
+      ++p, ++n;
+    } else if (afterStar != kNoStar) {
+      p = afterStar;
+      n = ++starAt;
+    } else {
+      return false;
+    }
+  }
+  while (p < count && pattern[p] == L'*')
+    ++p;
+  return p == count || (count - p == 2 && pattern[p] == L'.' && pattern[p + 1] == L'*');
+}
+
+// Whether the listing's entry is a file whose own name the pattern's last part matches:
+// the system's listing also takes a name whose short 8.3 form alone matches, as "*.txt"
+// takes "a.txtold" through "A~1.TXT".
+bool Listed(const PlatformMatches* matches, const WIN32_FIND_DATAW* found) {
+  const WCHAR* pattern = static_cast<const WCHAR*>(matches->pattern.text) + matches->folder;
+  return (found->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         NameMatches(pattern, matches->pattern.length - matches->folder, found->cFileName);
+}
+
+// Puts the first file of the listing from found on in hand, passing over folders and the
+// names the pattern matches only in their short form: false when none is left, the
+// listing then closed. Each name is the pattern's folder and the file's name, kept for
+// the rest of the process as every name the door hands out.
 bool TakeFile(PlatformMatches* matches, WIN32_FIND_DATAW* found) {
-  while ((found->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+  while (!Listed(matches, found)) {
     if (!FindNextFileW(SystemHandle(matches->search), found)) return EndListing(matches);
   }
   const uint32_t length = static_cast<uint32_t>(lstrlenW(found->cFileName));
