@@ -18,37 +18,17 @@ SIZE=${SIZE:-4096}
 REPS=${REPS:-9}
 [ -x "$PELCOR" ] || { echo "check_files.sh: no program at $PELCOR" >&2; exit 1; }
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/pelcor-check.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-mkdir "$WORK/text"
-# One file's text, the same in each: a line of prose repeated to SIZE bytes.
-printf 'Съешь же ещё этих мягких французских булок, да выпей чаю. № 42\r\n%.0s' $(seq 80) |
-  iconv -f UTF-8 -t CP866 | head -c "$SIZE" >"$WORK/one.txt"
-for i in $(seq -w 1 "$COUNT"); do cp "$WORK/one.txt" "$WORK/text/f$i.txt"; done
+# shellcheck source=bench/small_files.sh
+source "$ROOT/bench/small_files.sh"
+
 cp -r "$WORK/text" "$WORK/converted"
 (cd "$WORK/converted" && "$PELCOR" ./*.txt /866 >/dev/null 2>&1 </dev/null) || true
 
-# Prints the wall time in seconds of one run with the words given on a fresh copy of the
-# folder named first, its records and times kept.
-time_run() {
-  local from=$1
-  shift
-  rm -rf "$WORK/copy"
-  cp -a "$WORK/$from" "$WORK/copy"
-  sync
-  local start=$EPOCHREALTIME
-  (cd "$WORK/copy" && "$PELCOR" "$@" ./*.txt >/dev/null 2>&1 </dev/null) || true
-  local end=$EPOCHREALTIME
-  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f\n", b - a }'
-}
-
-median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
 CHECK="" CONVERT="" RECORDED=""
 for _ in $(seq "$REPS"); do
-  CHECK+="$(time_run text --check) "
-  CONVERT+="$(time_run text /866) "
-  RECORDED+="$(time_run converted --check) "
+  CHECK+="$(time_run text "$PELCOR" --check) "
+  CONVERT+="$(time_run text "$PELCOR" /866) "
+  RECORDED+="$(time_run converted "$PELCOR" --check) "
 done
 check=$(median <<<"$CHECK")
 convert=$(median <<<"$CONVERT")
