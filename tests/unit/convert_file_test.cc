@@ -707,18 +707,24 @@ std::string CheckLine(const Console& console, const Plan& plan, uint8_t* buffer)
   return written;
 }
 
+// Converts the file holding text with /1251 until a request to end the process, held
+// once the first span is written, ends the run; the request is then forgotten.
+void InterruptAfterFirstSpan(Converter* converter, const std::vector<uint8_t>& text) {
+  FakePlatform.files[kName] = text;
+  FakePlatform.interruptAfter = 4;
+  FakePlatform.endReturns = true;
+  NewRun(converter);
+  EXPECT_THROW(ConvertFileInPlace(converter, FakeName(kName)), FakeEnded);
+  FakePlatform.interruptAfter = 0;
+  FakePlatform.interrupted = false;
+}
+
 TEST_F(ConvertFileTest, CheckAndToFollowTheFilesRecord) {
   // A run interrupted once its first span is written: --check tells where it stopped and
   // what each conversion would do; --to the code page that run converted to goes on from
   // there, whatever the letters of the rest, and leaves the file once its record says it
   // is there. A file that cannot be read is said so, with no question.
-  FakePlatform.files[kName] = Original(kLong, "");
-  FakePlatform.interruptAfter = 4;
-  FakePlatform.endReturns = true;
-  NewRun(&converter_);
-  EXPECT_THROW(ConvertFileInPlace(&converter_, FakeName(kName)), FakeEnded);
-  FakePlatform.interruptAfter = 0;
-  FakePlatform.interrupted = false;
+  InterruptAfterFirstSpan(&converter_, Original(kLong, ""));
   const Plan none = {true, kAimNone, kFrom1251, kCodePage1251, nullptr};
   const Plan by1251 = {true, kAimSwitch, kFrom1251, kCodePage1251, "/1251"};
   const Plan to866 = {true, kAimToPage, kFrom1251, kCodePage866, "--to=866"};
@@ -759,13 +765,7 @@ TEST_F(ConvertFileTest, CheckJudgesARecordedFileAsToConvertsIt) {
   // Russian prose in 1251, a run of /1251 interrupted once its first span is written:
   // --to=866 goes on from the record, from 1251, and --check says so; once whole, the
   // record puts the file in 866, and --to=1251 converts it back from 866.
-  FakePlatform.files[kName] = Original(kLong, "1");
-  FakePlatform.interruptAfter = 4;
-  FakePlatform.endReturns = true;
-  NewRun(&converter_);
-  EXPECT_THROW(ConvertFileInPlace(&converter_, FakeName(kName)), FakeEnded);
-  FakePlatform.interruptAfter = 0;
-  FakePlatform.interrupted = false;
+  InterruptAfterFirstSpan(&converter_, Original(kLong, "1"));
   const Plan to866 = {true, kAimToPage, kFrom1251, kCodePage866, "--to=866"};
   const Plan to1251 = {true, kAimToPage, kFrom1251, kCodePage1251, "--to=1251"};
   EXPECT_EQ(CheckLine(console_, to866, converter_.span),
